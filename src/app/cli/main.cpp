@@ -1,0 +1,80 @@
+// mirvo-cli: the command-line tool of Mirvo-PSD.
+#include <algorithm>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "app/cli/CliCommand.h"
+
+namespace mirvo::cli {
+
+std::vector<CliCommand>& Commands() {
+  static std::vector<CliCommand> commands;
+  return commands;
+}
+
+bool TakeFlag(std::vector<std::string>& args, const std::string& flag) {
+  const auto it = std::find(args.begin(), args.end(), flag);
+  if (it == args.end()) return false;
+  args.erase(it);
+  return true;
+}
+
+bool TakeOption(std::vector<std::string>& args, const std::string& option, std::string& value) {
+  const auto it = std::find(args.begin(), args.end(), option);
+  if (it == args.end()) return true;
+  if (it + 1 == args.end()) {
+    std::fprintf(stderr, "mirvo-cli: %s needs a value\n", option.c_str());
+    return false;
+  }
+  value = *(it + 1);
+  args.erase(it, it + 2);
+  return true;
+}
+
+namespace {
+
+void PrintHelp(std::FILE* out) {
+  std::fprintf(out,
+               "Usage: mirvo-cli COMMAND [ARGUMENTS]\n"
+               "Command-line tool of Mirvo-PSD, the control and acquisition program of the Kvetral spectrometer.\n\n"
+               "Commands:\n");
+  auto commands = Commands();
+  std::sort(commands.begin(), commands.end(), [](const auto& a, const auto& b) { return a.name < b.name; });
+  for (const auto& c : commands) {
+    const std::string synopsis = c.name + (c.usage.empty() ? "" : " " + c.usage);
+    std::fprintf(out, "  %-40s %s\n", synopsis.c_str(), c.summary.c_str());
+  }
+  std::fprintf(out,
+               "\nOptions:\n"
+               "  --help     show this help\n"
+               "  --version  show the version\n\n"
+               "Exit status: 0 success, 1 wrong usage, 2 the command failed.\n");
+}
+
+}  // namespace
+}  // namespace mirvo::cli
+
+int main(int argc, char** argv) {
+  using namespace mirvo::cli;
+  std::vector<std::string> args(argv + 1, argv + argc);
+  if (args.empty()) {
+    PrintHelp(stderr);
+    return kExitUsage;
+  }
+  const std::string name = args.front();
+  args.erase(args.begin());
+  if (name == "--help" || name == "-h" || name == "help") {
+    PrintHelp(stdout);
+    return kExitOk;
+  }
+  if (name == "--version") {
+    std::printf("mirvo-cli 2.50\n");
+    return kExitOk;
+  }
+  for (const auto& command : Commands()) {
+    if (command.name == name) return command.run(args);
+  }
+  std::fprintf(stderr, "mirvo-cli: unknown command '%s' (see mirvo-cli --help)\n", name.c_str());
+  return kExitUsage;
+}

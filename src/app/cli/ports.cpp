@@ -1,0 +1,27 @@
+// mirvo-cli ports: one line per serial port present, display text and device name.
+#include <cstdio>
+
+#include "app/cli/CliCommand.h"
+#include "link/PortEnumerator.h"
+
+namespace mirvo::cli {
+namespace {
+
+int RunPorts(const std::vector<std::string>& args) {
+  if (!args.empty()) {
+    std::fprintf(stderr, "mirvo-cli ports: unexpected argument '%s'\n", args.front().c_str());
+    return kExitUsage;
+  }
+  const auto ports = EnumeratePorts();
+  if (ports.empty()) {
+    std::printf("no serial ports found\n");
+    return kExitOk;
+  }
+  for (const auto& port : ports) std::printf("%s\t%s\n", port.friendlyName.c_str(), port.devicePath.c_str());
+  return kExitOk;
+}
+
+const CliRegistration registration({"ports", "", "list the serial ports: display text, a tab, device name", RunPorts});
+
+}  // namespace
+}  // namespace mirvo::cli

@@ -1,0 +1,50 @@
+// The serial port with a listener thread that waits for port events (poll on the tty and on an
+// eventfd used to wake it) and reports them through OnEvent. Reads stay on the caller's thread.
+#pragma once
+
+#include <atomic>
+#include <condition_variable>
+#include <mutex>
+#include <thread>
+
+#include "link/CSerial.h"
+
+namespace mirvo {
+
+class CSerialEx : public CSerial {
+ public:
+  CSerialEx() = default;
+  ~CSerialEx() override;
+
+  // Always overlapped; creates the wake event and starts the listener when asked. If the wake event
+  // cannot be created the port is closed again.
+  long Open(const std::string& device, std::size_t inQueue = 0, std::size_t outQueue = 0,
+            bool startListener = false) override;
+  long Close() override;
+
+  virtual long StartListener();
+  // Sets the stop flag, wakes the listener and waits at most timeoutMs for it to end.
+  virtual long StopListener(std::uint32_t timeoutMs = kInfinite);
+  bool ListenerRunning() const { return listener_.joinable(); }
+  // The error with which the last listener ended (0 when stopped normally).
+  long ListenerError() const { return listenerError_; }
+
+ protected:
+  // Called on the listener thread with (events AND mask, line-error bits).
+  virtual void OnEvent(std::uint32_t events, std::uint32_t lineErrors) = 0;
+  void OnInputConsumed() override;
+
+ private:
+  void ListenerMain();
+  void Wake();
+
+  int wakeFd_ = -1;
+  std::thread listener_;
+  std::atomic<bool> stop_{false};
+  std::atomic<long> listenerError_{0};
+  std::mutex finishedMutex_;
+  std::condition_variable finishedChanged_;
+  bool finished_ = true;
+};
+
+}  // namespace mirvo

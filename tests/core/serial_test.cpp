@@ -1,0 +1,255 @@
+// The serial port family on a real pseudo-terminal pair.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <condition_variable>
+#include <mutex>
+#include <vector>
+
+#include "FakeClock.h"
+#include "PtyPair.h"
+#include "link/CSerialWnd.h"
+
+namespace mirvo {
+namespace {
+
+using test::PtyPair;
+
+// Collects posted messages the way the user-interface thread's queue would.
+class RecordingTarget final : public IMessageTarget {
+ public:
+  struct Message {
+    unsigned message;
+    std::uintptr_t wParam;
+    std::intptr_t lParam;
+  };
+  void PostMessage(unsigned message, std::uintptr_t wParam, std::intptr_t lParam) override {
+    std::lock_guard lock(mutex_);
+    messages_.push_back({message, wParam, lParam});
+    changed_.notify_all();
+  }
+  // Waits for a message (a guard of a few seconds against a hung test; the message comes at once).
+  bool WaitForCount(std::size_t count) {
+    std::unique_lock lock(mutex_);
+    return changed_.wait_for(lock, std::chrono::seconds(5), [&] { return messages_.size() >= count; });
+  }
+  std::vector<Message> Messages() {
+    std::lock_guard lock(mutex_);
+    return messages_;
+  }
+
+ private:
+  std::mutex mutex_;
+  std::condition_variable changed_;
+  std::vector<Message> messages_;
+};
+
+class SerialTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(pty.Ok());
+    port.SetSleeper(sleeper);
+  }
+  PtyPair pty;
+  test::FakeSleeper sleeper;
+  CSerialMFC port;
+  RecordingTarget target;
+};
+
+TEST_F(SerialTest, OpenCloseAndAlreadyOpen) {
+  ASSERT_EQ(port.Open(pty.SlavePath(), target, 0, 7, 2000, 2000), serial_error::kSuccess);
+  EXPECT_TRUE(port.IsOpen());
+  EXPECT_TRUE(port.ListenerRunning());
+  EXPECT_EQ(port.Message(), CSerialWnd::kDefaultComMessage);
+
+  // A second open of the same object fails and leaves the open port working.
+  EXPECT_EQ(port.Open(pty.SlavePath(), target), serial_error::kAlreadyOpen);
+  EXPECT_TRUE(port.IsOpen());
+  std::size_t written = 0;
+  EXPECT_EQ(port.Write("ok", 2, &written, nullptr, 2000), serial_error::kSuccess);
+  EXPECT_EQ(pty.Receive(2), (std::vector<std::uint8_t>{'o', 'k'}));
+
+  // Another port object cannot take the port while it is held.
+  CSerial other;
+  EXPECT_NE(other.Open(pty.SlavePath()), serial_error::kSuccess);
+  EXPECT_FALSE(other.IsOpen());
+
+  EXPECT_EQ(port.Close(), serial_error::kSuccess);
+  EXPECT_FALSE(port.IsOpen());
+  EXPECT_FALSE(port.ListenerRunning());
+  EXPECT_EQ(port.Close(), serial_error::kSuccess);  // closing a closed port
+
+  EXPECT_EQ(other.Open(pty.SlavePath()), serial_error::kSuccess);  // released on close
+}
+
+TEST_F(SerialTest, OpenOfAMissingDeviceFails) {
+  EXPECT_EQ(port.Open("/dev/does-not-exist-ttyKV", target), serial_error::kFileNotFound);
+  EXPECT_FALSE(port.IsOpen());
+  CSerial plain;
+  EXPECT_EQ(plain.Open("/dev/null"), serial_error::kInvalidArgument);  // not a tty
+  EXPECT_FALSE(plain.IsOpen());
+}
+
+TEST_F(SerialTest, NonBlockingReadOfNothingAndRoundTrip) {
+  ASSERT_EQ(port.Open(pty.SlavePath(), target), serial_error::kSuccess);
+  ASSERT_EQ(port.Setup(921600), serial_error::kSuccess);
+  ASSERT_EQ(port.SetHandshake(kHandshakeRtsCts), serial_error::kSuccess);
+  ASSERT_EQ(port.SetReadMode(kReadNonblocking), serial_error::kSuccess);
+
+  std::uint8_t buffer[64];
+  std::size_t got = 99;
+  EXPECT_EQ(port.Read(buffer, sizeof buffer, &got), serial_error::kSuccess);
+  EXPECT_EQ(got, 0u);
+
+  const std::vector<std::uint8_t> request{0x64, 0x00, 0x0B, 0x00, 0x01, 0x80, 0x40, 0x00, 0xFE, 0x00, 0xD5};
+  std::size_t written = 0;
+  EXPECT_EQ(port.Write(request.data(), request.size(), &written, nullptr, 2000), serial_error::kSuccess);
+  EXPECT_EQ(written, request.size());
+  EXPECT_EQ(pty.Receive(request.size()), request);
+
+  std::vector<std::uint8_t> reply(279);
+  for (std::size_t i = 0; i < reply.size(); ++i) reply[i] = static_cast<std::uint8_t>(i * 7);
+  pty.Send(reply);
+  ASSERT_TRUE(target.WaitForCount(1));
+  std::vector<std::uint8_t> received;
+  for (int attempt = 0; attempt < 500 && received.size() < reply.size(); ++attempt) {
+    EXPECT_EQ(port.Read(buffer, sizeof buffer, &got), serial_error::kSuccess);
+    received.insert(received.end(), buffer, buffer + got);
+    if (got == 0) target.WaitForCount(target.Messages().size() + 1);
+  }
+  EXPECT_EQ(received, reply);
+
+  EXPECT_EQ(port.GetBaudRate(), 921600);
+  EXPECT_EQ(port.GetDataBits(), 8);
+  EXPECT_EQ(port.GetParity(), 0);
+  EXPECT_EQ(port.GetStopBits(), 0);
+}
+
+TEST_F(SerialTest, ListenerPostsCharacterReceivedAndEndsOnClose) {
+  ASSERT_EQ(port.Open(pty.SlavePath(), target, 0x401, 1234), serial_error::kSuccess);
+  ASSERT_EQ(port.SetEventMask(serial_event::kRxChar | serial_event::kLineError), serial_error::kSuccess);
+  pty.Send({0x55});
+  ASSERT_TRUE(target.WaitForCount(1));
+  const auto first = target.Messages().front();
+  EXPECT_EQ(first.message, 0x401u);
+  EXPECT_EQ(first.wParam, serial_event::kRxChar);  // no line errors in the high word
+  EXPECT_EQ(first.lParam, 1234);
+
+  // More bytes on top of the unread ones are announced.
+  pty.Send({0x56});
+  ASSERT_TRUE(target.WaitForCount(2));
+
+  // The listener is blocked in its wait; closing ends it well within the 1000 ms bound.
+  const auto start = std::chrono::steady_clock::now();
+  EXPECT_EQ(port.Close(), serial_error::kSuccess);
+  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(1000));
+  EXPECT_FALSE(port.ListenerRunning());
+}
+
+TEST_F(SerialTest, EventWordPacksLineErrorsAboveEvents) {
+  EXPECT_EQ(CSerialWnd::PackEvent(serial_event::kRxChar | serial_event::kLineError, line_error::kFrame),
+            0x00080081u);
+  EXPECT_EQ(CSerialWnd::PackEvent(0, line_error::kOverrun), 0x00020000u);
+}
+
+TEST_F(SerialTest, HandshakeAndReadModes) {
+  ASSERT_EQ(port.Open(pty.SlavePath(), target), serial_error::kSuccess);
+  struct Case {
+    int mode;
+    long expectedResult;
+    long readsBack;
+  };
+  const Case cases[] = {
+      {kHandshakeOff, serial_error::kSuccess, 0},
+      {kHandshakeHardware, serial_error::kSuccess, 1},
+      {kHandshakeSoftware, serial_error::kSuccess, 2},
+      {kHandshakeRtsCts, serial_error::kSuccess, 0},  // RTS/CTS alone is not "both DTR and RTS"
+      {4, serial_error::kInvalidArgument, 0},
+      {-1, serial_error::kInvalidArgument, 0},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.mode);
+    ASSERT_EQ(port.SetHandshake(kHandshakeOff), serial_error::kSuccess);
+    EXPECT_EQ(port.SetHandshake(c.mode), c.expectedResult);
+    EXPECT_EQ(port.GetLastError(), c.expectedResult);
+    EXPECT_EQ(port.GetHandshake(), c.readsBack);
+  }
+  EXPECT_EQ(port.SetReadMode(kReadBlocking), serial_error::kSuccess);
+  EXPECT_EQ(port.SetReadMode(2), serial_error::kInvalidArgument);
+  EXPECT_EQ(port.SetReadMode(kReadNonblocking), serial_error::kSuccess);
+  EXPECT_EQ(port.Setup(12345), serial_error::kInvalidArgument);  // not a rate the tty offers
+}
+
+TEST_F(SerialTest, EventMaskAndEventChar) {
+  ASSERT_EQ(port.Open(pty.SlavePath(), target), serial_error::kSuccess);
+  EXPECT_EQ(port.GetEventMask(), serial_event::kDefaultMask);
+  EXPECT_EQ(port.SetEventMask(0x0081), serial_error::kSuccess);
+  EXPECT_EQ(port.SetEventChar('\n', true), serial_error::kSuccess);
+  EXPECT_EQ(port.GetEventChar(), '\n');
+  EXPECT_EQ(port.GetEventMask(), 0x0083u);
+}
+
+TEST_F(SerialTest, WriteThatCannotCompleteTimesOutAndLeavesNothingPending) {
+  ASSERT_EQ(port.Open(pty.SlavePath(), target), serial_error::kSuccess);
+  // Nobody reads the other end: the tty's buffer fills and the write cannot complete.
+  std::vector<std::uint8_t> block(1 << 20, 0xA5);
+  std::size_t written = 0;
+  EXPECT_EQ(port.Write(block.data(), block.size(), &written, nullptr, 20), serial_error::kTimeout);
+  EXPECT_LT(written, block.size());
+  // The cancelled transfer is gone from the output queue: the next write completes.
+  EXPECT_EQ(port.Purge(), serial_error::kSuccess);
+  std::vector<std::uint8_t> drained = pty.Receive(1 << 20, 200);
+  const std::uint8_t marker[] = {0x42};
+  EXPECT_EQ(port.Write(marker, 1, &written, nullptr, 2000), serial_error::kSuccess);
+  const auto after = pty.Receive(1);
+  ASSERT_EQ(after.size(), 1u);
+  EXPECT_EQ(after[0], 0x42);
+}
+
+TEST_F(SerialTest, NonOverlappedPortRefusesTimeOutsAndBlocks) {
+  CSerial plain;
+  ASSERT_EQ(plain.Open(pty.SlavePath()), serial_error::kSuccess);
+  std::uint8_t buffer[4];
+  SerialOverlapped block;
+  EXPECT_EQ(plain.Read(buffer, 4, nullptr, nullptr, 100), serial_error::kInvalidFunction);
+  EXPECT_EQ(plain.Read(buffer, 4, nullptr, &block), serial_error::kInvalidFunction);
+  EXPECT_EQ(plain.WaitForEvent(nullptr, 100), serial_error::kInvalidFunction);
+  std::size_t got = 0;
+  EXPECT_EQ(plain.Read(buffer, 4, &got), serial_error::kSuccess);
+  EXPECT_EQ(got, 0u);
+}
+
+TEST_F(SerialTest, BreakWaitsThroughTheSleeper) {
+  ASSERT_EQ(port.Open(pty.SlavePath(), target), serial_error::kSuccess);
+  EXPECT_EQ(port.SendBreak(), serial_error::kSuccess);
+  EXPECT_EQ(sleeper.sleeps, std::vector<int>{100});
+}
+
+TEST_F(SerialTest, EveryOperationOnAClosedPortIsNotOpen) {
+  std::uint8_t buffer[4] = {};
+  std::size_t count = 0;
+  EXPECT_EQ(port.Setup(921600), serial_error::kNotOpen);
+  EXPECT_EQ(port.SetHandshake(3), serial_error::kNotOpen);
+  EXPECT_EQ(port.SetReadMode(0), serial_error::kNotOpen);
+  EXPECT_EQ(port.SetEventMask(0x81), serial_error::kNotOpen);
+  EXPECT_EQ(port.SetEventChar('x'), serial_error::kNotOpen);
+  EXPECT_EQ(port.WaitForEvent(), serial_error::kNotOpen);
+  EXPECT_EQ(port.Write(buffer, 4, &count), serial_error::kNotOpen);
+  EXPECT_EQ(port.WriteString("x"), serial_error::kNotOpen);
+  EXPECT_EQ(port.Read(buffer, 4, &count), serial_error::kNotOpen);
+  EXPECT_EQ(port.Purge(), serial_error::kNotOpen);
+  EXPECT_EQ(port.SendBreak(), serial_error::kNotOpen);
+  EXPECT_EQ(port.StartListener(), serial_error::kNotOpen);
+  EXPECT_EQ(port.GetBaudRate(), -1);
+  EXPECT_EQ(port.GetLastError(), serial_error::kNotOpen);
+  EXPECT_EQ(port.GetDataBits(), -1);
+  EXPECT_EQ(port.GetParity(), -1);
+  EXPECT_EQ(port.GetStopBits(), -1);
+  EXPECT_EQ(port.GetHandshake(), -1);
+  EXPECT_EQ(port.GetEventMask(), 0u);
+  EXPECT_EQ(port.GetEventChar(), 0);
+  EXPECT_TRUE(sleeper.sleeps.empty());
+}
+
+}  // namespace
+}  // namespace mirvo
