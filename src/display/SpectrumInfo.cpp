@@ -1,0 +1,112 @@
+#include "display/SpectrumInfo.h"
+
+#include "display/SpectrumPlot.h"
+#include "display/TextFormat.h"
+
+namespace mirvo {
+
+std::string CSpectrumInfo::PaneTitle(int spectrumIndex) { return FormatText("Spectrum Info S%d", spectrumIndex); }
+
+void CSpectrumInfo::BlankPeakFields() {
+  for (std::string* field : {&texts_.centroid, &texts_.fwhm, &texts_.fwtm, &texts_.area, &texts_.resolution})
+    field->assign(kBlankValue);
+}
+
+int CSpectrumInfo::UpdatePeakInfo(CSpectrumPlot& plot) {
+  const SpectrumRecord& record = plot.Record();
+  const bool calibrated = plot.Calibrated();
+  const double a = calibrated ? record.working.a : 0.0;
+  const double b = calibrated ? record.working.b : 1.0;
+  const double c = calibrated ? record.working.c : 0.0;
+  const auto energy = [a, b, c](double x) { return a * x * x + b * x + c; };
+
+  // The units refresh is taken once here, so that every field below is rewritten in the new units.
+  const bool unitsRefresh = plot.UnitsRefresh();
+  if (unitsRefresh) {
+    const char* unit = calibrated ? record.working.UnitName() : kUnitNames[0];
+    for (std::string& label : texts_.unitLabels) label.assign(unit);
+    positionFormat_ = calibrated ? "%8.2f" : "%8.0f";
+    if (unitsListener_ != nullptr) unitsListener_->UnitsRefreshed();
+  }
+
+  const int cursor = plot.Cursor();
+  const std::uint32_t count = plot.SoftCount(cursor);
+  if (!hasCursor_ || cursor != lastCursor_ || count != lastCount_ || unitsRefresh) {
+    plot.SetUnitsRefresh(false);
+    hasCursor_ = true;
+    lastCursor_ = cursor;
+    lastCount_ = count;
+    texts_.position = FormatText(positionFormat_, energy(cursor));
+    texts_.counts = FormatText("%10lu", static_cast<unsigned long>(count));
+    texts_.cursorStatus = FormatText("CURSOR: %-6d  COUNTS: %-10lu", cursor, static_cast<unsigned long>(count));
+  }
+
+  int result = kPeakNone;
+  if (!plot.FindRoiAtCursor()) {
+    texts_.roiStatus.assign(1, ' ');
+  } else {
+    const int first = plot.RoiFirst();
+    const int last = plot.RoiLast();
+    texts_.roiStatus = FormatText("ROI: %6d to %-6d  W: %-6d", first, last, last - first + 1);
+    result = AnalysePeak(plot, first, last, plot.CursorPeak());
+  }
+
+  const PeakResult& peak = plot.CursorPeak();
+  if (result == kPeakFound) {
+    const double area = peak.area < 0.0 ? 0.0 : peak.area;
+    // Fields blanked since the last peak are rewritten even when the values match it.
+    if (!peakShown_ || unitsRefresh || peak.integral != lastIntegral_ || area != lastArea_ ||
+        peak.centroid != lastCentroid_ || peak.fwhm != lastFwhm_) {
+      lastIntegral_ = peak.integral;
+      lastArea_ = area;
+      lastCentroid_ = peak.centroid;
+      lastFwhm_ = peak.fwhm;
+      const double centroidEnergy = energy(peak.centroid);
+      const double fwhm = a * (peak.halfRight * peak.halfRight - peak.halfLeft * peak.halfLeft) +
+                          b * (peak.halfRight - peak.halfLeft);
+      const double fwtm = a * (peak.tenthRight * peak.tenthRight - peak.tenthLeft * peak.tenthLeft) +
+                          b * (peak.tenthRight - peak.tenthLeft);
+      const double resolution = centroidEnergy > 0.0 ? fwhm * 100.0 / centroidEnergy : 0.0;
+      texts_.integral = FormatText("%5.0f", peak.integral);
+      texts_.area = FormatText("%5.0f", area);
+      texts_.centroid = FormatText("%8.2f", centroidEnergy);
+      texts_.fwhm = FormatText("%8.2f", fwhm);
+      texts_.fwtm = FormatText("%8.2f", fwtm);
+      texts_.resolution = FormatText("%8.2f", resolution);
+      peakShown_ = true;
+    }
+  } else if (result == kPeakFlat) {
+    texts_.integral = FormatText("%5.0f", peak.integral);
+    integralShown_ = true;
+    if (peakShown_) {
+      BlankPeakFields();
+      peakShown_ = false;
+    }
+  } else {
+    if (peakShown_ || integralShown_) {
+      texts_.integral = kBlankValue;
+      integralShown_ = false;
+    }
+    if (peakShown_) {
+      BlankPeakFields();
+      peakShown_ = false;
+    }
+  }
+  return result;
+}
+
+void CSpectrumInfo::UpdateFom(const CSpectrumPlot& s0Plot) { texts_.fom = ComputeFom(s0Plot).text; }
+
+void CSpectrumInfo::SetRates(const CountingRates& rates) {
+  texts_.throughput = rates.throughput;
+  texts_.incoming = rates.incoming;
+  texts_.losses = rates.lossesPercent;
+}
+
+void CSpectrumInfo::SetTimes(const std::string& real, const std::string& live, const std::string& dead) {
+  texts_.real = real;
+  texts_.live = live;
+  texts_.dead = dead;
+}
+
+}  // namespace mirvo

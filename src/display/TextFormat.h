@@ -1,0 +1,17 @@
+// printf-style formatting into a std::string, for the fixed display formats of the plot, the
+// information pane and the calibration pane ("%8.2f", "%10lu", "S%d: " ...).
+#pragma once
+
+#include <string>
+
+namespace mirvo {
+
+std::string FormatText(const char* format, ...) __attribute__((format(printf, 1, 2)));
+
+// Reads a decimal number from the start of a text the way an edit field is read: leading spaces
+// and a leading '+' are accepted, the number ends at the first character that cannot belong to it,
+// and a text that does not start with a finite number reads as 0.
+double ParseLeadingDouble(const std::string& text);
+long long ParseLeadingInteger(const std::string& text);
+
+}  // namespace mirvo
