@@ -37,6 +37,21 @@ void RegisterImage::CopyToCommandHalf() {
   std::copy(words_.begin() + 1, words_.begin() + kCommandHalf, words_.begin() + kCommandHalf + 1);
 }
 
+namespace {
+double TimeSeconds(const RegisterImage& image, unsigned low, unsigned high, unsigned fraction, double samplePeriodUs) {
+  const std::uint32_t ticks = image[low] | (static_cast<std::uint32_t>(image[high]) << 16);
+  return samplePeriodUs * 16e-6 * image[fraction] + ticks * 0.01;
+}
+}  // namespace
+
+double RealTimeSeconds(const RegisterImage& image, double samplePeriodUs) {
+  return TimeSeconds(image, reg::kRealTicksLow, reg::kRealTicksHigh, reg::kRealFraction, samplePeriodUs);
+}
+
+double LiveTimeSeconds(const RegisterImage& image, double samplePeriodUs) {
+  return TimeSeconds(image, reg::kLiveTicksLow, reg::kLiveTicksHigh, reg::kLiveFraction, samplePeriodUs);
+}
+
 std::size_t SpectrumMemory::StoreChunk(std::size_t first, std::span<const std::uint8_t> bytes) {
   std::size_t stored = 0;
   for (std::size_t i = 0; i + 3 < bytes.size() && first + stored < kCounts; i += 4, ++stored) {

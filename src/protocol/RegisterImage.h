@@ -95,6 +95,11 @@ class RegisterImage {
   std::array<std::uint16_t, kWords> words_{};
 };
 
+// Real and live time in seconds from the counters: P x 16 x 1e-6 x fraction + ticks x 0.01, where P is
+// the sample period in microseconds.
+double RealTimeSeconds(const RegisterImage& image, double samplePeriodUs);
+double LiveTimeSeconds(const RegisterImage& image, double samplePeriodUs);
+
 // Host copy of the instrument's spectrum memory: 4 x 4096 unsigned 32-bit counts, spectrum k at
 // entries k x 4096 .. k x 4096 + 4095.
 class SpectrumMemory {

@@ -35,6 +35,12 @@ class PtyPair {
   PtyPair(const PtyPair&) = delete;
   PtyPair& operator=(const PtyPair&) = delete;
 
+  // The instrument goes away: the slave side sees a hang-up.
+  void CloseMaster() {
+    if (master_ >= 0) ::close(master_);
+    master_ = -1;
+  }
+
   bool Ok() const { return master_ >= 0 && !slavePath_.empty(); }
   const std::string& SlavePath() const { return slavePath_; }
   int Master() const { return master_; }
