@@ -1,0 +1,209 @@
+#include "lib/EventGenerator.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace kvetral {
+namespace {
+
+constexpr std::size_t kBins = 6000;  // deposited energy, 1 keV bins
+constexpr std::size_t kNormalTable = 16384;
+constexpr double kElectronMass = 511.0;
+
+using Shape = std::vector<double>;
+
+void AddNormalised(Shape& target, const Shape& shape, double weight) {
+  double sum = 0;
+  for (double v : shape) sum += v;
+  if (sum <= 0) return;
+  for (std::size_t i = 0; i < target.size(); ++i) target[i] += shape[i] * weight / sum;
+}
+
+// A gamma line: photopeak, Compton continuum (Klein-Nishina), multiple scattering between the edge
+// and the peak, and a backscatter bump.
+void AddLine(Shape& target, double energy, double weight, double photoFraction) {
+  const double eps = energy / kElectronMass;
+  const double edge = energy * 2 * eps / (1 + 2 * eps);
+  Shape compton(kBins, 0.0), plateau(kBins, 0.0), peak(kBins, 0.0), backscatter(kBins, 0.0);
+  for (std::size_t i = 1; i < kBins && i < edge; ++i) {
+    const double s = i / energy;
+    compton[i] = 2 + s * s / (eps * eps * (1 - s) * (1 - s)) + s / (1 - s) * (s - 2 / eps);
+  }
+  for (std::size_t i = static_cast<std::size_t>(edge); i < kBins && i < energy; ++i) plateau[i] = 1.0;
+  if (energy < kBins) peak[static_cast<std::size_t>(energy)] = 1.0;
+  const double back = energy - edge;
+  if (back < kBins) backscatter[static_cast<std::size_t>(back)] = 1.0;
+  const double scattered = weight * (1 - photoFraction);
+  AddNormalised(target, compton, scattered * 0.85);
+  AddNormalised(target, plateau, scattered * 0.10);
+  AddNormalised(target, backscatter, scattered * 0.05);
+  AddNormalised(target, peak, weight * photoFraction);
+}
+
+void AddExponential(Shape& target, double weight, double decayKeV, double riseKeV) {
+  Shape shape(kBins, 0.0);
+  for (std::size_t i = 1; i < kBins; ++i)
+    shape[i] = (1 - std::exp(-static_cast<double>(i) / riseKeV)) * std::exp(-static_cast<double>(i) / decayKeV);
+  AddNormalised(target, shape, weight);
+}
+
+void AddSource(Source source, double weight, Shape& gamma, Shape& neutron) {
+  switch (source) {
+    case Source::Cs137:
+      AddLine(gamma, 661.7, weight * 0.92, 0.22);
+      AddLine(gamma, 32.0, weight * 0.03, 1.0);  // barium X-rays
+      AddExponential(gamma, weight * 0.05, 150.0, 5.0);
+      break;
+    case Source::Co60:
+      AddLine(gamma, 1173.2, weight * 0.475, 0.14);
+      AddLine(gamma, 1332.5, weight * 0.475, 0.14);
+      AddExponential(gamma, weight * 0.05, 150.0, 5.0);
+      break;
+    case Source::AmBe:
+      AddExponential(neutron, weight * 0.55, 650.0, 80.0);  // proton-recoil light, keV electron equivalent
+      AddLine(gamma, 4438.0, weight * 0.40, 0.05);
+      AddExponential(gamma, weight * 0.05, 150.0, 5.0);
+      break;
+    case Source::Mixed:
+      AddSource(Source::Cs137, weight * 0.35, gamma, neutron);
+      AddSource(Source::Co60, weight * 0.25, gamma, neutron);
+      AddSource(Source::AmBe, weight * 0.40, gamma, neutron);
+      break;
+  }
+}
+
+// Folds the detector resolution (6 % FWHM at 662 keV, growing as the square root of the energy).
+Shape Fold(const Shape& ideal) {
+  Shape out(kBins, 0.0);
+  for (std::size_t i = 0; i < kBins; ++i) {
+    if (ideal[i] <= 0) continue;
+    const double sigma = std::max(2.0, 0.06 * std::sqrt(661.7 * (i + 0.5)) / 2.3548);
+    const int reach = static_cast<int>(4 * sigma) + 1;
+    double sum = 0;
+    const int lo = std::max(0, static_cast<int>(i) - reach), hi = std::min<int>(kBins - 1, static_cast<int>(i) + reach);
+    for (int j = lo; j <= hi; ++j) sum += std::exp(-0.5 * std::pow((j - static_cast<double>(i)) / sigma, 2));
+    for (int j = lo; j <= hi; ++j)
+      out[j] += ideal[i] * std::exp(-0.5 * std::pow((j - static_cast<double>(i)) / sigma, 2)) / sum;
+  }
+  return out;
+}
+
+}  // namespace
+
+bool ParseSource(std::string_view text, Source* source) {
+  static constexpr std::pair<std::string_view, Source> kNames[] = {
+      {"cs137", Source::Cs137}, {"co60", Source::Co60}, {"ambe", Source::AmBe}, {"mixed", Source::Mixed}};
+  for (const auto& [name, value] : kNames)
+    if (text == name) {
+      *source = value;
+      return true;
+    }
+  return false;
+}
+
+CEventGenerator::CEventGenerator(Source source, double fom, std::uint64_t seed) : random_(seed) {
+  // FOM = separation / (FWHM gamma + FWHM neutron); the neutron hump is a little wider.
+  const double widths = (kNeutronTips - kGammaTips) / std::max(fom, 0.05);
+  gammaSigma_ = 0.45 * widths / 2.3548;
+  neutronSigma_ = 0.55 * widths / 2.3548;
+
+  Shape gamma(kBins, 0.0), neutron(kBins, 0.0);
+  AddSource(source, 1.0, gamma, neutron);
+  BuildAliasTable(Fold(gamma), Fold(neutron));
+
+  normal_.resize(kNormalTable);
+  for (std::size_t i = 0; i < kNormalTable; ++i) {
+    const double p = (i + 0.5) / kNormalTable;  // solve 0.5 erfc(-x / sqrt 2) = p
+    double lo = -8, hi = 8;
+    for (int step = 0; step < 60; ++step) {
+      const double mid = 0.5 * (lo + hi);
+      (0.5 * std::erfc(-mid / std::sqrt(2.0)) < p ? lo : hi) = mid;
+    }
+    normal_[i] = static_cast<float>(0.5 * (lo + hi));
+  }
+}
+
+void CEventGenerator::BuildAliasTable(const std::vector<double>& gamma, const std::vector<double>& neutron) {
+  std::vector<double> weights(gamma);
+  weights.insert(weights.end(), neutron.begin(), neutron.end());
+  const std::size_t n = weights.size();
+  double total = 0;
+  for (double w : weights) total += w;
+  std::vector<double> scaled(n);
+  for (std::size_t i = 0; i < n; ++i) scaled[i] = total > 0 ? weights[i] * n / total : 1.0;
+  threshold_.assign(n, 0xFFFFFFFFu);
+  alias_.resize(n);
+  std::vector<std::size_t> small, large;
+  for (std::size_t i = 0; i < n; ++i) {
+    alias_[i] = static_cast<std::uint32_t>(i);
+    (scaled[i] < 1.0 ? small : large).push_back(i);
+  }
+  while (!small.empty() && !large.empty()) {
+    const std::size_t s = small.back(), l = large.back();
+    small.pop_back();
+    threshold_[s] = static_cast<std::uint32_t>(std::min(scaled[s] * 4294967296.0, 4294967295.0));
+    alias_[s] = static_cast<std::uint32_t>(l);
+    scaled[l] -= 1.0 - scaled[s];
+    if (scaled[l] < 1.0) {
+      large.pop_back();
+      small.push_back(l);
+    }
+  }
+}
+
+std::uint32_t CEventGenerator::TipsBorder() const {
+  return static_cast<std::uint32_t>(kGammaTips + (kNeutronTips - kGammaTips) * gammaSigma_ / (gammaSigma_ + neutronSigma_));
+}
+
+SimEvent CEventGenerator::Sample(const EventRouting& routing) {
+  const std::uint64_t r1 = random_.Next();
+  std::uint32_t index = static_cast<std::uint32_t>(((r1 >> 32) * threshold_.size()) >> 32);
+  if (static_cast<std::uint32_t>(r1) >= threshold_[index]) index = alias_[index];
+  SimEvent event;
+  event.neutron = index >= kBins;
+  const std::uint32_t bin = event.neutron ? index - static_cast<std::uint32_t>(kBins) : index;
+  const std::uint64_t r2 = random_.Next();
+  event.keV = bin + static_cast<double>(r2 & 0xFFFF) * (1.0 / 65536.0);
+  event.channel = static_cast<std::int32_t>(event.keV * routing.channelsPerKeV);
+  const double z = normal_[(r2 >> 16) % kNormalTable];
+  const double tips = event.neutron ? kNeutronTips + neutronSigma_ * z : kGammaTips + gammaSigma_ * z;
+  event.tips = static_cast<std::int32_t>(std::floor(tips * routing.tipsScale));
+  return event;
+}
+
+void CEventGenerator::Generate(std::uint64_t count, const EventRouting& routing, std::uint32_t* spectra) {
+  const std::uint32_t n = static_cast<std::uint32_t>(threshold_.size());
+  const double gammaMean = kGammaTips * routing.tipsScale, gammaSigma = gammaSigma_ * routing.tipsScale;
+  const double neutronMean = kNeutronTips * routing.tipsScale, neutronSigma = neutronSigma_ * routing.tipsScale;
+  const double perKeV = routing.channelsPerKeV;
+  const std::uint32_t lowest = routing.lowestChannel;
+  std::uint32_t* s0 = spectra;
+  std::uint32_t* s1 = spectra + kChannels;
+  const std::uint32_t* thresholds = threshold_.data();
+  const std::uint32_t* aliases = alias_.data();
+  const float* normal = normal_.data();
+  for (std::uint64_t e = 0; e < count; ++e) {
+    const std::uint64_t r1 = random_.Next();
+    std::uint32_t index = static_cast<std::uint32_t>(((r1 >> 32) * n) >> 32);
+    if (static_cast<std::uint32_t>(r1) >= thresholds[index]) index = aliases[index];
+    const bool neutron = index >= kBins;
+    const std::uint32_t bin = neutron ? index - static_cast<std::uint32_t>(kBins) : index;
+    const std::uint64_t r2 = random_.Next();
+    const double keV = bin + static_cast<double>(r2 & 0xFFFF) * (1.0 / 65536.0);
+    const std::uint32_t channel = static_cast<std::uint32_t>(keV * perKeV);
+    if (channel < lowest || channel >= kChannels) continue;
+    const double z = normal[(r2 >> 16) % kNormalTable];
+    const double tipsValue = neutron ? neutronMean + neutronSigma * z : gammaMean + gammaSigma * z;
+    if (tipsValue < 0 || tipsValue >= static_cast<double>(kChannels)) continue;
+    const std::uint32_t tips = static_cast<std::uint32_t>(tipsValue);
+    const bool inHeight = channel >= routing.heightLow && channel <= routing.heightHigh;
+    if (inHeight) ++s0[tips];
+    for (std::size_t k = 0; k < 3; ++k) {
+      if (tips < routing.tipsLow[k] || tips > routing.tipsHigh[k]) continue;
+      if (routing.needsHeight[k] && !inHeight) continue;
+      ++s1[k * kChannels + channel];
+    }
+  }
+}
+
+}  // namespace kvetral

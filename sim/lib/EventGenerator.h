@@ -1,0 +1,69 @@
+// The detector physics of the simulated instrument: each event gets an energy and a pulse-shape
+// (TIPS) value from the chosen source, and is routed into the four spectra by the windows.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "lib/Random.h"
+
+namespace kvetral {
+
+enum class Source { Cs137, Co60, AmBe, Mixed };
+// "cs137", "co60", "ambe" or "mixed"; false for anything else.
+bool ParseSource(std::string_view text, Source* source);
+
+// What the registers say about turning an event into counts (decoded by the instrument).
+struct EventRouting {
+  double channelsPerKeV = 1.5;      // pulse-height channels per keV at the present gain
+  std::uint32_t lowestChannel = 0;  // events below the slow or fast threshold are not seen
+  double tipsScale = 1.0;           // TIPS gain relative to the default
+  std::uint32_t heightLow = 0, heightHigh = 4095;  // pulse-height window of S0
+  std::array<std::uint32_t, 3> tipsLow{0, 0, 0};   // TIPS windows of S1, S2, S3
+  std::array<std::uint32_t, 3> tipsHigh{4095, 4095, 4095};
+  std::array<bool, 3> needsHeight{false, false, false};  // S2/S3 window ANDed with the S1 pulse-height window
+};
+
+struct SimEvent {
+  double keV = 0;
+  std::int32_t channel = 0;  // pulse height
+  std::int32_t tips = 0;     // pulse-shape value
+  bool neutron = false;
+};
+
+class CEventGenerator {
+ public:
+  static constexpr std::size_t kSpectra = 4;
+  static constexpr std::size_t kChannels = 4096;
+  static constexpr double kGammaTips = 1000.0;    // TIPS centre of gamma events at the default TIPS gain
+  static constexpr double kNeutronTips = 1600.0;  // and of neutron events
+  static constexpr double kChannelsPerKeV = 1.5;  // pulse-height scale at gain 1
+
+  CEventGenerator(Source source, double fom, std::uint64_t seed);
+
+  // Generates `count` processed events and adds them into 4 x 4096 counts (spectrum k at k x 4096).
+  void Generate(std::uint64_t count, const EventRouting& routing, std::uint32_t* spectra);
+  // One event, for the trace block.
+  SimEvent Sample(const EventRouting& routing);
+  CRandom& Random() { return random_; }
+
+  double GammaSigma() const { return gammaSigma_; }
+  double NeutronSigma() const { return neutronSigma_; }
+  // The TIPS channel where neutrons start to outnumber gammas (default border of the S2/S3 windows).
+  std::uint32_t TipsBorder() const;
+
+ private:
+  void BuildAliasTable(const std::vector<double>& gamma, const std::vector<double>& neutron);
+
+  CRandom random_;
+  double gammaSigma_ = 0;
+  double neutronSigma_ = 0;
+  std::vector<std::uint32_t> threshold_;  // alias method: keep the entry when the low word is below
+  std::vector<std::uint32_t> alias_;
+  std::vector<float> normal_;             // standard normal quantiles
+};
+
+}  // namespace kvetral

@@ -1,0 +1,401 @@
+#include "lib/Simulator.h"
+
+#include <fcntl.h>
+#include <poll.h>
+#include <stdlib.h>
+#include <sys/stat.h>
+#include <termios.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <cerrno>
+#include <chrono>
+#include <condition_variable>
+#include <cstring>
+#include <deque>
+#include <filesystem>
+#include <mutex>
+#include <thread>
+
+#include "lib/FaultInjector.h"
+#include "lib/Instrument.h"
+#include "lib/RequestFramer.h"
+
+namespace kvetral {
+namespace {
+
+using SteadyClock = std::chrono::steady_clock;
+constexpr std::size_t kRequestLogLimit = 65536;        // the oldest entries go first beyond this
+constexpr std::size_t kPendingOutputLimit = 8u << 20;  // nobody reads the line: drop what waits
+constexpr auto kQuietLine = std::chrono::milliseconds(500);  // a request left half-sent is given up
+constexpr int kTickMs = 100;
+
+void MakeRaw(int fd) {
+  termios tio{};
+  if (::tcgetattr(fd, &tio) != 0) return;
+  ::cfmakeraw(&tio);
+  tio.c_cflag |= CLOCAL | CREAD;
+  tio.c_cc[VMIN] = 0;
+  tio.c_cc[VTIME] = 0;
+  ::tcsetattr(fd, TCSANOW, &tio);
+}
+
+std::string ErrnoText(const std::string& what) { return what + ": " + std::strerror(errno); }
+
+// Puts the symbolic link `link` -> `device`, replacing a stale link a crashed simulator left.
+bool MakeLink(const std::string& link, const std::string& device, std::string* error) {
+  namespace fs = std::filesystem;
+  std::error_code ec;
+  const fs::path parent = fs::path(link).parent_path();
+  if (!parent.empty()) {
+    fs::create_directories(parent, ec);
+    if (ec) {
+      *error = "cannot create " + parent.string() + ": " + ec.message();
+      return false;
+    }
+  }
+  struct stat st{};
+  if (::lstat(link.c_str(), &st) == 0) {
+    struct stat target{};
+    if (!S_ISLNK(st.st_mode) || ::stat(link.c_str(), &target) == 0) {
+      *error = link + " is in use (another simulator?); choose another --serial or --link";
+      return false;
+    }
+    ::unlink(link.c_str());
+  }
+  if (::symlink(device.c_str(), link.c_str()) != 0) {
+    *error = ErrnoText("cannot create the link " + link);
+    return false;
+  }
+  return true;
+}
+
+void RemoveLink(const std::string& link, const std::string& device) {
+  char target[4096];
+  const ssize_t n = ::readlink(link.c_str(), target, sizeof target - 1);
+  if (n > 0 && std::string(target, static_cast<std::size_t>(n)) == device) ::unlink(link.c_str());
+}
+
+}  // namespace
+
+struct Simulator::Impl {
+  explicit Impl(SimOptions o) : options(std::move(o)) {}
+
+  SimOptions options;
+  std::string devicePath, linkPath;
+  int master = -1, slave = -1, wakeRead = -1, wakeWrite = -1;
+  std::thread thread;
+  std::atomic<bool> stopRequested{false};
+  std::atomic<bool> serving{false};
+
+  mutable std::mutex mutex;  // guards everything below
+  std::condition_variable unplugged;
+  bool unplugRequested = false;
+  std::unique_ptr<CInstrument> instrument;
+  std::unique_ptr<CFaultInjector> faults;
+  std::uint64_t requests = 0;
+  std::deque<std::vector<std::uint8_t>> log;
+  bool closePending = false;
+  double offsetMs = 0;
+  std::int64_t utcAtStart = 0;
+  SteadyClock::time_point steadyAtStart;
+
+  // The instrument's present: the injected clock, or the real one taken monotonically so that a
+  // change of the system clock does not make the instrument count an hour in one step.
+  std::int64_t Now() const {
+    const auto offset = static_cast<std::int64_t>(offsetMs);
+    if (options.clock) return options.clock->UtcMilliseconds() + offset;
+    const auto elapsed =
+        std::chrono::duration_cast<std::chrono::milliseconds>(SteadyClock::now() - steadyAtStart).count();
+    return utcAtStart + elapsed + offset;
+  }
+  void Wake() const {
+    const std::uint8_t byte = 1;
+    if (wakeWrite >= 0) (void)!::write(wakeWrite, &byte, 1);
+  }
+  void CloseLine() {
+    if (master >= 0) ::close(master);
+    if (slave >= 0) ::close(slave);
+    master = slave = -1;
+    serving = false;
+  }
+  std::vector<std::uint8_t> Process(const std::vector<std::uint8_t>& request);
+  void Serve();
+};
+
+std::vector<std::uint8_t> Simulator::Impl::Process(const std::vector<std::uint8_t>& request) {
+  std::lock_guard lock(mutex);
+  if (closePending) return {};
+  ++requests;
+  log.push_back(request);
+  if (log.size() > kRequestLogLimit) log.pop_front();
+  if (faults->CloseDue(requests)) closePending = true;
+  if (!faults->Admit(requests)) return {};
+  std::vector<std::uint8_t> reply = instrument->Handle(request, Now());
+  faults->Shape(reply);
+  return reply;
+}
+
+void Simulator::Impl::Serve() {
+  CRequestFramer framer;
+  std::vector<std::uint8_t> out;
+  std::size_t outStart = 0;
+  auto lastInput = SteadyClock::now();
+  const double bytesPerSecond = options.baud / 10.0;
+  double lineBudget = 0;  // bytes the paced line may send now
+  auto lastPacing = SteadyClock::now();
+  std::vector<std::uint8_t> request;
+  std::uint8_t buffer[65536];
+
+  while (!stopRequested) {
+    const bool pending = outStart < out.size();
+    int timeout = options.clock ? -1 : kTickMs;
+    if (framer.HasPartial()) timeout = kTickMs;
+    if (pending && bytesPerSecond > 0) timeout = 2;
+    pollfd fds[2] = {{wakeRead, POLLIN, 0}, {master, static_cast<short>(POLLIN | (pending ? POLLOUT : 0)), 0}};
+    ::poll(fds, master >= 0 ? 2 : 1, timeout);
+    if (fds[0].revents & POLLIN) {
+      while (::read(wakeRead, buffer, sizeof buffer) > 0) {
+      }
+    }
+    {
+      std::lock_guard lock(mutex);
+      if (unplugRequested) {
+        CloseLine();
+        unplugRequested = false;
+        unplugged.notify_all();
+      }
+    }
+    if (master < 0) {
+      if (stopRequested) break;
+      continue;
+    }
+    if (fds[1].revents & POLLIN) {
+      for (;;) {
+        const ssize_t n = ::read(master, buffer, sizeof buffer);
+        if (n <= 0) break;
+        framer.Feed(std::span<const std::uint8_t>(buffer, static_cast<std::size_t>(n)));
+        lastInput = SteadyClock::now();
+      }
+    }
+    while (framer.Next(&request)) {
+      const auto reply = Process(request);
+      out.insert(out.end(), reply.begin(), reply.end());
+    }
+    if (framer.HasPartial() && SteadyClock::now() - lastInput > kQuietLine) {
+      framer.AbandonPartial();
+      lastInput = SteadyClock::now();
+      continue;
+    }
+    if (!options.clock) {
+      std::lock_guard lock(mutex);
+      instrument->AdvanceTo(Now());
+    }
+    // Send what waits, held to the line rate when one is set.
+    std::size_t allowed = out.size() - outStart;
+    if (bytesPerSecond > 0) {
+      const auto now = SteadyClock::now();
+      lineBudget = std::min(lineBudget + std::chrono::duration<double>(now - lastPacing).count() * bytesPerSecond,
+                            std::max(64.0, bytesPerSecond / 100));
+      lastPacing = now;
+      allowed = std::min(allowed, static_cast<std::size_t>(lineBudget));
+    }
+    if (allowed > 0) {
+      const ssize_t n = ::write(master, out.data() + outStart, allowed);
+      if (n > 0) {
+        outStart += static_cast<std::size_t>(n);
+        lineBudget -= static_cast<double>(n);
+      }
+    }
+    if (outStart == out.size() || out.size() - outStart > kPendingOutputLimit) {
+      out.clear();
+      outStart = 0;
+    }
+    std::lock_guard lock(mutex);
+    if (closePending && out.empty()) CloseLine();
+  }
+  std::lock_guard lock(mutex);
+  if (unplugRequested) {  // an Unplug that raced with Stop must not wait for ever
+    CloseLine();
+    unplugRequested = false;
+    unplugged.notify_all();
+  }
+}
+
+Simulator::Simulator(SimOptions options) : impl_(std::make_unique<Impl>(std::move(options))) {}
+
+Simulator::~Simulator() { Stop(); }
+
+bool Simulator::Start(std::string* error) {
+  std::string message;
+  std::string* err = error ? error : &message;
+  Impl& s = *impl_;
+  if (s.thread.joinable()) {
+    *err = "already started";
+    return false;
+  }
+  InstrumentConfig config;
+  if (!ParseSource(s.options.source, &config.source)) {
+    *err = "unknown source '" + s.options.source + "' (cs137, co60, ambe or mixed)";
+    return false;
+  }
+  config.serial = s.options.serial;
+  config.fom = s.options.fom;
+  config.rate = s.options.rate;
+  config.speed = s.options.speed;
+  config.seed = s.options.seed;
+  config.journal = s.options.journal;
+
+  s.master = ::posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC);
+  char name[128] = {};
+  if (s.master < 0 || ::grantpt(s.master) != 0 || ::unlockpt(s.master) != 0 ||
+      ::ptsname_r(s.master, name, sizeof name) != 0) {
+    *err = ErrnoText("cannot open a pseudo-terminal");
+    s.CloseLine();
+    return false;
+  }
+  s.devicePath = name;
+  MakeRaw(s.master);
+  ::fcntl(s.master, F_SETFL, ::fcntl(s.master, F_GETFL) | O_NONBLOCK);
+  // Holding the slave open keeps the line up while no program has it open.
+  s.slave = ::open(name, O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+  if (s.slave >= 0) MakeRaw(s.slave);
+  int pipeFds[2];
+  if (::pipe2(pipeFds, O_NONBLOCK | O_CLOEXEC) != 0) {
+    *err = ErrnoText("cannot create a pipe");
+    s.CloseLine();
+    return false;
+  }
+  s.wakeRead = pipeFds[0];
+  s.wakeWrite = pipeFds[1];
+  if (!s.options.link.empty()) {
+    if (!MakeLink(s.options.link, s.devicePath, err)) {
+      s.CloseLine();
+      ::close(s.wakeRead);
+      ::close(s.wakeWrite);
+      s.wakeRead = s.wakeWrite = -1;
+      return false;
+    }
+    s.linkPath = s.options.link;
+  }
+  s.utcAtStart = mirvo::DefaultClock().UtcMilliseconds();
+  s.steadyAtStart = SteadyClock::now();
+  FaultOptions faults;
+  faults.corrupt = s.options.corrupt;
+  faults.drop = s.options.drop;
+  faults.garbage = s.options.garbage;
+  faults.silentAfter = s.options.silentAfter;
+  faults.closeAfter = s.options.closeAfter;
+  {
+    std::lock_guard lock(s.mutex);
+    s.instrument = std::make_unique<CInstrument>(config);
+    s.faults = std::make_unique<CFaultInjector>(faults, s.options.seed ^ 0xFA0175ull);
+    s.instrument->AdvanceTo(s.Now());
+    s.closePending = s.options.closeAfter == 0;
+  }
+  s.stopRequested = false;
+  s.serving = true;
+  s.thread = std::thread([&s] { s.Serve(); });
+  return true;
+}
+
+void Simulator::Stop() {
+  Impl& s = *impl_;
+  if (s.thread.joinable()) {
+    s.stopRequested = true;
+    s.Wake();
+    s.thread.join();
+  }
+  s.CloseLine();
+  if (s.wakeRead >= 0) ::close(s.wakeRead);
+  if (s.wakeWrite >= 0) ::close(s.wakeWrite);
+  s.wakeRead = s.wakeWrite = -1;
+  if (!s.linkPath.empty()) RemoveLink(s.linkPath, s.devicePath);
+  s.linkPath.clear();
+}
+
+const std::string& Simulator::DevicePath() const { return impl_->devicePath; }
+const std::string& Simulator::LinkPath() const { return impl_->linkPath; }
+bool Simulator::Serving() const { return impl_->serving; }
+
+std::uint16_t Simulator::Register(unsigned reg) const {
+  std::lock_guard lock(impl_->mutex);
+  if (!impl_->instrument) return 0;
+  impl_->instrument->AdvanceTo(impl_->Now());
+  impl_->instrument->UpdateInstrumentRegisters();
+  return impl_->instrument->Register(reg);
+}
+
+void Simulator::SetRegister(unsigned reg, std::uint16_t value) {
+  std::lock_guard lock(impl_->mutex);
+  if (!impl_->instrument) return;
+  impl_->instrument->AdvanceTo(impl_->Now());
+  impl_->instrument->SetRegister(reg, value);
+}
+
+std::uint32_t Simulator::Count(unsigned spectrum, unsigned channel) const {
+  std::lock_guard lock(impl_->mutex);
+  if (!impl_->instrument) return 0;
+  impl_->instrument->AdvanceTo(impl_->Now());
+  return impl_->instrument->Count(spectrum, channel);
+}
+
+std::uint64_t Simulator::RequestsReceived() const {
+  std::lock_guard lock(impl_->mutex);
+  return impl_->requests;
+}
+
+std::vector<std::vector<std::uint8_t>> Simulator::RequestLog() const {
+  std::lock_guard lock(impl_->mutex);
+  return {impl_->log.begin(), impl_->log.end()};
+}
+
+void Simulator::ClearRequestLog() {
+  std::lock_guard lock(impl_->mutex);
+  impl_->log.clear();
+}
+
+void Simulator::CorruptNextReplies(int n) {
+  std::lock_guard lock(impl_->mutex);
+  if (impl_->faults) impl_->faults->CorruptNext(n);
+}
+
+void Simulator::DropNextRequests(int n) {
+  std::lock_guard lock(impl_->mutex);
+  if (impl_->faults) impl_->faults->DropNext(n);
+}
+
+void Simulator::SetSilent(bool silent) {
+  std::lock_guard lock(impl_->mutex);
+  if (impl_->faults) impl_->faults->SetSilent(silent);
+}
+
+void Simulator::Unplug() {
+  Impl& s = *impl_;
+  std::unique_lock lock(s.mutex);
+  if (!s.thread.joinable() || s.master < 0) {
+    s.CloseLine();
+    return;
+  }
+  s.unplugRequested = true;
+  s.Wake();
+  s.unplugged.wait(lock, [&s] { return !s.unplugRequested; });
+}
+
+void Simulator::AdvanceTime(double seconds) {
+  std::lock_guard lock(impl_->mutex);
+  if (seconds > 0) impl_->offsetMs += seconds * 1000.0;
+  if (impl_->instrument) impl_->instrument->AdvanceTo(impl_->Now());
+}
+
+std::vector<std::uint8_t> Simulator::Flash(std::uint32_t address, std::size_t length) const {
+  std::lock_guard lock(impl_->mutex);
+  return impl_->instrument ? impl_->instrument->Flash().Read(address, length) : std::vector<std::uint8_t>{};
+}
+
+unsigned Simulator::Configurations() const {
+  std::lock_guard lock(impl_->mutex);
+  return impl_->instrument ? impl_->instrument->Configurations() : 0;
+}
+
+}  // namespace kvetral
