@@ -21,6 +21,18 @@ std::size_t CRequestFramer::FrameLength(std::uint16_t opcode, std::uint16_t leng
   }
 }
 
+std::size_t CRequestFramer::CompleteRequestAfter(std::span<const std::uint8_t> rest) {
+  for (std::size_t at = 1; at + 4 <= rest.size(); ++at) {
+    const std::uint16_t opcode = pk::GetWord(rest, at);
+    const bool known = opcode == pk::kReadOpcode || opcode == pk::kWriteOpcode || opcode == fp::kFlashReadOpcode ||
+                       opcode == fp::kFlashWriteOpcode || opcode == fp::kConfigureOpcode;
+    if (!known) continue;
+    const std::size_t length = FrameLength(opcode, pk::GetWord(rest, at + 2));
+    if (length != 0 && at + length <= rest.size() && pk::ChecksumValid(rest.subspan(at, length))) return at;
+  }
+  return 0;
+}
+
 void CRequestFramer::Feed(std::span<const std::uint8_t> bytes) {
   if (start_ > 0 && start_ == buffer_.size()) {
     buffer_.clear();
@@ -41,7 +53,15 @@ bool CRequestFramer::Next(std::vector<std::uint8_t>* request) {
       ++discarded_;
       continue;
     }
-    if (rest.size() < length) return false;
+    if (rest.size() < length) {
+      // Still incomplete. If a whole, valid request of a known kind already follows, the header
+      // was garbage: skip to that request instead of waiting for bytes that may never come.
+      const std::size_t skip = CompleteRequestAfter(rest);
+      if (skip == 0) return false;
+      start_ += skip;
+      discarded_ += skip;
+      continue;
+    }
     if (!pk::ChecksumValid(rest.first(length))) {
       ++badChecksums_;
       ++start_;  // it may have been garbage that looked like a header: look again one byte on

@@ -28,6 +28,9 @@ class CRequestFramer {
   std::uint64_t BadChecksums() const { return badChecksums_; }
 
  private:
+  // Offset of the first complete, valid request of a known kind after the start of `rest` (0: none).
+  static std::size_t CompleteRequestAfter(std::span<const std::uint8_t> rest);
+
   std::vector<std::uint8_t> buffer_;
   std::size_t start_ = 0;
   std::uint64_t discarded_ = 0;
