@@ -39,15 +39,7 @@ class RecordingClockSetter final : public IClockSetter {
 };
 
 NtpTimestamp Ntp(int year, int month, int day, int hour, int minute, int second, int ms) {
-  CivilTime c;
-  c.year = year;
-  c.month = month;
-  c.day = day;
-  c.hour = hour;
-  c.minute = minute;
-  c.second = second;
-  c.millisecond = ms;
-  return NtpFromUtcMilliseconds(UtcMillisecondsFromCivil(c));
+  return NtpFromUtcMilliseconds(UtcMillisecondsFromCivil(CivilTime{year, month, day, hour, minute, second, ms}));
 }
 
 NtpResult ResultWithOffset(double offset) {

@@ -9,18 +9,6 @@
 namespace mirvo {
 namespace {
 
-CivilTime Civil(int year, int month, int day, int hour, int minute, int second, int ms = 0) {
-  CivilTime c;
-  c.year = year;
-  c.month = month;
-  c.day = day;
-  c.hour = hour;
-  c.minute = minute;
-  c.second = second;
-  c.millisecond = ms;
-  return c;
-}
-
 void ExpectCivil(const CivilTime& got, const CivilTime& want) {
   EXPECT_EQ(got.year, want.year);
   EXPECT_EQ(got.month, want.month);
@@ -54,13 +42,13 @@ TEST(NtpTimestampTest, CalendarTimeConvertsBothWays) {
     std::uint32_t seconds;
   };
   const Case cases[] = {
-      {Civil(1970, 1, 1, 0, 0, 0), 2208988800u},
-      {Civil(2000, 2, 29, 12, 0, 0, 500), 3160814400u},
-      {Civil(2025, 12, 31, 23, 59, 58, 250), 3976214398u},
-      {Civil(2036, 2, 7, 6, 28, 15), 0xFFFFFFFFu},
+      {CivilTime{1970, 1, 1, 0, 0, 0}, 2208988800u},
+      {CivilTime{2000, 2, 29, 12, 0, 0, 500}, 3160814400u},
+      {CivilTime{2025, 12, 31, 23, 59, 58, 250}, 3976214398u},
+      {CivilTime{2036, 2, 7, 6, 28, 15}, 0xFFFFFFFFu},
       // After the seconds field wraps in 2036 the count starts again from 0.
-      {Civil(2036, 2, 7, 6, 28, 16), 0u},
-      {Civil(2040, 1, 1, 0, 0, 0), 0x0754FD00u},
+      {CivilTime{2036, 2, 7, 6, 28, 16}, 0u},
+      {CivilTime{2040, 1, 1, 0, 0, 0}, 0x0754FD00u},
   };
   for (const Case& c : cases) {
     const NtpTimestamp ntp = NtpFromUtcMilliseconds(UtcMillisecondsFromCivil(c.civil));
@@ -74,7 +62,7 @@ TEST(NtpTimestampTest, CalendarTimeConvertsBothWays) {
 TEST(NtpTimestampTest, FractionThatRoundsToAWholeSecondCarriesIntoTheNextSecond) {
   const NtpTimestamp almost{0xFFFFFFFFu, 3976214399u};  // 2025-12-31 23:59:59.99999...
   EXPECT_EQ(MillisecondsFromNtpFraction(almost.fraction), 1000);
-  ExpectCivil(CivilFromNtp(almost), Civil(2026, 1, 1, 0, 0, 0, 0));
+  ExpectCivil(CivilFromNtp(almost), CivilTime{2026, 1, 1, 0, 0, 0, 0});
 }
 
 TEST(NtpTimestampTest, DifferencesAreSignedSecondsAlsoAcrossTheWrap) {

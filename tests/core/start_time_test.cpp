@@ -6,20 +6,8 @@
 namespace mirvo {
 namespace {
 
-CivilTime Civil(int year, int month, int day, int hour, int minute, int second, int ms = 0) {
-  CivilTime c;
-  c.year = year;
-  c.month = month;
-  c.day = day;
-  c.hour = hour;
-  c.minute = minute;
-  c.second = second;
-  c.millisecond = ms;
-  return c;
-}
-
 std::int64_t Utc(int year, int month, int day, int hour, int minute, int second, int ms = 0) {
-  return UtcMillisecondsFromCivil(Civil(year, month, day, hour, minute, second, ms));
+  return UtcMillisecondsFromCivil(CivilTime{year, month, day, hour, minute, second, ms});
 }
 
 class ScriptedKindDialog final : public IStartTimeKindDialog {
@@ -33,16 +21,16 @@ class ScriptedKindDialog final : public IStartTimeKindDialog {
 };
 
 TEST(StartTimeTest, PacksDateAndTimeLikeADirectoryEntryFrom2000) {
-  const CivilTime t = Civil(2025, 12, 31, 23, 59, 58);
+  const CivilTime t = CivilTime{2025, 12, 31, 23, 59, 58};
   EXPECT_EQ(PackStartDate(t), 0x339F);
   EXPECT_EQ(PackStartTime(t), 0xBF7D);
   EXPECT_EQ(StartStampText(0x339F, 0xBF7D), "31/12/2025  23:59:58");
   // Year field 0: the stamp of a reset instrument.
-  const CivilTime y2000 = Civil(2000, 6, 15, 10, 20, 30);
+  const CivilTime y2000 = CivilTime{2000, 6, 15, 10, 20, 30};
   EXPECT_LT(PackStartDate(y2000), 512);
   EXPECT_EQ(StartStampText(PackStartDate(y2000), PackStartTime(y2000)), "WAITING FOR START");
   EXPECT_EQ(StartStampText(0, 0), "WAITING FOR START");
-  EXPECT_EQ(StartStampText(PackStartDate(Civil(2127, 1, 2, 0, 0, 0)), 0), "02/01/2127  00:00:00");
+  EXPECT_EQ(StartStampText(PackStartDate(CivilTime{2127, 1, 2, 0, 0, 0}), 0), "02/01/2127  00:00:00");
 }
 
 TEST(StartTimeTest, KindTextFollowsTheControlWordBits) {
@@ -58,10 +46,10 @@ TEST(StartTimeTest, StartWaitsForTheNextEvenSecond) {
     CivilTime expected;
   };
   const Case cases[] = {
-      {Utc(2026, 5, 6, 7, 8, 7, 300), Civil(2026, 5, 6, 7, 8, 8)},
-      {Utc(2026, 5, 6, 7, 8, 8, 100), Civil(2026, 5, 6, 7, 8, 10)},
-      {Utc(2026, 5, 6, 7, 8, 8, 0), Civil(2026, 5, 6, 7, 8, 10)},
-      {Utc(2026, 12, 31, 23, 59, 59, 999), Civil(2027, 1, 1, 0, 0, 0)},
+      {Utc(2026, 5, 6, 7, 8, 7, 300), CivilTime{2026, 5, 6, 7, 8, 8}},
+      {Utc(2026, 5, 6, 7, 8, 8, 100), CivilTime{2026, 5, 6, 7, 8, 10}},
+      {Utc(2026, 5, 6, 7, 8, 8, 0), CivilTime{2026, 5, 6, 7, 8, 10}},
+      {Utc(2026, 12, 31, 23, 59, 59, 999), CivilTime{2027, 1, 1, 0, 0, 0}},
   };
   StartTimeSettings system;
   system.systemFlag = true;
