@@ -34,7 +34,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   // The dialog formats all four timestamps as calendar times.
   for (const NtpTimestamp t : {result.originate, result.receive, result.transmit, result.destination}) {
     const CivilTime c = CivilFromNtp(t);
-    if (c.month < 1 || c.month > 12 || c.day < 1 || c.day > 31 || c.millisecond < 0 || c.millisecond > 999) std::abort();
+    if (c.month < 1 || c.month > 12 || c.day < 1 || c.day > 31) std::abort();
+    if (c.millisecond < 0 || c.millisecond > 999) std::abort();
   }
   (void)NtpAddOffset(destination, result.offset);
   return 0;

@@ -52,7 +52,8 @@ int ResolveIpv4(const std::string& name, in_addr& address) {
 int WaitReadable(int fd, int timeoutMs) {
   const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
   for (;;) {
-    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
+    using std::chrono::milliseconds;
+    const auto left = std::chrono::duration_cast<milliseconds>(deadline - std::chrono::steady_clock::now());
     pollfd p{fd, POLLIN, 0};
     const int rc = ::poll(&p, 1, static_cast<int>(std::max<std::int64_t>(0, left.count())));
     if (rc > 0) return 0;  // readable, or an error that the receive reports

@@ -35,7 +35,9 @@ struct StartTimeSettings {
   std::string kindText;      // one of the three "START TIME: ..." texts, empty before the first choice
   std::int64_t choiceTimeMs = 0;  // system time (UTC ms) of the last choice, 0 = none
   bool askFlag = true;       // the kind must be chosen before the next start
-  StartTimeKind Kind() const { return utcFlag ? StartTimeKind::Utc : systemFlag ? StartTimeKind::System : StartTimeKind::Local; }
+  StartTimeKind Kind() const {
+    return utcFlag ? StartTimeKind::Utc : systemFlag ? StartTimeKind::System : StartTimeKind::Local;
+  }
 };
 
 // What the "Measurement Time Stamp" dialog answers when run modally.

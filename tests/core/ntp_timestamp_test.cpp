@@ -29,7 +29,8 @@ TEST(NtpTimestampTest, MillisecondsToFractionFollowTheRoundedTable) {
     int ms;
     std::uint32_t fraction;
   };
-  for (const Case c : {Case{0, 0}, Case{1, 4294967}, Case{2, 8589935}, Case{500, 2147483648u}, Case{999, 4290672329u}}) {
+  const Case cases[] = {{0, 0}, {1, 4294967}, {2, 8589935}, {500, 2147483648u}, {999, 4290672329u}};
+  for (const Case c : cases) {
     EXPECT_EQ(NtpFractionFromMilliseconds(c.ms), c.fraction) << c.ms;
     EXPECT_EQ(MillisecondsFromNtpFraction(c.fraction), c.ms) << c.ms;
   }
