@@ -119,7 +119,13 @@ void CInstrument::Run(double instrumentNs, std::int64_t nowMs) {
 
 void CInstrument::CaptureTraceIfDue(std::int64_t nowMs) {
   if (traceDueMs_ == kNever || nowMs < traceDueMs_) return;
-  const SimEvent event = events_.Sample(DecodeRouting(regs_));
+  // The trace shows a pulse that triggered: one above the thresholds and within the range.
+  const EventRouting routing = DecodeRouting(regs_);
+  SimEvent event = events_.Sample(routing);
+  for (int attempt = 0; attempt < 100 && (event.channel < static_cast<std::int32_t>(routing.lowestChannel) ||
+                                          event.channel >= static_cast<std::int32_t>(CEventGenerator::kChannels));
+       ++attempt)
+    event = events_.Sample(routing);
   trace_ = CaptureTrace(regs_, event, Running(), events_.Random());
   regs_[mirvo::reg::kControlWord] |= kTraceReady;
   traceDueMs_ = kNever;
