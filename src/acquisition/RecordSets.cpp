@@ -111,6 +111,8 @@ void CRecordSets::SyncShownSet() {
   CSpectrumPlot& active = ActivePlot(k);
   active.SetUnitsRefresh();
   listener_->ActiveSpectrumShown(active, k);
+  // The tabs selected above asked for a refresh that this run has just done.
+  refreshRequested_ = false;
 }
 
 bool CRecordSets::SyncIfRequested() {
