@@ -2,6 +2,7 @@
 
 #include <fcntl.h>
 #include <poll.h>
+#include <sys/ioctl.h>
 #include <stdlib.h>
 #include <sys/stat.h>
 #include <termios.h>
@@ -29,6 +30,7 @@ constexpr std::size_t kRequestLogLimit = 65536;        // the oldest entries go 
 constexpr std::size_t kPendingOutputLimit = 8u << 20;  // nobody reads the line: drop what waits
 constexpr auto kQuietLine = std::chrono::milliseconds(500);  // a request left half-sent is given up
 constexpr int kTickMs = 100;
+constexpr auto kUnreadGrace = std::chrono::seconds(2);  // closing waits this long for the host to read
 
 void MakeRaw(int fd) {
   termios tio{};
@@ -94,6 +96,7 @@ struct Simulator::Impl {
   std::unique_ptr<CInstrument> instrument;
   std::unique_ptr<CFaultInjector> faults;
   std::uint64_t requests = 0;
+  std::uint64_t replies = 0;
   std::deque<std::vector<std::uint8_t>> log;
   bool closePending = false;
   double offsetMs = 0;
@@ -133,6 +136,7 @@ std::vector<std::uint8_t> Simulator::Impl::Process(const std::vector<std::uint8_
   if (!faults->Admit(requests)) return {};
   std::vector<std::uint8_t> reply = instrument->Handle(request, Now());
   faults->Shape(reply);
+  if (!reply.empty()) ++replies;
   return reply;
 }
 
@@ -146,11 +150,14 @@ void Simulator::Impl::Serve() {
   auto lastPacing = SteadyClock::now();
   std::vector<std::uint8_t> request;
   std::uint8_t buffer[65536];
+  bool closing = false;
+  SteadyClock::time_point closeBy{};
 
   while (!stopRequested) {
     const bool pending = outStart < out.size();
     int timeout = options.clock ? -1 : kTickMs;
     if (framer.HasPartial()) timeout = kTickMs;
+    if (closing) timeout = 5;
     if (pending && bytesPerSecond > 0) timeout = 2;
     pollfd fds[2] = {{wakeRead, POLLIN, 0}, {master, static_cast<short>(POLLIN | (pending ? POLLOUT : 0)), 0}};
     ::poll(fds, master >= 0 ? 2 : 1, timeout);
@@ -211,8 +218,17 @@ void Simulator::Impl::Serve() {
       out.clear();
       outStart = 0;
     }
+    // Unplugging: let the host read the last replies first (a hang-up discards what is unread).
     std::lock_guard lock(mutex);
-    if (closePending && out.empty()) CloseLine();
+    if (closePending && out.empty() && master >= 0) {
+      if (!closing) closeBy = SteadyClock::now() + kUnreadGrace;
+      closing = true;
+      int unread = 0;
+      if (slave < 0 || ::ioctl(slave, FIONREAD, &unread) != 0 || unread == 0 || SteadyClock::now() > closeBy) {
+        CloseLine();
+        closing = false;
+      }
+    }
   }
   std::lock_guard lock(mutex);
   if (unplugRequested) {  // an Unplug that raced with Stop must not wait for ever
@@ -343,6 +359,11 @@ std::uint32_t Simulator::Count(unsigned spectrum, unsigned channel) const {
 std::uint64_t Simulator::RequestsReceived() const {
   std::lock_guard lock(impl_->mutex);
   return impl_->requests;
+}
+
+std::uint64_t Simulator::RepliesSent() const {
+  std::lock_guard lock(impl_->mutex);
+  return impl_->replies;
 }
 
 std::vector<std::vector<std::uint8_t>> Simulator::RequestLog() const {

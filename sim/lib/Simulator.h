@@ -43,7 +43,7 @@ class Simulator {
   void SetRegister(unsigned reg, std::uint16_t value);  // raw, as the instrument itself would
   std::uint32_t Count(unsigned spectrum, unsigned channel) const;
   std::uint64_t RequestsReceived() const;  // complete, valid requests
-  std::vector<std::vector<std::uint8_t>> RequestLog() const;  // every complete request, byte for byte, in order
+  std::vector<std::vector<std::uint8_t>> RequestLog() const;  // every complete, valid request, byte for byte, in order
   void ClearRequestLog();
   void CorruptNextReplies(int n);  // the next n replies carry a wrong checksum
   void DropNextRequests(int n);    // the next n requests get no reply
@@ -56,6 +56,7 @@ class Simulator {
   // Beyond the tests' needs: the link made, whether the line is still served, the design flash.
   const std::string& LinkPath() const;
   bool Serving() const;
+  std::uint64_t RepliesSent() const;  // replies formed for the line (after the faults that remove them)
   std::vector<std::uint8_t> Flash(std::uint32_t address, std::size_t length) const;
   unsigned Configurations() const;  // configure packets accepted
 

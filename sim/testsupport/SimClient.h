@@ -66,10 +66,13 @@ class SimClient {
         hungUp_ = true;
         break;
       }
+      // Raw reads return 0 both for "nothing yet" and after a hang-up; poll tells them apart.
       pollfd pfd{fd_, POLLIN, 0};
       ::poll(&pfd, 1, 50);
-      if (pfd.revents & (POLLHUP | POLLERR) && !(pfd.revents & POLLIN)) {
+      if (pfd.revents & (POLLHUP | POLLERR)) {
         hungUp_ = true;
+        const ssize_t last = ::read(fd_, buffer, std::min(sizeof buffer, count - out.size()));
+        if (last > 0) out.insert(out.end(), buffer, buffer + last);
         break;
       }
     }
