@@ -1,0 +1,60 @@
+// The spectrum plot control: paints one CSpectrumPlot (cached image, cursor overlay, scroll bars)
+// and forwards every mouse, wheel, keyboard, scroll-bar and focus event to it.
+#pragma once
+
+#include <QAbstractScrollArea>
+
+#include "display/SpectrumPlot.h"
+#include "display/gui/CSpectrumPainter.h"
+
+namespace mirvo {
+
+class CSpectrum final : public QAbstractScrollArea {
+  Q_OBJECT
+ public:
+  explicit CSpectrum(CSpectrumPlot& plot, QWidget* parent = nullptr);
+
+  CSpectrumPlot& Plot() { return plot_; }
+  const CSpectrumPainter& Painter() const { return painter_; }
+
+  // Repaints what the plot's redraw bookkeeping asks for, and at least `least` (the timer asks for a
+  // partial redraw, so a growing spectrum shows its latest counts). Does nothing while hidden.
+  void Redraw(RedrawKind least = RedrawKind::None);
+  // Sets the four colours and redraws in full (ADJUST COLORS, the settings store).
+  void SetColours(const PlotColours& colours);
+  // The part of the control the last Redraw repainted, in client coordinates.
+  const QRegion& LastRepaint() const { return lastRepaint_; }
+
+ signals:
+  // The plot gained the input focus and is now the active plot of its spectrum.
+  void Activated(int spectrum, bool isBuffer);
+
+ protected:
+  void paintEvent(QPaintEvent* event) override;
+  void resizeEvent(QResizeEvent* event) override;
+  void showEvent(QShowEvent* event) override;
+  void mousePressEvent(QMouseEvent* event) override;
+  void mouseReleaseEvent(QMouseEvent* event) override;
+  void mouseDoubleClickEvent(QMouseEvent* event) override;
+  void mouseMoveEvent(QMouseEvent* event) override;
+  void wheelEvent(QWheelEvent* event) override;
+  void keyPressEvent(QKeyEvent* event) override;
+  void keyReleaseEvent(QKeyEvent* event) override;
+  void focusInEvent(QFocusEvent* event) override;
+  void scrollContentsBy(int dx, int dy) override;
+
+ private:
+  PlotGeometry CurrentGeometry() const;
+  int ChannelAt(const QMouseEvent* event) const;
+  void OnHorizontalAction(int action);
+  void OnVerticalAction(int action);
+  void SyncScrollBars();
+  void UpdateCursorLine();
+
+  CSpectrumPlot& plot_;
+  CSpectrumPainter painter_;
+  QRegion lastRepaint_;
+  QRect cursorRect_;
+};
+
+}  // namespace mirvo

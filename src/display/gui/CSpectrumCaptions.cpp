@@ -1,0 +1,50 @@
+#include "display/gui/CSpectrumCaptions.h"
+
+#include <QDialogButtonBox>
+#include <QFontMetrics>
+#include <QFormLayout>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+#include "acquisition/Captions.h"
+#include "acquisition/RecordSets.h"
+
+namespace mirvo {
+
+CSpectrumCaptions::CSpectrumCaptions(CRecordSets& sets, QWidget* parent) : QDialog(parent), sets_(sets) {
+  setObjectName("SpectrumCaptionsDialog");
+  setWindowTitle("SPECTRUM WINDOW CAPTIONS");
+  auto* form = new QFormLayout;
+  const std::array<std::string, 4> captions = sets.BufferCaptions();
+  for (int k = 0; k < 4; ++k) {
+    auto* edit = new QLineEdit(QString::fromStdString(captions[static_cast<std::size_t>(k)]), this);
+    edit->setObjectName(QString("CaptionS%1").arg(k));
+    // Room for a caption of the full 36 characters.
+    edit->setMinimumWidth(edit->fontMetrics().horizontalAdvance(QString(36, QChar('M'))) * 2 / 3);
+    form->addRow(QString("S%1").arg(k), edit);
+    edits_[static_cast<std::size_t>(k)] = edit;
+  }
+  auto* buttons = new QDialogButtonBox(this);
+  ok_ = buttons->addButton(QDialogButtonBox::Ok);
+  cancel_ = buttons->addButton(QDialogButtonBox::Cancel);
+  default_ = buttons->addButton("Default", QDialogButtonBox::ResetRole);
+  default_->setObjectName("CaptionsDefault");
+  connect(buttons, &QDialogButtonBox::accepted, this, &CSpectrumCaptions::accept);
+  connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+  connect(default_, &QPushButton::clicked, this, [this] {
+    for (std::size_t k = 0; k < 4; ++k) edits_[k]->setText(kDefaultCaptions[k]);
+  });
+  auto* layout = new QVBoxLayout(this);
+  layout->addLayout(form);
+  layout->addWidget(buttons);
+}
+
+void CSpectrumCaptions::accept() {
+  std::array<std::string, 4> captions;
+  for (std::size_t k = 0; k < 4; ++k) captions[k] = edits_[k]->text().toStdString();
+  sets_.ApplyCaptions(captions);
+  QDialog::accept();
+}
+
+}  // namespace mirvo

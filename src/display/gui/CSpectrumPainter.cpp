@@ -1,0 +1,275 @@
+#include "display/gui/CSpectrumPainter.h"
+
+#include <QFontMetrics>
+#include <QPainter>
+#include <algorithm>
+
+namespace mirvo {
+
+QColor ToQColor(std::uint32_t rgb) {
+  return QColor(static_cast<int>(rgb & 0xFFu), static_cast<int>((rgb >> 8) & 0xFFu), static_cast<int>((rgb >> 16) & 0xFFu));
+}
+
+std::uint32_t FromQColor(const QColor& colour) {
+  return static_cast<std::uint32_t>(colour.red()) | static_cast<std::uint32_t>(colour.green()) << 8 |
+         static_cast<std::uint32_t>(colour.blue()) << 16;
+}
+
+QFont PlotLabelFont() {
+  QFont font("Arial");
+  font.setBold(true);
+  // A 16-pixel font in the sense of a 16-pixel text cell, so that a label fits between the ticks
+  // and the bottom of the control.
+  for (int pixels = 16; pixels >= 8; --pixels) {
+    font.setPixelSize(pixels);
+    if (QFontMetrics(font).height() <= 16) break;
+  }
+  return font;
+}
+
+namespace {
+
+constexpr int kLabelHeight = 16;
+
+// Collects pixel-column runs [from, to] into rectangles of the plot's height.
+class RunCollector {
+ public:
+  RunCollector(int top, int bottom) : top_(top), bottom_(bottom) {}
+  void Add(int x) {
+    if (open_ && x == to_ + 1) {
+      to_ = x;
+      return;
+    }
+    Flush();
+    from_ = to_ = x;
+    open_ = true;
+  }
+  void Flush() {
+    if (open_) region_ += QRect(from_, top_, to_ - from_ + 1, bottom_ - top_ + 1);
+    open_ = false;
+  }
+  const QRegion& Region() {
+    Flush();
+    return region_;
+  }
+
+ private:
+  int top_;
+  int bottom_;
+  int from_ = 0;
+  int to_ = 0;
+  bool open_ = false;
+  QRegion region_;
+};
+
+int PointPenWidth(const PlotGeometry& g) { return std::clamp(g.pixelsPerChannel, 1, 20); }
+
+}  // namespace
+
+QRect CSpectrumPainter::PlotRect() const {
+  const PlotGeometry& g = frame_.geometry;
+  return QRect(QPoint(g.left, g.top), QPoint(g.right, g.bottom));
+}
+
+QRegion CSpectrumPainter::Render(CSpectrumPlot& plot, QSize size, qreal devicePixelRatio, bool full) {
+  plot.RebuildSoftSpectrum();
+  plot.FitView(100);
+  if (size.isEmpty()) {
+    valid_ = false;
+    return {};
+  }
+  BuildPlotFrame(plot, ClientRect{0, 0, size.width(), size.height()}, frame_);
+  const PlotColours& colours = plot.Colours();
+  style_ = plot.DrawStyle();
+  full = full || !valid_ || size != renderedSize_ || devicePixelRatio != renderedRatio_ || style_ != drawnStyle_ ||
+         !(colours == drawnColours_) || frame_.first != drawnFirst_ || plot.ViewWidth() != drawnWidth_;
+  if (full && (image_.size() != size * devicePixelRatio || image_.devicePixelRatio() != devicePixelRatio)) {
+    image_ = QPixmap(size * devicePixelRatio);
+    image_.setDevicePixelRatio(devicePixelRatio);
+  }
+  renderedSize_ = size;
+  renderedRatio_ = devicePixelRatio;
+  if (full) font_ = PlotLabelFont();
+  spectrum_ = ToQColor(colours.spectrum);
+  roi_ = ToQColor(colours.roi);
+  background_ = ToQColor(colours.background);
+
+  QPainter p(&image_);
+  QRegion dirty;
+  if (full) {
+    PaintBackgroundAndAxes(p);
+    dirty = QRect(QPoint(0, 0), size);
+  }
+  const PlotLabels labels = BuildLabels(plot);
+  if (labels_.BottomChanged(labels, full)) PaintBottomLabels(p, labels, dirty);
+  if (labels_.ScaleChanged(labels, full)) PaintScaleLabel(p, labels, dirty);
+  const std::vector<int>& changed = columns_.Update(frame_, full);
+  if (style_ == 1 || style_ == 2)
+    PaintColumns(p, changed, style_ == 2, dirty);
+  else
+    PaintPoints(p, full, dirty);
+  // The top tick reaches into the plot area, where columns may have been repainted.
+  const PlotGeometry& g = frame_.geometry;
+  p.fillRect(QRect(g.left - 4, g.top, 9, 1), spectrum_);
+
+  drawnPoints_ = frame_.points;
+  drawnFirst_ = frame_.first;
+  drawnWidth_ = plot.ViewWidth();
+  drawnStyle_ = style_;
+  drawnColours_ = colours;
+  valid_ = true;
+
+  // The automatic scale looks at what was just drawn; a new scale shows at the next redraw.
+  const int scaleBefore = plot.LinearScale();
+  plot.ApplyAutoScale(frame_.highestY, g);
+  if (plot.LinearScale() != scaleBefore) plot.RequestRedraw(RedrawKind::Partial);
+  return dirty;
+}
+
+void CSpectrumPainter::PaintBackgroundAndAxes(QPainter& p) {
+  const PlotGeometry& g = frame_.geometry;
+  p.fillRect(QRect(QPoint(0, 0), renderedSize_), background_);
+  const int w = g.width;
+  p.fillRect(QRect(QPoint(g.left - 1, g.top), QPoint(g.left - 1, g.bottom + 8)), spectrum_);  // vertical axis
+  p.fillRect(QRect(QPoint(g.left - 8, g.bottom + 1), QPoint(g.right, g.bottom + 1)), spectrum_);  // base line
+  for (int x : {g.right - 1, g.left + w / 4, g.left + w / 2, g.left + 3 * w / 4})
+    p.fillRect(QRect(QPoint(x, g.bottom + 1), QPoint(x, g.bottom + 8)), spectrum_);
+}
+
+void CSpectrumPainter::PaintBottomLabels(QPainter& p, const PlotLabels& labels, QRegion& dirty) {
+  const PlotGeometry& g = frame_.geometry;
+  const int y = g.bottom + 9;
+  const int width = renderedSize_.width();
+  const QRect strip(0, y, width, kLabelHeight);
+  p.fillRect(strip, background_);
+  p.setFont(font_);
+  p.setPen(spectrum_);
+  const int flags = Qt::AlignTop | Qt::TextSingleLine;
+  p.drawText(QRect(g.left - 10, y, width, kLabelHeight), flags | Qt::AlignLeft, QString::fromStdString(labels.firstText));
+  p.drawText(QRect(0, y, g.right + 6, kLabelHeight), flags | Qt::AlignRight, QString::fromStdString(labels.lastText));
+  const int centre = g.left + g.width / 2;
+  p.drawText(QRect(centre - width, y, 2 * width, kLabelHeight), flags | Qt::AlignHCenter,
+             QString::fromStdString(labels.middleText));
+  dirty += strip;
+}
+
+void CSpectrumPainter::PaintScaleLabel(QPainter& p, const PlotLabels& labels, QRegion& dirty) {
+  const PlotGeometry& g = frame_.geometry;
+  const QRect band(0, 0, renderedSize_.width(), g.top);
+  p.fillRect(band, background_);
+  p.setFont(font_);
+  p.setPen(spectrum_);
+  const QPoint at = labels.scaleIsLog ? QPoint(8, 1) : QPoint(4, 2);
+  p.drawText(QRect(at, QSize(band.width(), kLabelHeight)), Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine,
+             QString::fromStdString(labels.scaleText));
+  dirty += band;
+}
+
+// Filled histogram: a column of h pixels above the base line. Outline: the column's top pixel and
+// a riser to its left neighbour's top, so a changed column also changes the riser right of it.
+void CSpectrumPainter::PaintColumns(QPainter& p, const std::vector<int>& changed, bool outline, QRegion& dirty) {
+  const PlotGeometry& g = frame_.geometry;
+  const auto& columns = frame_.columns;
+  const int count = static_cast<int>(columns.size());
+  RunCollector runs(g.top, g.bottom);
+  int lastPainted = -1;
+  auto paint = [&](int i) {
+    if (i >= count || i <= lastPainted) return;
+    lastPainted = i;
+    const int x = g.left + i;
+    p.fillRect(QRect(x, g.top, 1, g.bottom - g.top + 1), background_);
+    const PlotColumn& column = columns[static_cast<std::size_t>(i)];
+    const QColor& colour = column.roi ? roi_ : spectrum_;
+    if (!outline) {
+      if (column.y < g.bottom) p.fillRect(QRect(x, column.y + 1, 1, g.bottom - column.y), colour);
+    } else {
+      const int here = column.y;
+      const int before = i > 0 ? columns[static_cast<std::size_t>(i - 1)].y : here;
+      const int from = std::min(here, before) + 1;
+      const int to = std::min(std::max(here, before) + 1, g.bottom);
+      if (from <= to) p.fillRect(QRect(x, from, 1, to - from + 1), colour);
+    }
+    runs.Add(x);
+  };
+  for (int i : changed) {
+    paint(i);
+    if (outline) paint(i + 1);
+  }
+  dirty += runs.Region();
+}
+
+// Points and lines are drawn per channel; a changed channel repaints the stretch from its left to
+// its right neighbour, wide enough for the point pen.
+void CSpectrumPainter::PaintPoints(QPainter& p, bool full, QRegion& dirty) {
+  const PlotGeometry& g = frame_.geometry;
+  const auto& points = frame_.points;
+  const int n = static_cast<int>(points.size());
+  const int reach = PointPenWidth(g) / 2 + 2;
+  std::vector<std::pair<int, int>> stretches;
+  if (full || drawnPoints_.size() != points.size()) {
+    stretches.emplace_back(g.left, g.right);
+  } else {
+    for (int j = 0; j < n; ++j) {
+      const PlotPoint& now = points[static_cast<std::size_t>(j)];
+      const PlotPoint& was = drawnPoints_[static_cast<std::size_t>(j)];
+      if (now.y == was.y && now.roi == was.roi) continue;
+      const int from = points[static_cast<std::size_t>(std::max(j - 1, 0))].x - reach;
+      const int to = points[static_cast<std::size_t>(std::min(j + 1, n - 1))].x + reach;
+      if (!stretches.empty() && from <= stretches.back().second + 1)
+        stretches.back().second = std::max(stretches.back().second, to);
+      else
+        stretches.emplace_back(from, to);
+    }
+  }
+  for (const auto& [from, to] : stretches) {
+    const QRect area = QRect(QPoint(from, g.top), QPoint(to, g.bottom)).intersected(PlotRect());
+    if (area.isEmpty()) continue;
+    PaintPointRun(p, area.left(), area.right());
+    dirty += area;
+  }
+}
+
+void CSpectrumPainter::PaintPointRun(QPainter& p, int fromX, int toX) {
+  const PlotGeometry& g = frame_.geometry;
+  const auto& points = frame_.points;
+  const QRect area(QPoint(fromX, g.top), QPoint(toX, g.bottom));
+  p.save();
+  p.setClipRect(area);
+  p.fillRect(area, background_);
+  const int penWidth = PointPenWidth(g);
+  const int reach = penWidth / 2 + 2;
+  auto byX = [](const PlotPoint& point, int x) { return point.x < x; };
+  auto begin = std::lower_bound(points.begin(), points.end(), fromX - reach, byX);
+  auto end = std::lower_bound(begin, points.end(), toX + reach + 1, byX);
+  if (style_ == 0) {
+    const int markHeight = penWidth > 1 ? 1 : 2;
+    for (auto it = begin; it != end; ++it)
+      p.fillRect(QRect(it->x - penWidth / 2, it->y, penWidth, markHeight), it->roi ? roi_ : spectrum_);
+  } else {
+    // A segment joins each point to its left neighbour, in the colour of the right one.
+    if (begin != points.begin()) --begin;
+    if (end != points.end()) ++end;
+    for (auto it = begin; it != end; ++it) {
+      if (it == points.begin()) continue;
+      const auto previous = std::prev(it);
+      p.setPen(QPen(it->roi ? roi_ : spectrum_, 1));
+      p.drawLine(QPoint(previous->x, previous->y), QPoint(it->x, it->y));
+    }
+  }
+  p.restore();
+}
+
+QRect CSpectrumPainter::CursorRect(int cursorChannel) const {
+  const PlotGeometry& g = frame_.geometry;
+  if (!valid_ || drawnWidth_ <= 0) return {};
+  const int x = std::clamp(g.ChannelToX(cursorChannel, drawnFirst_, drawnWidth_), g.left, std::max(g.left, g.right));
+  return QRect(QPoint(x, g.top), QPoint(x, g.bottom));
+}
+
+void CSpectrumPainter::PaintTo(QPainter& painter, int cursorChannel, std::uint32_t cursorColour) const {
+  if (!valid_) return;
+  painter.drawPixmap(0, 0, image_);
+  painter.fillRect(CursorRect(cursorChannel), ToQColor(cursorColour));
+}
+
+}  // namespace mirvo
