@@ -1,6 +1,7 @@
 #include "display/PlotFrame.h"
 
 #include <algorithm>
+#include <limits>
 
 #include "display/SpectrumPlot.h"
 
@@ -14,35 +15,44 @@ void BuildPlotFrame(const CSpectrumPlot& plot, const ClientRect& client, PlotFra
   frame.geometry = g;
   frame.first = first;
   const int columnCount = std::max(g.right - g.left + 1, 0);
-  frame.columns.assign(static_cast<std::size_t>(columnCount), PlotColumn{g.bottom, false});
-  std::vector<bool> touched(static_cast<std::size_t>(columnCount), false);
+  constexpr int kUntouched = std::numeric_limits<int>::max();
+  frame.columns.assign(static_cast<std::size_t>(columnCount), PlotColumn{kUntouched, false});
   frame.points.clear();
+  frame.points.reserve(static_cast<std::size_t>(std::max(last - first + 1, 0)));
   frame.highestY = g.bottom;
   const int scaleHeight = g.ScaleHeight();
   const bool linear = plot.Linear();
-  const int s = plot.LinearScale();
+  const CLinearScaler scaler(plot.LinearScale(), scaleHeight);
   const int p = plot.LogRange();
+  const int plotTop = g.top;
+  const int plotBottom = std::max(g.top, g.bottom);
+  const int plotRight = std::max(g.left, g.right);
+  // (ch - first) x W stays within 32 bits for any pane narrower than half a million pixels.
+  const bool narrow = g.width >= 0 && g.width < (1 << 19) && last - first < kMaxChannels;
   int previousColumn = g.ColumnOf(first - 1, first, n);
   for (int ch = first; ch <= last; ++ch) {
     const std::uint32_t count = plot.SoftCount(ch);
-    const std::int64_t h = linear ? LinearHeight(count, s, scaleHeight) : LogHeight(count, p, scaleHeight);
+    const std::int64_t h = linear ? scaler.Height(count) : LogHeight(count, p, scaleHeight);
     const std::int64_t y = g.bottom - h;
     frame.highestY = std::min(frame.highestY, y);
-    const int clampedY = static_cast<int>(std::clamp<std::int64_t>(y, g.top, std::max(g.top, g.bottom)));
+    const int clampedY = static_cast<int>(std::clamp<std::int64_t>(y, plotTop, plotBottom));
     const bool roi = plot.SoftRoi(ch);
-    const int x = std::clamp(g.ChannelToX(ch, first, n), g.left, std::max(g.left, g.right));
-    frame.points.push_back(PlotPoint{x, clampedY, roi});
+    // One division gives both x(ch) and the channel's last filled column.
+    const int offset = n <= 0 ? 0
+                       : narrow ? (ch - first) * g.width / n
+                                : static_cast<int>(static_cast<std::int64_t>(ch - first) * g.width / n);
+    frame.points.push_back(PlotPoint{std::clamp(offset + g.x0, g.left, plotRight), clampedY, roi});
 
-    const int column = g.ColumnOf(ch, first, n);
+    const int column = offset + g.left + g.pixelsPerChannel;
     const int from = column > previousColumn ? previousColumn + 1 : column;
     previousColumn = column;
     for (int cx = std::max(from, g.left); cx <= std::min(column, g.right); ++cx) {
-      const auto index = static_cast<std::size_t>(cx - g.left);
-      PlotColumn& target = frame.columns[index];
-      if (!touched[index] || clampedY < target.y) target = PlotColumn{clampedY, roi};
-      touched[index] = true;
+      PlotColumn& target = frame.columns[static_cast<std::size_t>(cx - g.left)];
+      if (clampedY < target.y) target = PlotColumn{clampedY, roi};
     }
   }
+  for (PlotColumn& column : frame.columns)
+    if (column.y == kUntouched) column.y = g.bottom;
 }
 
 const std::vector<int>& CPlotColumnBook::Update(const PlotFrame& frame, bool full) {

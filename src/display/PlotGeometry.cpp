@@ -41,14 +41,17 @@ int PlotGeometry::ColumnOf(int channel, int first, int viewWidth) const {
   return static_cast<int>(static_cast<std::int64_t>(channel - first) * width / viewWidth) + left + pixelsPerChannel;
 }
 
+CLinearScaler::CLinearScaler(int s, int scaleHeight) {
+  shift_ = s < 0 ? 0 : (s > 31 ? 31 : s);
+  height_ = static_cast<std::uint32_t>(scaleHeight < 4 ? 4 : scaleHeight);
+  // Below this count the product count x H fits in 32 bits and a shift scales it.
+  shiftLimit_ = 0x1FFFFFFFu / height_;
+  divisor_ = shift_ <= 30 ? (1u << shift_) / height_ : 0x40000000u / (height_ >> 1);
+  if (divisor_ == 0) divisor_ = 1;
+}
+
 std::int64_t LinearHeight(std::uint32_t count, int s, int scaleHeight) {
-  if (s < 0) s = 0;
-  if (s > 31) s = 31;
-  const auto h = static_cast<std::uint32_t>(scaleHeight < 4 ? 4 : scaleHeight);
-  if (count < 0x1FFFFFFFu / h) return static_cast<std::int64_t>((count * h) >> s);
-  std::uint32_t divisor = s <= 30 ? (1u << s) / h : 0x40000000u / (h >> 1);
-  if (divisor == 0) divisor = 1;
-  return static_cast<std::int64_t>(count / divisor);
+  return CLinearScaler(s, scaleHeight).Height(count);
 }
 
 std::int64_t LogHeight(std::uint32_t count, int p, int scaleHeight) {

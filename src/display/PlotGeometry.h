@@ -44,6 +44,22 @@ struct PlotGeometry {
 // Height in pixels of a soft count, unclamped. Linear: full scale 2^s counts, a shift until the
 // product would leave 32 bits and a division after; logarithmic: full scale 2^16 (p 0) or 2^32 (p 1).
 std::int64_t LinearHeight(std::uint32_t count, int s, int scaleHeight);
+
+// LinearHeight with its limits worked out once, for a whole paint.
+class CLinearScaler {
+ public:
+  CLinearScaler(int s, int scaleHeight);
+  std::int64_t Height(std::uint32_t count) const {
+    return count < shiftLimit_ ? static_cast<std::int64_t>((count * height_) >> shift_)
+                               : static_cast<std::int64_t>(count / divisor_);
+  }
+
+ private:
+  std::uint32_t height_;
+  int shift_;
+  std::uint32_t shiftLimit_;
+  std::uint32_t divisor_;
+};
 std::int64_t LogHeight(std::uint32_t count, int p, int scaleHeight);
 
 // The automatic linear scale after a paint: highestY is the smallest unclamped y drawn (bottom
