@@ -68,8 +68,8 @@ CivilTime StartClockTime(const StartTimeSettings& settings, const IClock& clock)
   return CivilFromNtp(NtpAddOffset(now, settings.utcOffset));
 }
 
-StartStamp StampStartTime(const StartTimeSettings& settings, const IClock& clock, ISleeper& sleeper,
-                          RegisterImage& image, bool commandHalf) {
+StampedStart StampStartTime(const StartTimeSettings& settings, const IClock& clock, ISleeper& sleeper,
+                            RegisterImage& image, bool commandHalf) {
   // Wait for the first even second boundary after the call.
   CivilTime t = StartClockTime(settings, clock);
   int remembered = t.second;
@@ -91,7 +91,7 @@ StartStamp StampStartTime(const StartTimeSettings& settings, const IClock& clock
   if (!settings.utcFlag && !settings.systemFlag)
     t = CivilFromUtcMilliseconds(UtcMillisecondsFromCivil(t) + clock.UtcOffsetSeconds() * 1000LL);
 
-  StartStamp stamp;
+  StampedStart stamp;
   stamp.time = t;
   stamp.dateWord = PackStartDate(t);
   stamp.timeWord = PackStartTime(t);

@@ -65,7 +65,7 @@ bool StartTimeKindNeeded(const StartTimeSettings& settings, const IClock& clock)
 // The check before every start: runs ChooseStartTimeKind when needed; returns whether it ran.
 bool EnsureStartTimeKindChosen(StartTimeSettings& settings, IStartTimeKindDialog& dialog, const IClock& clock);
 
-struct StartStamp {
+struct StampedStart {
   CivilTime time;            // the stamped instant, UTC (UTC and SYSTEM) or local time (LOCAL)
   std::uint16_t dateWord = 0;  // register 0x16
   std::uint16_t timeWord = 0;  // register 0x17
@@ -76,8 +76,8 @@ struct StartStamp {
 // writes the kind bits (ControlWord bits 10 and 11) and the packed stamp into `image`. With
 // `commandHalf` (a run of a logged series) the bits and words go to indexes 0x110, 0x116 and 0x117
 // and the two words are copied to 0x16 and 0x17.
-StartStamp StampStartTime(const StartTimeSettings& settings, const IClock& clock, ISleeper& sleeper,
-                          RegisterImage& image, bool commandHalf = false);
+StampedStart StampStartTime(const StartTimeSettings& settings, const IClock& clock, ISleeper& sleeper,
+                            RegisterImage& image, bool commandHalf = false);
 
 // The instant of the chosen clock now: system time + UTC offset, via the NTP timestamp arithmetic.
 CivilTime StartClockTime(const StartTimeSettings& settings, const IClock& clock);

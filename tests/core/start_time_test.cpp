@@ -57,7 +57,7 @@ TEST(StartTimeTest, StartWaitsForTheNextEvenSecond) {
     test::FakeClock clock(c.call);
     test::FakeSleeper sleeper(&clock);
     RegisterImage image;
-    const StartStamp stamp = StampStartTime(system, clock, sleeper, image);
+    const StampedStart stamp = StampStartTime(system, clock, sleeper, image);
     EXPECT_EQ(clock.UtcMilliseconds(), UtcMillisecondsFromCivil(c.expected)) << c.call;
     EXPECT_EQ(stamp.time.second, c.expected.second);
     EXPECT_EQ(stamp.time.millisecond, 0);
@@ -91,7 +91,7 @@ TEST(StartTimeTest, EachKindStampsItsClockAndSetsItsBits) {
     settings.utcOffset = c.offset;
     RegisterImage image;
     image[reg::kControlWord] = 0x0C01;  // running, both kind bits left over from an earlier start
-    const StartStamp stamp = StampStartTime(settings, clock, sleeper, image);
+    const StampedStart stamp = StampStartTime(settings, clock, sleeper, image);
     EXPECT_EQ(stamp.text, c.text) << c.what;
     EXPECT_EQ(image[reg::kControlWord], 0x0001 | c.bits) << c.what;
     EXPECT_EQ(StartStampText(image[reg::kStartDate], image[reg::kStartTime]), c.text) << c.what;
@@ -106,7 +106,7 @@ TEST(StartTimeTest, LoggedRunStampsTheCommandHalfAndCopiesTheWords) {
   settings.utcFlag = true;
   RegisterImage image;
   image[0x110] = 0x0801;
-  const StartStamp stamp = StampStartTime(settings, clock, sleeper, image, true);
+  const StampedStart stamp = StampStartTime(settings, clock, sleeper, image, true);
   EXPECT_EQ(image[0x110], 0x0401);
   EXPECT_EQ(image[0x116], stamp.dateWord);
   EXPECT_EQ(image[0x117], stamp.timeWord);
