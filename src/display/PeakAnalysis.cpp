@@ -48,8 +48,9 @@ double LeftCrossing(const std::uint32_t* counts, const Baseline& base, int first
 }  // namespace
 
 int AnalysePeak(const std::uint32_t* c, int softSize, int first, int last, PeakResult& result) {
-  if (last - first < 2) return kPeakNone;
+  // A range off the spectrum (a stored FOM range may hold anything) gives no analysis either.
   if (c == nullptr || first < 0 || last >= softSize || softSize > kMaxChannels) return kPeakNone;
+  if (last - first < 2) return kPeakNone;
   const int left = first, right = last;
   const auto at = [c](int i) { return static_cast<double>(c[i]); };
   const double beforeLeft = left == 0 ? at(left) : at(left - 1);

@@ -1,12 +1,15 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <cstdint>
+#include <limits>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "display/CalibrationFit.h"
 #include "display/CalibrationPanel.h"
+#include "display/PeakAnalysis.h"
 #include "display/PlotTables.h"
 #include "display/SpectrumInfo.h"
 #include "display/SpectrumPlot.h"
@@ -289,6 +292,23 @@ TEST_F(Panel, ReloadWithOnePointShowsThePlainCaption) {
   panel.Reload(Plot());
   EXPECT_EQ(panel.GroupCaption(), "CALIBRATION");
   EXPECT_EQ(panel.CoefficientTexts()[0], "a =   0.0000");
+}
+
+TEST_F(Panel, ReloadAndFomSurviveAGarbageRecord) {
+  // A record from the settings store or a file may hold anything.
+  CalibrationRecord& stored = Plot().Record().stored;
+  std::array<std::uint8_t, CalibrationRecord::kImageSize> garbage;
+  garbage.fill(0xFF);  // every double a NaN, every integer -1
+  ASSERT_EQ(stored.FromBytes(garbage), 0);
+  stored.pointCount = 3;
+  stored.fomPeak1First = std::numeric_limits<std::int32_t>::min();
+  stored.fomPeak1Last = std::numeric_limits<std::int32_t>::max();
+  panel.Reload(Plot());
+  EXPECT_EQ(panel.Rows().size(), 3u);
+  EXPECT_EQ(Plot().Record().working.unitIndex, 0);
+  EXPECT_EQ(ComputeFom(Plot()).text, "-----------");
+  panel.FomMark(1);
+  EXPECT_EQ(Plot().Record().hardRoi[0], 0);
 }
 
 // ---------------------------------------------------------------- FOM settings
