@@ -122,9 +122,40 @@ struct Simulator::Impl {
     master = slave = -1;
     serving = false;
   }
+  void CloseAll() {
+    CloseLine();
+    if (wakeRead >= 0) ::close(wakeRead);
+    if (wakeWrite >= 0) ::close(wakeWrite);
+    wakeRead = wakeWrite = -1;
+  }
+  bool OpenLine(std::string* error);
   std::vector<std::uint8_t> Process(const std::vector<std::uint8_t>& request);
   void Serve();
 };
+
+// The pseudo-terminal pair in raw mode, and the pipe that wakes the serving thread.
+bool Simulator::Impl::OpenLine(std::string* error) {
+  master = ::posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC);
+  char name[128] = {};
+  if (master < 0 || ::grantpt(master) != 0 || ::unlockpt(master) != 0 || ::ptsname_r(master, name, sizeof name) != 0) {
+    *error = ErrnoText("cannot open a pseudo-terminal");
+    return false;
+  }
+  devicePath = name;
+  MakeRaw(master);
+  ::fcntl(master, F_SETFL, ::fcntl(master, F_GETFL) | O_NONBLOCK);
+  // Holding the slave open keeps the line up while no program has it open.
+  slave = ::open(name, O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+  if (slave >= 0) MakeRaw(slave);
+  int pipeFds[2];
+  if (::pipe2(pipeFds, O_NONBLOCK | O_CLOEXEC) != 0) {
+    *error = ErrnoText("cannot create a pipe");
+    return false;
+  }
+  wakeRead = pipeFds[0];
+  wakeWrite = pipeFds[1];
+  return true;
+}
 
 std::vector<std::uint8_t> Simulator::Impl::Process(const std::vector<std::uint8_t>& request) {
   std::lock_guard lock(mutex);
@@ -250,58 +281,27 @@ bool Simulator::Start(std::string* error) {
     *err = "already started";
     return false;
   }
-  InstrumentConfig config;
+  InstrumentConfig config{s.options.serial, Source::Mixed, s.options.fom, s.options.rate,
+                          s.options.speed, s.options.seed, s.options.journal};
   if (!ParseSource(s.options.source, &config.source)) {
     *err = "unknown source '" + s.options.source + "' (cs137, co60, ambe or mixed)";
     return false;
   }
-  config.serial = s.options.serial;
-  config.fom = s.options.fom;
-  config.rate = s.options.rate;
-  config.speed = s.options.speed;
-  config.seed = s.options.seed;
-  config.journal = s.options.journal;
-
-  s.master = ::posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC);
-  char name[128] = {};
-  if (s.master < 0 || ::grantpt(s.master) != 0 || ::unlockpt(s.master) != 0 ||
-      ::ptsname_r(s.master, name, sizeof name) != 0) {
-    *err = ErrnoText("cannot open a pseudo-terminal");
-    s.CloseLine();
+  if (!s.OpenLine(err)) {
+    s.CloseAll();
     return false;
   }
-  s.devicePath = name;
-  MakeRaw(s.master);
-  ::fcntl(s.master, F_SETFL, ::fcntl(s.master, F_GETFL) | O_NONBLOCK);
-  // Holding the slave open keeps the line up while no program has it open.
-  s.slave = ::open(name, O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
-  if (s.slave >= 0) MakeRaw(s.slave);
-  int pipeFds[2];
-  if (::pipe2(pipeFds, O_NONBLOCK | O_CLOEXEC) != 0) {
-    *err = ErrnoText("cannot create a pipe");
-    s.CloseLine();
-    return false;
-  }
-  s.wakeRead = pipeFds[0];
-  s.wakeWrite = pipeFds[1];
   if (!s.options.link.empty()) {
     if (!MakeLink(s.options.link, s.devicePath, err)) {
-      s.CloseLine();
-      ::close(s.wakeRead);
-      ::close(s.wakeWrite);
-      s.wakeRead = s.wakeWrite = -1;
+      s.CloseAll();
       return false;
     }
     s.linkPath = s.options.link;
   }
   s.utcAtStart = mirvo::DefaultClock().UtcMilliseconds();
   s.steadyAtStart = SteadyClock::now();
-  FaultOptions faults;
-  faults.corrupt = s.options.corrupt;
-  faults.drop = s.options.drop;
-  faults.garbage = s.options.garbage;
-  faults.silentAfter = s.options.silentAfter;
-  faults.closeAfter = s.options.closeAfter;
+  const FaultOptions faults{s.options.corrupt, s.options.drop, s.options.garbage, s.options.silentAfter,
+                            s.options.closeAfter};
   {
     std::lock_guard lock(s.mutex);
     s.instrument = std::make_unique<CInstrument>(config);
@@ -322,10 +322,7 @@ void Simulator::Stop() {
     s.Wake();
     s.thread.join();
   }
-  s.CloseLine();
-  if (s.wakeRead >= 0) ::close(s.wakeRead);
-  if (s.wakeWrite >= 0) ::close(s.wakeWrite);
-  s.wakeRead = s.wakeWrite = -1;
+  s.CloseAll();
   if (!s.linkPath.empty()) RemoveLink(s.linkPath, s.devicePath);
   s.linkPath.clear();
 }
