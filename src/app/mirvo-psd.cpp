@@ -1,14 +1,17 @@
 // mirvo-psd: the desktop control and acquisition program of the Kvetral spectrometer.
 #include <QApplication>
 
+#include "shell/SettingsStore.h"
 #include "shell/gui/CMainFrame.h"
+#include "shell/gui/QtSettingsBackend.h"
 #include "timesvc/Clock.h"
 
 int main(int argc, char** argv) {
   QApplication app(argc, argv);
-  QApplication::setOrganizationName("Mirvo");
-  QApplication::setApplicationName("Mirvo-PSD 2.50");
-  mirvo::CMainFrame mainFrame(mirvo::DefaultClock());
+  QApplication::setOrganizationName(mirvo::settings_key::kOrganisation);
+  QApplication::setApplicationName(mirvo::settings_key::kApplication);
+  mirvo::QtSettingsBackend settings;
+  mirvo::CMainFrame mainFrame(mirvo::DefaultClock(), settings);
   mainFrame.show();
   return QApplication::exec();
 }

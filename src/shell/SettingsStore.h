@@ -44,8 +44,6 @@ inline constexpr const char* kApplicationLook = "ApplicationLook";
 }  // namespace settings_key
 
 constexpr std::uint32_t kBlackLook = 32829;
-constexpr std::uint32_t kFirstLook = 32823;
-constexpr std::uint32_t kLastLook = 32832;
 
 // The main window's placement: 44 bytes of little-endian 32-bit fields.
 struct WindowPlacement {

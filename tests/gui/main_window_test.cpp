@@ -1,57 +1,124 @@
+#include <QAction>
 #include <QDockWidget>
 #include <QListWidget>
 #include <QtTest>
 
 #include "FakeClock.h"
+#include "link/CLinkLifecycle.h"
+#include "shell/Commands.h"
 #include "shell/OutputLog.h"
+#include "shell/SettingsStore.h"
 #include "shell/gui/CMainFrame.h"
 #include "shell/gui/COutputWnd.h"
 
 using namespace mirvo;
 
+namespace {
+CivilTime March5() {
+  CivilTime t;
+  t.year = 2019;
+  t.month = 3;
+  t.day = 5;
+  t.hour = 14;
+  t.minute = 7;
+  t.second = 9;
+  return t;
+}
+}  // namespace
+
 class MainWindowTest : public QObject {
   Q_OBJECT
  private slots:
-  void opensWithTheEventsPane() {
-    CivilTime t;
-    t.year = 2019;
-    t.month = 3;
-    t.day = 5;
-    t.hour = 14;
-    t.minute = 7;
-    t.second = 9;
-    auto clock = test::FakeClock::AtLocal(t);
-    CMainFrame frame(clock);
+  void opensWithItsPanesAndTheEventsLog() {
+    auto clock = test::FakeClock::AtLocal(March5());
+    MemorySettingsBackend settings;
+    CMainFrame frame(clock, settings);
     frame.show();
     QVERIFY(QTest::qWaitForWindowExposed(&frame));
     QCOMPARE(frame.windowTitle(), QString("mirvo-PSD"));
     QCOMPARE(MainFrame(), &frame);
 
-    auto* pane = frame.findChild<QDockWidget*>(COutputWnd::kObjectName);
-    QVERIFY(pane != nullptr);
-    QCOMPARE(pane->windowTitle(), QString("Events"));
-    QVERIFY(pane->isVisible());
+    for (const char* name : {"SpectrumPaneS0", "SpectrumPaneS1", "SpectrumPaneS2", "SpectrumPaneS3", "EventsPane",
+                             "SpectrumInfoPane", "CalibrationPane", "AcquisitionPane", "SignalsPane", "PsaPane",
+                             "PsdPane", "TraceViewerPane", "DebugPane"})
+      QVERIFY2(frame.Pane(name) != nullptr, name);
+    QCOMPARE(frame.Pane("EventsPane")->windowTitle(), QString("Events"));
+    QCOMPARE(frame.Pane("SpectrumPaneS1")->windowTitle(), QString("S1: GAMMA+NEUTRONS"));
+
     auto* list = frame.OutputPane()->List();
     QCOMPARE(list->count(), 1);
     QCOMPARE(list->item(0)->text(), QString("05-MAR-19@14:07:09>> Start Application"));
-
-    // The pane follows the log and keeps its bound.
     for (int i = 0; i < 250; ++i) frame.OutputLog().AddLine("event " + std::to_string(i));
     QCOMPARE(list->count(), 200);
     QCOMPARE(list->item(199)->text(), QString("05-MAR-19@14:07:09>> event 249"));
-    QCOMPARE(list->currentRow(), 199);
-    QVERIFY(frame.OutputLog().MaxWidth() > 0);
-
-    QVERIFY(frame.close());
   }
 
-  void mainWindowPointerClearedOnExit() {
+  void firstRunTakesTheDefaultsAndCloseWritesEverything() {
+    test::FakeClock clock;
+    MemorySettingsBackend settings;
     {
-      test::FakeClock clock;
-      CMainFrame frame(clock);
-      QVERIFY(MainFrame() == &frame);
+      CMainFrame frame(clock, settings);
+      QCOMPARE(frame.ApplicationLook(), int(cmd::kLookBlack));
+      QVERIFY(frame.Action(cmd::kLookBlack)->isChecked());
+      QCOMPARE(frame.RecordSets().BufferPlot(0).Record().caption, std::string("TIPS"));
+      QCOMPARE(frame.RecordSets().BufferPlot(2).Record().stored.enabled, 0);
+      frame.show();
+      QVERIFY(frame.close());
     }
     QVERIFY(MainFrame() == nullptr);
+    CSettingsStore store(settings);
+    QCOMPARE(store.LoadAppLook(), std::uint32_t(cmd::kLookBlack));
+    QVERIFY(store.LoadWindowPlacement().has_value());
+    QVERIFY(store.LoadLayout(settings_key::kAppState).has_value());
+    QVERIFY(store.LoadLayout(settings_key::kToolbarState).has_value());
+    QCOMPARE(settings.ReadText(settings_key::kSpectrum, "CaptionS3").value(), std::string("NEUTRONS"));
+    QCOMPARE(settings.ReadBinary(settings_key::kSpectrum, "CalibrationS1")->size(), std::size_t(376));
+  }
+
+  void restartRoundTrip() {
+    test::FakeClock clock;
+    MemorySettingsBackend settings;
+    {
+      CMainFrame frame(clock, settings);
+      frame.RunCommand(cmd::kLookFirst + 7);  // Silver
+      frame.RecordSets().BufferPlot(0).SetColours({1, 2, 3, 4});
+      frame.RecordSets().ApplyCaptions({"a", "b", "c", "d"});
+      frame.RecordSets().BufferPlot(3).Record().stored.enabled = 1;
+      frame.RecordSets().BufferPlot(3).Record().stored.pointCount = 2;
+      frame.show();
+      frame.close();
+    }
+    CMainFrame again(clock, settings);
+    QCOMPARE(again.ApplicationLook(), cmd::kLookFirst + 7);
+    QVERIFY(again.RecordSets().BufferPlot(0).Colours() == (PlotColours{1, 2, 3, 4}));
+    QCOMPARE(again.RecordSets().BufferPlot(2).Record().caption, std::string("c"));
+    QCOMPARE(again.RecordSets().BufferPlot(3).Record().stored.enabled, 0);
+    QCOMPARE(again.RecordSets().BufferPlot(3).Record().stored.pointCount, 2);
+    QCOMPARE(again.Pane("SpectrumPaneS2")->windowTitle(), QString("S2: c"));
+  }
+
+  void commandEnablingFollowsTheLink() {
+    test::FakeClock clock;
+    MemorySettingsBackend settings;
+    CMainFrame frame(clock, settings);
+    frame.OnTimerTick();
+    QVERIFY(frame.Action(cmd::kConnect)->isEnabled());
+    QVERIFY(frame.Action(cmd::kAutoConnect)->isEnabled());
+    QVERIFY(!frame.Action(cmd::kDisconnect)->isEnabled());
+    QVERIFY(!frame.Action(cmd::kStart)->isEnabled());
+    QVERIFY(!frame.Action(cmd::kStop)->isEnabled());
+
+    frame.Lifecycle().Link().SetConnected(true);
+    frame.OnTimerTick();
+    QVERIFY(!frame.Action(cmd::kConnect)->isEnabled());
+    QVERIFY(frame.Action(cmd::kDisconnect)->isEnabled());
+    QVERIFY(frame.Action(cmd::kStart)->isEnabled());
+    QVERIFY(!frame.Action(cmd::kStop)->isEnabled());
+    frame.RecordSets().LiveRecord().registers.SetRun();
+    frame.OnTimerTick();
+    QVERIFY(!frame.Action(cmd::kStart)->isEnabled());
+    QVERIFY(frame.Action(cmd::kStop)->isEnabled());
+    frame.Lifecycle().Link().SetConnected(false);
   }
 };
 

@@ -1,39 +1,246 @@
 #include "shell/gui/CMainFrame.h"
 
+#include <QAction>
+#include <QActionGroup>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QDockWidget>
 #include <QLabel>
+#include <QMessageBox>
+#include <QScreen>
+#include <QStatusBar>
+#include <QTimer>
+#include <QVBoxLayout>
 
+#include "link/CLinkLifecycle.h"
+#include "link/gui/QtMessageTarget.h"
+#include "shell/Commands.h"
 #include "shell/OutputLog.h"
+#include "shell/SettingsStore.h"
+#include "shell/gui/ApplicationLook.h"
 #include "shell/gui/COutputWnd.h"
+#include "shell/gui/MainLinkHost.h"
+#include "shell/gui/PanelPane.h"
 
 namespace mirvo {
 namespace {
 CMainFrame* theMainFrame = nullptr;
+
+QByteArray ToQt(const std::vector<std::uint8_t>& bytes) {
+  return QByteArray(reinterpret_cast<const char*>(bytes.data()), static_cast<qsizetype>(bytes.size()));
 }
+std::vector<std::uint8_t> FromQt(const QByteArray& bytes) { return std::vector<std::uint8_t>(bytes.begin(), bytes.end()); }
+}  // namespace
 
 CMainFrame* MainFrame() { return theMainFrame; }
 
-CMainFrame::CMainFrame(const IClock& clock, QWidget* parent)
-    : QMainWindow(parent), outputLog_(std::make_unique<COutputLog>(clock)) {
+CMainFrame::CMainFrame(const IClock& clock, ISettingsBackend& settings, QWidget* parent)
+    : QMainWindow(parent),
+      clock_(clock),
+      settings_(std::make_unique<CSettingsStore>(settings)),
+      outputLog_(std::make_unique<COutputLog>(clock)),
+      memory_(std::make_unique<SpectrumMemory>()),
+      recordSets_(std::make_unique<CRecordSets>(*memory_)) {
+  theMainFrame = this;
   setObjectName("MainFrame");
   setWindowTitle("mirvo-PSD");
-  resize(1200, 800);
   setDockOptions(QMainWindow::AnimatedDocks | QMainWindow::AllowNestedDocks | QMainWindow::AllowTabbedDocks);
+  setDockNestingEnabled(true);
 
-  auto* central = new QLabel(this);
-  central->setObjectName("SpectrumArea");
-  central->setAlignment(Qt::AlignCenter);
-  setCentralWidget(central);
+  linkHost_ = std::make_unique<MainLinkHost>(this, *outputLog_, *recordSets_, *memory_);
+  messageTarget_ = std::make_unique<QtMessageTarget>(
+      this, [this](unsigned, std::uintptr_t wParam, std::intptr_t) { OnSerialMessage(wParam); });
+  lifecycle_ = std::make_unique<CLinkLifecycle>(*linkHost_, *messageTarget_);
 
-  outputPane_ = new COutputWnd(*outputLog_, this);
-  addDockWidget(Qt::BottomDockWidgetArea, outputPane_);
+  SetApplicationLook(static_cast<int>(settings_->LoadAppLook()));
+  BuildPanes();
+  BuildMenus();
+  BuildToolBars();
+  BuildStatusBar();
+  recordSets_->SetListener(this);
+  settings_->LoadSpectra(*recordSets_);
+  ArrangeDefaultLayout();
+  if (const auto toolbars = settings_->LoadLayout(settings_key::kToolbarState)) restoreState(ToQt(*toolbars));
+  LoadWindowPlacement();
+  if (const auto layout = settings_->LoadLayout(settings_key::kAppState)) {
+    restoreState(ToQt(*layout));
+    defaultSizesPending_ = false;
+  }
   outputLog_->AddLine("Start Application");
-  theMainFrame = this;
+  UpdateCommandStates();
 }
 
 CMainFrame::~CMainFrame() {
   if (theMainFrame == this) theMainFrame = nullptr;
+  if (timer_) timer_->stop();
+  recordSets_->SetListener(nullptr);
+  // The link's listener thread posts to this window: stop it before anything goes.
+  lifecycle_->Link().Port().Close();
   // Panes hold references to core objects owned here: they go first.
   delete outputPane_;
+  outputPane_ = nullptr;
 }
+
+void CMainFrame::BuildPanes() {
+  outputPane_ = new COutputWnd(*outputLog_, this);
+  for (int k = 0; k < 4; ++k) {
+    auto* pane = new QDockWidget(QString("S%1").arg(k), this);
+    pane->setObjectName(QString("SpectrumPaneS%1").arg(k));
+    auto* area = new QLabel(pane);
+    area->setMinimumSize(320, 180);
+    pane->setWidget(area);
+    spectrumPanes_[static_cast<std::size_t>(k)] = pane;
+    PaneTitleChanged(k, recordSets_->PaneTitle(k));
+  }
+  const QString later = "This panel is not available in this version of mirvo-PSD.";
+  infoPane_ = PanelPane::Placeholder("Spectrum Info", "SpectrumInfoPane", later, this);
+  calibrationPane_ = PanelPane::Placeholder("Calibration", "CalibrationPane", later, this);
+  settingsPanes_ = {
+      PanelPane::Placeholder("ACQUISITION", "AcquisitionPane", later, this),
+      PanelPane::Placeholder("SIGNALS", "SignalsPane", later, this),
+      PanelPane::Placeholder("PSA", "PsaPane", later, this),
+      PanelPane::Placeholder("PSD", "PsdPane", later, this),
+  };
+  for (auto* pane : {PanelPane::Placeholder("Trace Viewer", "TraceViewerPane", later, this),
+                     PanelPane::Placeholder("Debug", "DebugPane", later, this)})
+    settingsPanes_.push_back(pane);
+}
+
+void CMainFrame::ArrangeDefaultLayout() {
+  // Spectra in a 2 x 2 grid on the left, the settings panels tabbed on the right with the peak
+  // information below them, the log and the tools tabbed along the bottom.
+  QDockWidget* s0 = spectrumPanes_[0];
+  addDockWidget(Qt::LeftDockWidgetArea, s0);
+  splitDockWidget(s0, spectrumPanes_[1], Qt::Horizontal);
+  splitDockWidget(s0, spectrumPanes_[2], Qt::Vertical);
+  splitDockWidget(spectrumPanes_[1], spectrumPanes_[3], Qt::Vertical);
+
+  PanelPane* acquisition = settingsPanes_[0];
+  addDockWidget(Qt::RightDockWidgetArea, acquisition);
+  splitDockWidget(acquisition, infoPane_, Qt::Vertical);
+  for (std::size_t i = 1; i < 4; ++i) tabifyDockWidget(acquisition, settingsPanes_[i]);
+  tabifyDockWidget(infoPane_, calibrationPane_);
+  acquisition->raise();
+  infoPane_->raise();
+
+  addDockWidget(Qt::BottomDockWidgetArea, outputPane_);
+  tabifyDockWidget(outputPane_, settingsPanes_[4]);
+  tabifyDockWidget(outputPane_, settingsPanes_[5]);
+  outputPane_->raise();
+  defaultSizesPending_ = true;
+}
+
+void CMainFrame::ApplyDefaultSizes() {
+  // Sizes take effect once the window has its own size: the spectra get most of the room.
+  const int width = this->width();
+  const int height = this->height();
+  resizeDocks({spectrumPanes_[0], spectrumPanes_[2]}, {height, height}, Qt::Vertical);
+  resizeDocks({spectrumPanes_[0], spectrumPanes_[1], settingsPanes_[0]},
+              {(width - width / 4) / 2, (width - width / 4) / 2, width / 4}, Qt::Horizontal);
+  resizeDocks({outputPane_}, {std::max(120, height / 6)}, Qt::Vertical);
+  resizeDocks({settingsPanes_[0], infoPane_}, {height / 2, height / 3}, Qt::Vertical);
+}
+
+void CMainFrame::BuildStatusBar() {
+  for (std::size_t i = 0; i < statusPanes_.size(); ++i) {
+    statusPanes_[i] = new QLabel(this);
+    statusPanes_[i]->setObjectName(QString("StatusPane%1").arg(i));
+  }
+  statusPanes_[0]->setMinimumWidth(fontMetrics().horizontalAdvance('0') * 10);
+  statusBar()->addWidget(statusPanes_[0]);
+  statusBar()->addWidget(statusPanes_[1], 1);
+  statusBar()->addPermanentWidget(statusPanes_[2]);
+}
+
+void CMainFrame::LoadWindowPlacement() {
+  const auto placement = settings_->LoadWindowPlacement();
+  const QRect available = QApplication::primaryScreen() ? QApplication::primaryScreen()->availableGeometry()
+                                                        : QRect(0, 0, 1920, 1080);
+  if (!placement) {
+    resize(std::min(1800, available.width() - 40), std::min(1000, available.height() - 40));
+    return;
+  }
+  const QRect normal(QPoint(placement->left, placement->top), QPoint(placement->right - 1, placement->bottom - 1));
+  if (normal.isValid() && available.intersects(normal)) setGeometry(normal);
+  if (placement->showCommand == 3) setWindowState(windowState() | Qt::WindowMaximized);
+}
+
+void CMainFrame::showEvent(QShowEvent* event) {
+  QMainWindow::showEvent(event);
+  if (!firstPaint_) return;
+  firstPaint_ = false;
+  if (defaultSizesPending_) {
+    defaultSizesPending_ = false;
+    QTimer::singleShot(0, this, &CMainFrame::ApplyDefaultSizes);
+  }
+  timer_ = new QTimer(this);
+  timer_->setObjectName("CommTimer");
+  connect(timer_, &QTimer::timeout, this, &CMainFrame::OnTimerTick);
+  timer_->start(200);
+  if (!timer_->isActive()) QMessageBox::critical(this, "mirvo-PSD", "Error Timer");
+}
+
+void CMainFrame::OnTimerTick() {
+  lifecycle_->OnCommTimer();
+  recordSets_->SyncIfRequested();
+  UpdateCommandStates();
+}
+
+void CMainFrame::OnSerialMessage(std::uintptr_t wParam) { lifecycle_->OnSerialEvent(wParam); }
+
+void CMainFrame::SaveSettings() {
+  settings_->SaveLayout(settings_key::kToolbarState, FromQt(saveState()));
+  WindowPlacement placement;
+  const QRect normal = normalGeometry().isValid() ? normalGeometry() : geometry();
+  placement.showCommand = isMaximized() ? 3 : (isMinimized() ? 2 : 1);
+  placement.left = normal.left();
+  placement.top = normal.top();
+  placement.right = normal.right() + 1;
+  placement.bottom = normal.bottom() + 1;
+  settings_->SaveWindowPlacement(placement);
+  settings_->SaveLayout(settings_key::kAppState, FromQt(saveState()));
+  settings_->SaveSpectra(*recordSets_);
+  settings_->SaveAppLook(static_cast<std::uint32_t>(appLook_));
+}
+
+void CMainFrame::closeEvent(QCloseEvent* event) {
+  SaveSettings();
+  lifecycle_->CloseHardwareLink();
+  if (timer_) timer_->stop();
+  event->accept();
+}
+
+void CMainFrame::SetApplicationLook(int command) {
+  appLook_ = command;
+  ApplyApplicationLook(command);
+  if (lookGroup_) {
+    for (QAction* action : lookGroup_->actions()) action->setChecked(action->data().toInt() == command);
+  }
+}
+
+// --- record-set listener
+
+void CMainFrame::PaneTitleChanged(int spectrum, const std::string& title) {
+  if (spectrum >= 0 && spectrum < 4) spectrumPanes_[static_cast<std::size_t>(spectrum)]->setWindowTitle(QString::fromStdString(title));
+}
+
+void CMainFrame::TabSelected(int, int) {}
+
+void CMainFrame::RefreshSettingsPanels(SpectrumRecord&, bool enabled) {
+  for (PanelPane* pane : settingsPanes_)
+    if (pane->widget()) pane->widget()->setEnabled(enabled);
+}
+
+void CMainFrame::ActiveSpectrumShown(CSpectrumPlot&, int spectrum) {
+  infoPane_->setWindowTitle(QString("Spectrum Info S%1").arg(spectrum));
+  calibrationPane_->setWindowTitle(QString("Calibration S%1").arg(spectrum));
+}
+
+QAction* CMainFrame::Action(int command) const {
+  const auto it = actions_.find(command);
+  return it == actions_.end() ? nullptr : it->second;
+}
+
+QDockWidget* CMainFrame::Pane(const QString& objectName) const { return findChild<QDockWidget*>(objectName); }
 
 }  // namespace mirvo

@@ -1,28 +1,108 @@
-// The main window: owns the long-lived objects of the program and wires core objects to widgets.
-// It computes nothing itself.
+// The main window: owns the long-lived objects of the program (record sets, spectrum memory,
+// instrument link, output log, settings), builds the panes, menus and toolbars, routes commands,
+// and runs the 200 ms tick. It wires core objects to widgets; it computes nothing itself.
 #pragma once
 
 #include <QMainWindow>
+#include <array>
+#include <map>
 #include <memory>
+
+#include "acquisition/RecordSets.h"
+#include "protocol/RegisterImage.h"
+
+class QAction;
+class QActionGroup;
+class QDockWidget;
+class QLabel;
+class QTimer;
 
 namespace mirvo {
 
 class COutputLog;
 class COutputWnd;
+class CLinkLifecycle;
+class CSettingsStore;
 class IClock;
+class ISettingsBackend;
+class MainLinkHost;
+class PanelPane;
+class QtMessageTarget;
 
-class CMainFrame : public QMainWindow {
+class CMainFrame : public QMainWindow, private IRecordSetsListener {
   Q_OBJECT
  public:
-  explicit CMainFrame(const IClock& clock, QWidget* parent = nullptr);
+  // `settings` is the store to load from and save to (QSettings in the program, memory in tests).
+  CMainFrame(const IClock& clock, ISettingsBackend& settings, QWidget* parent = nullptr);
   ~CMainFrame() override;
 
   COutputLog& OutputLog() { return *outputLog_; }
   COutputWnd* OutputPane() const { return outputPane_; }
+  CRecordSets& RecordSets() { return *recordSets_; }
+  CLinkLifecycle& Lifecycle() { return *lifecycle_; }
+  SpectrumMemory& Memory() { return *memory_; }
+  QAction* Action(int command) const;
+  QDockWidget* Pane(const QString& objectName) const;
+  // Runs a command as its menu item or toolbar button would.
+  void RunCommand(int command);
+  // The work of one 200 ms tick (public so tests can step it).
+  void OnTimerTick();
+  int ApplicationLook() const { return appLook_; }
+  double SamplePeriodUs() const { return samplePeriodUs_; }
+
+ protected:
+  void showEvent(QShowEvent* event) override;
+  void closeEvent(QCloseEvent* event) override;
 
  private:
+  void BuildPanes();
+  void BuildMenus();
+  void BuildToolBars();
+  void BuildStatusBar();
+  void ArrangeDefaultLayout();
+  void ApplyDefaultSizes();
+  QAction* AddCommand(QMenu* menu, int command, const QString& text, const QKeySequence& key = {});
+  void UpdateCommandStates();
+  void SetApplicationLook(int command);
+  void SaveSettings();
+  void LoadWindowPlacement();
+  void OnSerialMessage(std::uintptr_t wParam);
+  void CopyPicture(QWidget* widget);
+  void ConnectFromPortDialog();
+  void SetSoftSizeCommand(int command);
+  void ApplyToActivePlot(int command);
+  void NotYetAvailable(const QString& what);
+
+  // IRecordSetsListener
+  void PaneTitleChanged(int spectrum, const std::string& title) override;
+  void TabSelected(int spectrum, int set) override;
+  void RefreshSettingsPanels(SpectrumRecord& settingsRecord, bool enabled) override;
+  void ActiveSpectrumShown(CSpectrumPlot& plot, int spectrum) override;
+
+  const IClock& clock_;
+  std::unique_ptr<CSettingsStore> settings_;
   std::unique_ptr<COutputLog> outputLog_;
-  COutputWnd* outputPane_;
+  std::unique_ptr<SpectrumMemory> memory_;
+  std::unique_ptr<CRecordSets> recordSets_;
+  std::unique_ptr<MainLinkHost> linkHost_;
+  std::unique_ptr<QtMessageTarget> messageTarget_;
+  std::unique_ptr<CLinkLifecycle> lifecycle_;
+
+  COutputWnd* outputPane_ = nullptr;
+  std::array<QDockWidget*, 4> spectrumPanes_{};
+  std::vector<PanelPane*> settingsPanes_;
+  PanelPane* infoPane_ = nullptr;
+  PanelPane* calibrationPane_ = nullptr;
+  std::map<int, QAction*> actions_;
+  QActionGroup* lookGroup_ = nullptr;
+  QActionGroup* softSizeGroup_ = nullptr;
+  QActionGroup* roiModeGroup_ = nullptr;
+  std::array<QLabel*, 3> statusPanes_{};
+  QTimer* timer_ = nullptr;
+  bool firstPaint_ = true;
+  bool defaultSizesPending_ = false;
+  int appLook_ = 0;
+  double samplePeriodUs_ = 0.008;
 };
 
 // The one process-wide pointer to the main window (null before it exists and after it is gone).

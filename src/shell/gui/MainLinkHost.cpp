@@ -1,0 +1,44 @@
+#include "shell/gui/MainLinkHost.h"
+
+#include <QMessageBox>
+#include <QWidget>
+
+#include "acquisition/RecordSets.h"
+#include "shell/OutputLog.h"
+
+namespace mirvo {
+
+MainLinkHost::MainLinkHost(QWidget* window, COutputLog& log, CRecordSets& sets, SpectrumMemory& memory)
+    : window_(window), log_(log), sets_(sets), memory_(memory) {}
+
+void MainLinkHost::AddLine(const std::string& line) { log_.AddLine(line); }
+
+void MainLinkHost::ShowError(const std::string& message) {
+  QMessageBox::critical(window_, "mirvo-PSD", QString::fromStdString(message));
+}
+
+RegisterImage& MainLinkHost::LiveImage() { return sets_.LiveRecord().registers; }
+
+int MainLinkHost::RefreshEnable() const { return const_cast<CRecordSets&>(sets_).LiveRecord().refreshEnable; }
+
+void MainLinkHost::SetRefreshEnable(int value) { sets_.LiveRecord().refreshEnable = value; }
+
+void MainLinkHost::StoreStatus(const packet::StatusBlock& status) {
+  LinkHostState::StoreStatus(status);
+  SpectrumRecord& live = sets_.LiveRecord();
+  live.firmwareVersion = status.firmware;
+  live.serialNumber = status.serialnumber;
+  live.bias = static_cast<std::int32_t>(status.bias);
+  live.slowAdcVolts = status.slowadc;
+  live.internalTemperature = status.intemp;
+}
+
+void MainLinkHost::SetConnectedCaptions(const std::string& portName) { sets_.SetConnection(true, portName); }
+
+void MainLinkHost::RefreshSpectrumCaptions() { sets_.SetConnection(false, ""); }
+
+void MainLinkHost::Redraw() {
+  if (window_) window_->update();
+}
+
+}  // namespace mirvo
