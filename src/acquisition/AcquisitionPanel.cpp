@@ -1,0 +1,382 @@
+#include "acquisition/AcquisitionPanel.h"
+
+#include <algorithm>
+#include <cstdio>
+
+#include "display/PeakAnalysis.h"
+#include "display/SpectrumInfo.h"
+#include "protocol/CHardwareLink.h"
+
+namespace mirvo {
+
+namespace {
+std::string Format(const char* format, double value) {
+  char text[64];
+  std::snprintf(text, sizeof text, format, value);
+  return text;
+}
+std::string TimeText(double seconds) { return Format("%10.2f", seconds); }
+}  // namespace
+
+CoincidenceFlags CoincidenceFromIndex(int index) {
+  switch (index) {
+    case 1: return {false, false, false};  // DIRECT
+    case 2: return {false, false, true};   // WINDOW COINC
+    case 3: return {false, true, true};    // WINDOW ANTICOINC
+    default: return {true, false, false};  // DISABLED
+  }
+}
+
+int CoincidenceIndex(const CoincidenceFlags& flags) {
+  if (flags.disabled) return 0;
+  if (!flags.bit14 && !flags.bit15) return 1;
+  if (!flags.bit14 && flags.bit15) return 2;
+  if (flags.bit14 && flags.bit15) return 3;
+  return 0;  // (1, 0) has no entry of its own
+}
+
+int SpinAcceleratedStep(int heldMilliseconds) {
+  if (heldMilliseconds >= 8000) return 1000;
+  if (heldMilliseconds >= 6000) return 100;
+  if (heldMilliseconds >= 4000) return 10;
+  return 1;
+}
+
+int ClampDelay(std::int64_t value, int maximum) {
+  if (value <= 0) return 1;
+  return static_cast<int>(std::min<std::int64_t>(value, maximum));
+}
+
+std::string MicrosecondsText(int samples, double samplePeriodUs) { return Format("%8.4f", samples * samplePeriodUs); }
+
+CAcquisitionPanel::CAcquisitionPanel(IAcquisitionHost& host, StartTimeServices time, IUserDialog& dialogs,
+                                     IFolderChooser& folders)
+    : host_(host), time_(time), dialogs_(dialogs), logger_(dialogs, folders) {
+  SetTimes(0.0, 0.0);
+  periodUsed_ = host_.SamplePeriodUs();
+  RecomputeMicroseconds();
+}
+
+void CAcquisitionPanel::Initialise() {
+  autoUpdate_ = true;
+  presetKindIndex_ = 0;
+  presetSeconds_ = 0;
+  coincidence_ = CoincidenceFlags{};
+  srcDelay_ = winWidth_ = storeDelay_ = 1;
+  periodUsed_ = host_.SamplePeriodUs();
+  RecomputeMicroseconds();
+  SetTimes(0.0, 0.0);
+  kindText_ = kStartTimeSystemText;
+  initialised_ = true;
+  ShowValues();
+}
+
+bool CAcquisitionPanel::Responding() const { return link_ != nullptr && link_->Responding(); }
+
+// ---------------------------------------------------------------------------------------------
+// Run control
+
+void CAcquisitionPanel::StartAcquisition() {
+  SetRefreshEnable(0);
+  EnsureStartTimeKindChosen(time_.settings, time_.kindDialog, time_.clock);
+  if (!Responding()) {
+    SetRefreshEnable(1);
+    stampText_ = kHardwareNotConnectedText;
+    ShowValues();
+    return;
+  }
+  RegisterImage& image = host_.LiveRecord().registers;
+  const StampedStart stamp = StampStartTime(time_.settings, time_.clock, time_.sleeper, image);
+  kindText_ = time_.settings.kindText.empty() ? mirvo::StartKindText(image.ControlWord())
+                                             : time_.settings.kindText;
+  utcShown_ = time_.settings.utcFlag;
+  systemShown_ = time_.settings.systemFlag;
+  image.SetRun();
+  if (logger_.Enabled()) {
+    image.CopyToCommandHalf();
+    logger_.SetRunning(true);
+  }
+  link_->WriteSettingsRegisters();
+  stampText_ = stamp.text;
+  host_.AddLine(kStartAcquisitionLine);
+  ShowValues();
+}
+
+void CAcquisitionPanel::StopAcquisition() {
+  SetRefreshEnable(0);
+  if (!Responding()) {
+    SetRefreshEnable(1);
+    return;
+  }
+  host_.LiveRecord().registers.ClearRun();
+  if (!LoggerRunning()) link_->WriteSettingsRegisters();
+  host_.AddLine(kStopAcquisitionLine);
+}
+
+void CAcquisitionPanel::ResetAcquisition() {
+  SetRefreshEnable(0);
+  RegisterImage& image = host_.LiveRecord().registers;
+  image.RaiseResetPulses();
+  ApplyToImage();
+  if (!Responding()) {
+    SetRefreshEnable(1);
+    return;
+  }
+  if (image.Running()) {
+    StartAcquisition();  // a new stamp; the pulses go out with it
+    return;
+  }
+  image[reg::kStartDate] = 0;  // the stamp reads "WAITING FOR START"
+  if (!LoggerRunning()) link_->WriteSettingsRegisters();
+}
+
+// ---------------------------------------------------------------------------------------------
+// Image
+
+void CAcquisitionPanel::ApplyToImage() {
+  SetRefreshEnable(0);
+  RegisterImage& image = host_.LiveRecord().registers;
+  std::uint16_t control = image[reg::kControlWord];
+  const bool live = presetKindIndex_ == 1;
+  control = static_cast<std::uint16_t>(live ? control | cw::kLivePreset : control & ~cw::kLivePreset);
+  presetKindCopy_ = live ? cw::kLivePreset : 0;
+
+  presetRegister_ = static_cast<std::uint32_t>(presetSeconds_) * 100u;
+  image[reg::kPresetReal] = static_cast<std::uint16_t>(presetRegister_ & 0xFFFF);
+  image[reg::kPresetLive] = static_cast<std::uint16_t>(presetRegister_ >> 16);
+
+  control = static_cast<std::uint16_t>(pulser_ ? control & ~cw::kPulserOff : control | cw::kPulserOff);
+  control = static_cast<std::uint16_t>(coincidence_.disabled ? control | cw::kCoincidenceOff
+                                                              : control & ~cw::kCoincidenceOff);
+  image[reg::kControlWord] = control;
+
+  image[kRegSrcDelay] = static_cast<std::uint16_t>(srcDelay_);
+  image[kRegStoreDelay] = static_cast<std::uint16_t>(storeDelay_);
+  std::uint16_t window = static_cast<std::uint16_t>((winWidth_ - 1) & kWindowWidthMask);
+  if (coincidence_.bit14) window |= kWindowBit14;
+  if (coincidence_.bit15) window |= kWindowBit15;
+  image[kRegWindow] = window;
+}
+
+void CAcquisitionPanel::CommitChange() {
+  SetRefreshEnable(0);
+  ApplyToImage();
+  if (Responding()) {
+    if (!LoggerRunning()) link_->WriteSettingsRegisters();
+  } else {
+    SetRefreshEnable(1);
+  }
+}
+
+void CAcquisitionPanel::RecomputeMicroseconds() {
+  const double period = host_.SamplePeriodUs();
+  usTexts_[0] = MicrosecondsText(srcDelay_, period);
+  usTexts_[1] = MicrosecondsText(winWidth_, period);
+  usTexts_[2] = MicrosecondsText(storeDelay_, period);
+  periodUsed_ = period;
+}
+
+void CAcquisitionPanel::SetTimes(double realSeconds, double liveSeconds) {
+  realTime_ = realSeconds;
+  liveTime_ = liveSeconds;
+  deadTime_ = realSeconds > 0 ? (realSeconds - liveSeconds) * 100.0 / realSeconds : 0.0;
+  if (deadTime_ < 0) deadTime_ = 0.0;
+  realText_ = TimeText(realTime_);
+  liveText_ = TimeText(liveTime_);
+  deadText_ = TimeText(deadTime_);
+}
+
+void CAcquisitionPanel::RefreshFromRecord() {
+  synchronised_ = false;
+  const SpectrumRecord* record = host_.SettingsRecord();
+  CSpectrumInfo* info = host_.SpectrumInfo();
+  if (record == nullptr || info == nullptr) return;
+  const RegisterImage& s = record->registers;
+  const std::uint16_t control = s[reg::kControlWord];
+  const double period = host_.SamplePeriodUs();
+
+  pulser_ = (control & cw::kPulserOff) == 0;
+
+  const int width = (s[kRegWindow] & kWindowWidthMask) + 1;
+  const int values[3] = {s[kRegSrcDelay], width, s[kRegStoreDelay]};
+  int* fields[3] = {&srcDelay_, &winWidth_, &storeDelay_};
+  for (int i = 0; i < 3; ++i) {
+    if (*fields[i] != values[i]) {
+      *fields[i] = values[i];
+      coincidenceChanged_ = true;
+    }
+  }
+  if (coincidenceChanged_ || period != periodUsed_) {
+    RecomputeMicroseconds();
+    coincidenceChanged_ = false;
+  }
+
+  const CoincidenceFlags flags{(control & cw::kCoincidenceOff) != 0, (s[kRegWindow] & kWindowBit14) != 0,
+                               (s[kRegWindow] & kWindowBit15) != 0};
+  if (!(flags == coincidence_)) coincidence_ = flags;
+
+  const std::uint16_t kind = control & cw::kLivePreset;
+  if (kind != presetKindCopy_) {
+    presetKindCopy_ = kind;
+    presetKindIndex_ = kind != 0 ? 1 : 0;
+  }
+
+  SetTimes(RealTimeSeconds(s, period), LiveTimeSeconds(s, period));
+  info->SetTimes(realText_, liveText_, deadText_);
+  info->SetRates(ComputeRates(s, period));
+
+  presetRegister_ = static_cast<std::uint32_t>(s[reg::kPresetLive]) << 16 | s[reg::kPresetReal];
+  presetSeconds_ = static_cast<std::int32_t>(presetRegister_ / 100);
+
+  stampText_ = mirvo::StartStampText(s[reg::kStartDate], s[reg::kStartTime]);
+  kindText_ = mirvo::StartKindText(control);
+  utcShown_ = (control & cw::kStartUtc) != 0;
+  systemShown_ = !utcShown_ && (control & cw::kStartSystem) != 0;
+
+  slowAdcVolts_ = record->slowAdcVolts;
+  internalTemperature_ = record->internalTemperature;
+  ShowValues();
+  synchronised_ = true;
+}
+
+// ---------------------------------------------------------------------------------------------
+// Handlers
+
+void CAcquisitionPanel::OnTimeStamp() {
+  ChooseStartTimeKind(time_.settings, time_.kindDialog, time_.clock);
+  if (!time_.settings.kindText.empty()) kindText_ = time_.settings.kindText;
+  utcShown_ = time_.settings.utcFlag;
+  systemShown_ = time_.settings.systemFlag;
+  ShowValues();
+}
+
+void CAcquisitionPanel::OnAutoUpdateClicked(bool checked) {
+  if (!initialised_) return;
+  autoUpdate_ = checked;
+  if (link_ != nullptr) link_->RequestStatusRead();
+}
+
+void CAcquisitionPanel::OnPresetKindSelected(int index) {
+  if (!initialised_) return;
+  presetKindIndex_ = index == 1 ? 1 : 0;
+  if (synchronised_) CommitChange();
+}
+
+bool CAcquisitionPanel::OnPresetTyped(std::int64_t seconds) {
+  if (!initialised_) return false;
+  if (seconds < 0 || seconds > kMaxPresetSeconds) {
+    dialogs_.ShowMessage(kPresetTooLongText);
+    ShowValues();
+    return false;
+  }
+  presetSeconds_ = static_cast<std::int32_t>(seconds);
+  if (synchronised_) CommitChange();
+  return true;
+}
+
+void CAcquisitionPanel::OnPulserClicked(bool checked) {
+  if (!initialised_) return;
+  pulser_ = checked;
+  if (synchronised_) CommitChange();
+}
+
+void CAcquisitionPanel::OnCoincidenceSelected(int index) {
+  if (!initialised_) return;
+  coincidence_ = CoincidenceFromIndex(index);
+  ShowValues();
+  if (synchronised_) CommitChange();
+}
+
+int CAcquisitionPanel::OnDelayChanged(int which, std::int64_t samples) {
+  static constexpr int kMaxima[3] = {kSrcDelayMax, kWinWidthMax, kStoreDelayMax};
+  int* fields[3] = {&srcDelay_, &winWidth_, &storeDelay_};
+  if (!initialised_) return *fields[which];
+  *fields[which] = ClampDelay(samples, kMaxima[which]);
+  usTexts_[static_cast<std::size_t>(which)] = MicrosecondsText(*fields[which], host_.SamplePeriodUs());
+  ShowValues();
+  if (synchronised_) CommitChange();
+  return *fields[which];
+}
+
+int CAcquisitionPanel::OnSrcDelayChanged(std::int64_t samples) { return OnDelayChanged(0, samples); }
+int CAcquisitionPanel::OnWinWidthChanged(std::int64_t samples) { return OnDelayChanged(1, samples); }
+int CAcquisitionPanel::OnStoreDelayChanged(std::int64_t samples) { return OnDelayChanged(2, samples); }
+
+// ---------------------------------------------------------------------------------------------
+// Logger
+
+void CAcquisitionPanel::OnLoggerEnableClicked(bool ticked) {
+  const LoggerArmingFacts facts{Responding(), realTime_,
+                                static_cast<std::uint16_t>(link_ != nullptr ? link_->LastRunBit() : 0)};
+  if (logger_.OnEnableClicked(ticked, facts) && link_ != nullptr) link_->SetLoggedSeriesStep(0);
+  ShowValues();
+}
+
+void CAcquisitionPanel::OnLoggerFolderClicked() {
+  logger_.OnFolderClicked();
+  ShowValues();
+}
+
+void CAcquisitionPanel::OnLoggerBaseEdited(const std::string& base) {
+  logger_.OnBaseEdited(base);
+  ShowValues();
+}
+
+void CAcquisitionPanel::OnLoggerRunsChanged(std::int32_t runs) {
+  logger_.OnRunsChanged(runs);
+  ShowValues();
+}
+
+void CAcquisitionPanel::StopLogging() {
+  logger_.SetRunning(false);
+  logger_.SetEnabled(false);
+  ShowValues();
+}
+
+void CAcquisitionPanel::SetAutoUpdate(bool checked) {
+  autoUpdate_ = checked;
+  ShowValues();
+}
+
+void CAcquisitionPanel::SetRealLiveTime(double realSeconds, double liveSeconds) {
+  SetTimes(realSeconds, liveSeconds);
+  if (CSpectrumInfo* info = host_.SpectrumInfo()) info->SetTimes(realText_, liveText_, deadText_);
+  ShowValues();
+}
+
+void CAcquisitionPanel::SetStartStampText(const std::string& text) {
+  stampText_ = text;
+  ShowValues();
+}
+
+StampedStart CAcquisitionPanel::StampLoggedRunStart() {
+  return StampStartTime(time_.settings, time_.clock, time_.sleeper, host_.LiveRecord().registers, true);
+}
+
+void CAcquisitionPanel::SaveLoggedRun(int runCounter) {
+  const LoggedRunFile file{logger_.FileOfRun(runCounter), runCounter, realTime_, liveTime_, deadTime_, stampText_};
+  if (!logger_.SaveRun(file)) host_.AddLine("Unable to Save File: " + file.path);
+  ShowValues();
+}
+
+// ---------------------------------------------------------------------------------------------
+// Enabling and texts
+
+bool CAcquisitionPanel::StartEnabled() const {
+  return link_ != nullptr && link_->Connected() && !LoggerRunning() &&
+         (host_.LiveRecord().registers.ControlWord() & cw::kRun) == 0;
+}
+
+bool CAcquisitionPanel::StopEnabled() const {
+  return link_ != nullptr && link_->Connected() && !LoggerRunning() &&
+         (host_.LiveRecord().registers.ControlWord() & cw::kRun) != 0;
+}
+
+bool CAcquisitionPanel::TimeStampEnabled() const {
+  return link_ == nullptr || !link_->Connected() || StartEnabled();
+}
+
+std::string CAcquisitionPanel::InternalTemperatureText() const { return std::to_string(internalTemperature_); }
+std::string CAcquisitionPanel::SlowAdcVoltageText() const { return Format("%5.1f", slowAdcVolts_); }
+
+}  // namespace mirvo
