@@ -161,15 +161,6 @@ void CInstrument::WriteControlWord(std::uint16_t value, std::int64_t nowMs) {
   if (stored & kRun) Run(0, nowMs);  // a preset that is already reached ends the run at once
 }
 
-void CInstrument::WriteRegister(unsigned reg, std::uint16_t value, std::int64_t nowMs) {
-  if (InstrumentOwned(reg)) return;
-  if (reg == mirvo::reg::kControlWord) {
-    WriteControlWord(value, nowMs);
-    return;
-  }
-  regs_[reg] = value;
-}
-
 void CInstrument::UpdateInstrumentRegisters() {
   using namespace simreg;
   const double unitNs = 16 * SamplePeriodNs(regs_);
@@ -244,9 +235,21 @@ std::vector<std::uint8_t> CInstrument::HandleWrite(std::span<const std::uint8_t>
   const std::size_t words = (request.size() - pk::kWriteReplyLength) / 2;
   const std::uint32_t first = address & 0xFFFFu;
   if ((address & pk::kWriteSpace) == pk::kWriteSpace && first >= pk::kRegisterBase) {
-    for (std::size_t k = 0; k < words && first - pk::kRegisterBase + k < regs_.size(); ++k)
-      WriteRegister(static_cast<unsigned>(first - pk::kRegisterBase + k),
-                    pk::GetWord(request, pk::kWriteHeaderLength + 2 * k), nowMs);
+    // The block is stored whole before the control word acts, so a start sees the preset that
+    // travels in the same block.
+    bool controlWritten = false;
+    std::uint16_t control = 0;
+    for (std::size_t k = 0; k < words && first - pk::kRegisterBase + k < regs_.size(); ++k) {
+      const auto reg = static_cast<unsigned>(first - pk::kRegisterBase + k);
+      const std::uint16_t value = pk::GetWord(request, pk::kWriteHeaderLength + 2 * k);
+      if (reg == mirvo::reg::kControlWord) {
+        controlWritten = true;
+        control = value;
+      } else if (!InstrumentOwned(reg)) {
+        regs_[reg] = value;
+      }
+    }
+    if (controlWritten) WriteControlWord(control, nowMs);
   }
   const auto reply = pk::BuildWriteReply(address);
   return std::vector<std::uint8_t>(reply.begin(), reply.end());

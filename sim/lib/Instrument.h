@@ -58,7 +58,6 @@ class CInstrument {
 
  private:
   void Run(double instrumentNs, std::int64_t nowMs);
-  void WriteRegister(unsigned reg, std::uint16_t value, std::int64_t nowMs);
   void WriteControlWord(std::uint16_t value, std::int64_t nowMs);
   void ClearMemory(const char* event, std::int64_t nowMs);
   void Journal(const char* event, std::int64_t nowMs) const;

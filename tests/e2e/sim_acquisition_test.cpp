@@ -104,6 +104,25 @@ TEST_F(SimAcquisitionTest, RealTimePresetEndsTheRunWithThePresetTime) {
   std::filesystem::remove(options.journal);
 }
 
+TEST_F(SimAcquisitionTest, StartInTheSameBlockAsALongerPresetRunsOnToIt) {
+  Start();
+  Set32(mirvo::reg::kPresetReal, 100);
+  Set(mirvo::reg::kControlWord, kRun | kRunCompanion);
+  sim->AdvanceTime(2.0);
+  ASSERT_EQ(sim->Register(mirvo::reg::kControlWord) & kRun, 0);  // 1 s preset reached
+  // The host's settings block: the start and a 3 s preset together, without a reset.
+  auto block = client->ReadRegisters(0x0C, 0x74);
+  ASSERT_EQ(block.size(), 0x74u);
+  block[mirvo::reg::kControlWord - 0x0C] |= kRun | kRunCompanion;
+  block[mirvo::reg::kPresetReal - 0x0C] = 300;
+  ASSERT_EQ(client->Write(pk::RegisterWriteAddress(0x0C), block).size(), 9u);
+  sim->AdvanceTime(1.0);
+  EXPECT_EQ(sim->Register(mirvo::reg::kControlWord) & kRun, kRun);
+  sim->AdvanceTime(2.0);
+  EXPECT_EQ(sim->Register(mirvo::reg::kControlWord) & kRun, 0);
+  EXPECT_EQ(sim->Register(mirvo::reg::kRealTicksLow), 300);
+}
+
 TEST_F(SimAcquisitionTest, LiveTimePresetCountsLiveTimeAndDeadTimeGrowsWithRateAndShaping) {
   kvetral::SimOptions options;
   options.rate = 50000;
