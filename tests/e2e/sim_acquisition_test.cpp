@@ -101,6 +101,14 @@ TEST_F(SimAcquisitionTest, RealTimePresetEndsTheRunWithThePresetTime) {
                              " S2=" + std::to_string(Sum(Spectrum(2))) + " S3=" + std::to_string(Sum(Spectrum(3)));
   EXPECT_NE(lines[0].find(totals), std::string::npos) << lines[0] << " vs " << totals;
   EXPECT_GT(Sum(Spectrum(1)), 3000u);  // about 2 s x 2000 events/s
+
+  // A reset of a filled memory is journalled with what it clears; a reset of an empty one is not.
+  Set(mirvo::reg::kControlWord, mirvo::cw::kResetPulseA | mirvo::cw::kResetPulseB);
+  Set(mirvo::reg::kControlWord, mirvo::cw::kResetPulseA | mirvo::cw::kResetPulseB);
+  const auto after = Lines(options.journal);
+  ASSERT_EQ(after.size(), 2u);
+  EXPECT_NE(after[1].find(" reset real=2.000000 live="), std::string::npos) << after[1];
+  EXPECT_NE(after[1].find(totals), std::string::npos) << after[1];
   std::filesystem::remove(options.journal);
 }
 
