@@ -1,0 +1,28 @@
+#include "files/AcquisitionTimes.h"
+
+#include <array>
+
+#include "protocol/RegisterImage.h"
+#include "timesvc/StartTimeStamp.h"
+
+namespace mirvo {
+
+double SamplePeriodFromRegisters(const RegisterImage& registers) {
+  static constexpr std::array<double, 4> kPeriods = {0.0125, 0.01, 0.008, 0.00625};
+  return kPeriods[(registers.Get(0x0F) >> 2) & 3u];
+}
+
+AcquisitionTimes TimesFromRegisters(const RegisterImage& registers, double samplePeriodUs) {
+  AcquisitionTimes times;
+  times.realSeconds = RealTimeSeconds(registers, samplePeriodUs);
+  times.liveSeconds = LiveTimeSeconds(registers, samplePeriodUs);
+  if (times.realSeconds > 0.0) {
+    const double dead = (times.realSeconds - times.liveSeconds) * 100.0 / times.realSeconds;
+    times.deadPercent = dead > 0.0 ? dead : 0.0;
+  }
+  times.stampText = StartStampText(registers.Get(reg::kStartDate), registers.Get(reg::kStartTime));
+  times.kindText = StartKindText(registers.Get(reg::kControlWord));
+  return times;
+}
+
+}  // namespace mirvo
