@@ -82,6 +82,10 @@ void CRecordSets::RetitlePane(int spectrum) {
   listener_->PaneTitleChanged(Wrap(spectrum), title);
 }
 
+void CRecordSets::RetitlePanes() {
+  for (int k = 0; k < 4; ++k) RetitlePane(k);
+}
+
 void CRecordSets::SetConnection(bool connected, const std::string& portName) {
   connected_ = connected;
   portName_ = portName;
@@ -144,8 +148,7 @@ std::array<std::string, 4> CRecordSets::BufferCaptions() const {
 
 void CRecordSets::ApplyCaptions(const std::array<std::string, 4>& captions) {
   for (int k = 0; k < 4; ++k) BufferPlot(k).Record().caption = CutCaption(captions[static_cast<std::size_t>(k)]);
-  if (shownSetMode_ != kBufferSet) return;
-  for (int k = 0; k < 4; ++k) RetitlePane(k);
+  if (shownSetMode_ == kBufferSet) RetitlePanes();
 }
 
 void CRecordSets::CopyRoi(bool fileToBuffer) {

@@ -82,6 +82,8 @@ class CRecordSets final : public IPlotHost, public IPlotTables {
   void PaneFocused(int spectrum);
   const std::string& PaneTitle(int spectrum) const;
   void SetConnection(bool connected, const std::string& portName);
+  // Rebuilds the four pane titles from the shown records (after captions were loaded).
+  void RetitlePanes();
 
   // --- main loop
   void SyncShownSet();

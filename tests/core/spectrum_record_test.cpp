@@ -236,6 +236,19 @@ TEST_F(RecordSetsTest, CaptionsAreCutAndRetitleTheBufferPanes) {
   sets.SetConnection(false, "");
   EXPECT_EQ(sets.PaneTitle(1), "S1: ");
   EXPECT_EQ(sets.FilePlot(3).Record().caption, "NEUTRONS");  // FILE captions come from files only
+
+  sets.BufferPlot(2).Record().caption = "LOADED";  // as the settings store loads one
+  sets.RetitlePanes();
+  EXPECT_EQ(sets.PaneTitle(2), "S2: LOADED");
+}
+
+TEST_F(RecordSetsTest, CaptionsWhileTheFileSetIsShownLeaveThePaneTitles) {
+  sets.SelectTab(0, kFileSet);
+  sets.PaneFocused(0);
+  sets.SyncIfRequested();
+  sets.ApplyCaptions({"A", "B", "C", "D"});
+  EXPECT_EQ(sets.BufferPlot(0).Record().caption, "A");
+  EXPECT_EQ(sets.PaneTitle(0), "S0: TIPS @ FILE: (Not Loaded)");
 }
 
 TEST_F(RecordSetsTest, CopyRoiRebuildsTheReceivingSoftFlags) {
