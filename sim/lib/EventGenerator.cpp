@@ -31,12 +31,12 @@ void AddLine(Shape& target, double energy, double weight, double photoFraction) 
   }
   for (std::size_t i = static_cast<std::size_t>(edge); i < kBins && i < energy; ++i) plateau[i] = 1.0;
   if (energy < kBins) peak[static_cast<std::size_t>(energy)] = 1.0;
-  const double back = energy - edge;
-  if (back < kBins) backscatter[static_cast<std::size_t>(back)] = 1.0;
+  const double back = energy - edge;  // scattered back from the surroundings: a broad bump
+  for (std::size_t i = 0; i < kBins; ++i) backscatter[i] = std::exp(-0.5 * std::pow((i - back) / (0.12 * back + 5), 2));
   const double scattered = weight * (1 - photoFraction);
   AddNormalised(target, compton, scattered * 0.85);
-  AddNormalised(target, plateau, scattered * 0.10);
-  AddNormalised(target, backscatter, scattered * 0.05);
+  AddNormalised(target, plateau, scattered * 0.12);
+  AddNormalised(target, backscatter, scattered * 0.03);
   AddNormalised(target, peak, weight * photoFraction);
 }
 
