@@ -1,0 +1,78 @@
+// mirvo-cli info FILE.mps: what a spectrum file holds, as the program shows it after Open Spectrum.
+#include <cinttypes>
+#include <cstdio>
+
+#include "acquisition/RecordSets.h"
+#include "app/cli/CliCommand.h"
+#include "display/CalibrationPanel.h"
+#include "display/UserDialog.h"
+#include "files/LoadedSpectrumFile.h"
+
+namespace mirvo::cli {
+namespace {
+
+// The calibration panel's fit runs quietly here: a refusal only leaves the coefficients alone.
+struct QuietDialog : IUserDialog {
+  void ShowMessage(const std::string&, const std::string&, MessageIcon) override {}
+  bool AskOkCancel(const std::string&, const std::string&, MessageIcon) override { return false; }
+};
+
+void PrintSpectrum(CSpectrumPlot& plot, CCalibrationPanel& panel) {
+  const SpectrumRecord& record = plot.Record();
+  std::uint64_t total = 0;
+  for (int c = 0; c < record.hardSize; ++c) total += record.hardCounts[c];
+  std::printf("S%d: %s\n", record.spectrumIndex, record.caption.c_str());
+  std::printf("  tag: %s\n", record.tag.c_str());
+  std::printf("  hard size: %d\n  soft size: %d\n  total counts: %" PRIu64 "\n", record.hardSize, record.softSize, total);
+  panel.Reload(plot);  // fits the stored points for the soft channels, as the calibration pane does
+  const CalibrationRecord& stored = record.stored;
+  const CalibrationRecord& working = record.working;
+  std::printf("  calibration: %s, unit %s, %d points, %s\n", stored.enabled != 0 ? "enabled" : "disabled",
+              stored.UnitName(), stored.pointCount, stored.useAll != 0 ? "all used" : "ticked used");
+  for (int p = 0; p < stored.pointCount; ++p) {
+    const auto slot = static_cast<std::size_t>(p);
+    std::printf("    point %c: channel %.4f energy %.4f%s\n", 'A' + p, stored.channel[slot], stored.energy[slot],
+                stored.ticked[slot] != 0 ? " (ticked)" : "");
+  }
+  std::printf("  coefficients (%s): a = %.6g, b = %.6g, c = %.6g\n", panel.GroupCaption().c_str(), working.a, working.b,
+              working.c);
+}
+
+int RunInfo(const std::vector<std::string>& args) {
+  if (args.size() != 1) {
+    std::fprintf(stderr, "usage: mirvo-cli info FILE.mps\n");
+    return kExitUsage;
+  }
+  CLoadedSpectrumFile file;
+  const FileResult loaded = file.Load(args[0]);
+  if (!loaded.Ok()) {
+    std::fprintf(stderr, "mirvo-cli info: %s: %s\n", args[0].c_str(), loaded.message.c_str());
+    return kExitFailure;
+  }
+  const SpectrumRecord& s0 = file.Plot(0).Record();
+  const AcquisitionTimes times = file.Times();
+  std::printf("file: %s\n", args[0].c_str());
+  std::printf("serial number: %05u\n", static_cast<unsigned>(s0.serialNumber));
+  std::printf("tag: %s\n", s0.tag.c_str());
+  std::printf("start: %s (%s)\n", times.stampText.c_str(), times.kindText.c_str());
+  std::printf("real time: %.2f s\nlive time: %.2f s\ndead time: %.2f %%\n", times.realSeconds, times.liveSeconds,
+              times.deadPercent);
+  std::printf("firmware: %.2f\n", s0.firmwareVersion / 100.0);
+  std::printf("internal temperature: %d C\n", static_cast<int>(s0.internalTemperature));
+  std::printf("slow ADC: %.2f V\n", s0.slowAdcVolts);
+  const CalibrationRecord& fom = s0.stored;
+  std::printf("FOM ranges (hard channels of S0): peak 1 %d:%d, peak 2 %d:%d\n", fom.fomPeak1First, fom.fomPeak1Last,
+              fom.fomPeak2First, fom.fomPeak2Last);
+  QuietDialog quiet;
+  CCalibrationPanel panel(file.Sets(), quiet);
+  panel.Initialise();
+  for (int k = 0; k < 4; ++k) PrintSpectrum(file.Plot(k), panel);
+  return kExitOk;
+}
+
+const CliRegistration registration({"info", "FILE.mps",
+                                    "what a spectrum file holds: tag, spectra, calibrations, times, FOM ranges",
+                                    RunInfo});
+
+}  // namespace
+}  // namespace mirvo::cli

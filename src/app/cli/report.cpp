@@ -1,0 +1,100 @@
+// mirvo-cli report FILE.mps... --spectrum K --roi FIRST:LAST [--fom] [-o OUT.csv]: one CSV row per
+// file of a series with its start stamp, times, the peak information of one ROI and the FOM.
+#include <cstdio>
+
+#include "app/cli/CliCommand.h"
+#include "display/PeakAnalysis.h"
+#include "display/TextFormat.h"
+#include "files/LoadedSpectrumFile.h"
+#include "files/SafeFileWriter.h"
+
+namespace mirvo::cli {
+namespace {
+
+constexpr const char* kUsage = "usage: mirvo-cli report FILE.mps... --spectrum K --roi FIRST:LAST [--fom] [-o OUT.csv]\n";
+
+std::string CsvField(const std::string& text) {
+  if (text.find_first_of(",\"\n") == std::string::npos) return text;
+  std::string quoted = "\"";
+  for (char c : text) quoted += c == '"' ? std::string("\"\"") : std::string(1, c);
+  return quoted + "\"";
+}
+
+std::string Row(CLoadedSpectrumFile& file, const std::string& name, int spectrum, int first, int last, bool fom) {
+  const AcquisitionTimes times = file.Times();
+  const RoiAnalysis roi = AnalyseRoi(file.Plot(spectrum), first, last);
+  const bool found = roi.result == kPeakFound;
+  const bool integral = found || roi.result == kPeakFlat;
+  std::vector<std::string> fields = {CsvField(name), CsvField(times.stampText), FormatText("%.4f", times.realSeconds),
+                                     FormatText("%.4f", times.liveSeconds)};
+  const auto add = [&fields](bool valid, const char* format, double x) {
+    fields.push_back(valid ? FormatText(format, x) : std::string(kBlankValue));
+  };
+  add(integral, "%.0f", roi.peak.integral);
+  add(integral, "%.0f", roi.peak.area);
+  add(found, "%.2f", roi.peak.centroid);
+  add(found, "%.2f", roi.peak.fwhm);
+  add(found, "%.2f", roi.resolution);
+  if (fom) {
+    const FomResult result = ComputeFom(file.Plot(0));
+    add(result.status == 0, "%.2f", result.fom);
+  }
+  std::string row;
+  for (std::size_t i = 0; i < fields.size(); ++i) {
+    if (i > 0) row.push_back(',');
+    row.append(fields[i]);
+  }
+  row.push_back('\n');
+  return row;
+}
+
+int RunReport(const std::vector<std::string>& arguments) {
+  std::vector<std::string> args = arguments;
+  std::string spectrumText;
+  std::string roiText;
+  std::string out;
+  if (!TakeOption(args, "--spectrum", spectrumText) || !TakeOption(args, "--roi", roiText) ||
+      !TakeOption(args, "-o", out))
+    return kExitUsage;
+  const bool fom = TakeFlag(args, "--fom");
+  int spectrum = 0;
+  int first = 0;
+  int last = 0;
+  if (args.empty() || !ParseSpectrumIndex(spectrumText, spectrum) || !ParseChannelRange(roiText, first, last)) {
+    std::fprintf(stderr, "%s", kUsage);
+    return kExitUsage;
+  }
+  CSafeFileWriter writer;
+  if (!out.empty() && writer.Open(out) != kFileOk) {
+    std::fprintf(stderr, "mirvo-cli report: %s: %s\n", out.c_str(), kUnableToSaveFile);
+    return kExitFailure;
+  }
+  const auto emit = [&](const std::string& text) {
+    if (out.empty()) std::fputs(text.c_str(), stdout);
+    else writer.Write(text);
+  };
+  emit(std::string("File,Start,Real Time [s],Live Time [s],Integral,Area,Centroid,FWHM,Resolution [%]") +
+       (fom ? ",FOM\n" : "\n"));
+  int status = kExitOk;
+  CLoadedSpectrumFile file;
+  for (const std::string& path : args) {
+    const FileResult loaded = file.Load(path);
+    if (!loaded.Ok()) {
+      std::fprintf(stderr, "mirvo-cli report: %s: %s\n", path.c_str(), loaded.message.c_str());
+      status = kExitFailure;
+      continue;
+    }
+    emit(Row(file, path, spectrum, first, last, fom));
+  }
+  if (!out.empty() && writer.Commit() != kFileOk) {
+    std::fprintf(stderr, "mirvo-cli report: %s: %s\n", out.c_str(), kErrorWritingToFile);
+    return kExitFailure;
+  }
+  return status;
+}
+
+const CliRegistration registration({"report", "FILE.mps... --spectrum K --roi FIRST:LAST [--fom] [-o OUT.csv]",
+                                    "one CSV row per file: stamp, times, peak of one ROI, FOM", RunReport});
+
+}  // namespace
+}  // namespace mirvo::cli

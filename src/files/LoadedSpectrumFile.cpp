@@ -1,0 +1,58 @@
+#include "files/LoadedSpectrumFile.h"
+
+#include <charconv>
+
+#include "acquisition/RecordSets.h"
+#include "display/PeakAnalysis.h"
+#include "files/SpectrumFile.h"
+#include "protocol/RegisterImage.h"
+
+namespace mirvo {
+
+CLoadedSpectrumFile::CLoadedSpectrumFile()
+    : memory_(std::make_unique<SpectrumMemory>()), sets_(std::make_unique<CRecordSets>(*memory_)) {}
+
+CLoadedSpectrumFile::~CLoadedSpectrumFile() = default;
+
+FileResult CLoadedSpectrumFile::Load(const std::string& path) { return LoadSpectrumFile(*sets_, path); }
+
+CSpectrumPlot& CLoadedSpectrumFile::Plot(int spectrum) { return sets_->FilePlot(spectrum); }
+
+AcquisitionTimes CLoadedSpectrumFile::Times() {
+  const RegisterImage& registers = Plot(0).Record().registers;
+  return TimesFromRegisters(registers, SamplePeriodFromRegisters(registers));
+}
+
+RoiAnalysis AnalyseRoi(const CSpectrumPlot& plot, int first, int last) {
+  RoiAnalysis roi;
+  roi.result = AnalysePeak(plot, first, last, roi.peak);
+  if (roi.result == kPeakFound) {
+    if (roi.peak.area < 0.0) roi.peak.area = 0.0;
+    roi.resolution = roi.peak.centroid > 0.0 ? roi.peak.fwhm * 100.0 / roi.peak.centroid : 0.0;
+  }
+  return roi;
+}
+
+namespace {
+bool WholeInteger(std::string_view text, int& value) {
+  const char* end = text.data() + text.size();
+  const auto result = std::from_chars(text.data(), end, value);
+  return result.ec == std::errc() && result.ptr == end && !text.empty();
+}
+}  // namespace
+
+bool ParseSpectrumIndex(const std::string& text, int& spectrum) {
+  int value = 0;
+  if (!WholeInteger(text, value) || value < 0 || value > 3) return false;
+  spectrum = value;
+  return true;
+}
+
+bool ParseChannelRange(const std::string& text, int& first, int& last) {
+  const auto colon = text.find(':');
+  if (colon == std::string::npos) return false;
+  const std::string_view all(text);
+  return WholeInteger(all.substr(0, colon), first) && WholeInteger(all.substr(colon + 1), last);
+}
+
+}  // namespace mirvo

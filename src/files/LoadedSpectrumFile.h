@@ -1,0 +1,50 @@
+// A spectrum file loaded into a FILE set of its own, outside the main window, and the peak
+// analysis of a ROI of it with the program's own code: what the command-line tool works on.
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "display/PeakResult.h"
+#include "files/AcquisitionTimes.h"
+#include "files/FileResult.h"
+
+namespace mirvo {
+
+class CRecordSets;
+class CSpectrumPlot;
+class SpectrumMemory;
+
+class CLoadedSpectrumFile {
+ public:
+  CLoadedSpectrumFile();
+  ~CLoadedSpectrumFile();
+  CLoadedSpectrumFile(const CLoadedSpectrumFile&) = delete;
+  CLoadedSpectrumFile& operator=(const CLoadedSpectrumFile&) = delete;
+
+  // LoadSpectrumFile into the FILE set.
+  FileResult Load(const std::string& path);
+  CSpectrumPlot& Plot(int spectrum);
+  CRecordSets& Sets() { return *sets_; }
+  // The times and stamp as the acquisition panel shows them with this FILE set shown.
+  AcquisitionTimes Times();
+
+ private:
+  std::unique_ptr<SpectrumMemory> memory_;
+  std::unique_ptr<CRecordSets> sets_;
+};
+
+// A ROI as the information pane analyses it: AnalysePeak over soft channels first..last, the area
+// shown as 0 when negative, the resolution FWHM x 100 / centroid (0 for a centroid of 0).
+struct RoiAnalysis {
+  int result = 0;  // kPeakNone, kPeakFound or kPeakFlat
+  PeakResult peak;
+  double resolution = 0.0;
+};
+RoiAnalysis AnalyseRoi(const CSpectrumPlot& plot, int first, int last);
+
+// Command-line arguments: a spectrum index "0".."3"; a range "FIRST:LAST" of two integers.
+bool ParseSpectrumIndex(const std::string& text, int& spectrum);
+bool ParseChannelRange(const std::string& text, int& first, int& last);
+
+}  // namespace mirvo
