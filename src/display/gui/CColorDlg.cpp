@@ -51,7 +51,7 @@ class CColourPreview final : public QWidget {
     plot_.ApplySizes(4096, 1024);
     for (int channel = 468; channel <= 522; ++channel) plot_.SetChannelRoi(channel, true);
     plot_.SetCursorChannel(495);
-    plot_.SetLinearScaleIndex(12);
+    plot_.SetLinearScaleIndex(14);
   }
   void SetColours(const PlotColours& colours) {
     plot_.SetColours(colours);

@@ -20,8 +20,8 @@ CSpectrumCaptions::CSpectrumCaptions(CRecordSets& sets, QWidget* parent) : QDial
   for (int k = 0; k < 4; ++k) {
     auto* edit = new QLineEdit(QString::fromStdString(captions[static_cast<std::size_t>(k)]), this);
     edit->setObjectName(QString("CaptionS%1").arg(k));
-    // Room for a caption of the full 36 characters.
-    edit->setMinimumWidth(edit->fontMetrics().horizontalAdvance(QString(36, QChar('M'))) * 2 / 3);
+    // Room for a caption of the full 36 characters in capitals, as the default captions are written.
+    edit->setMinimumWidth(edit->fontMetrics().horizontalAdvance(QString(36, QChar('N'))) + 12);
     form->addRow(QString("S%1").arg(k), edit);
     edits_[static_cast<std::size_t>(k)] = edit;
   }

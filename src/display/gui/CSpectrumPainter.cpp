@@ -18,18 +18,27 @@ std::uint32_t FromQColor(const QColor& colour) {
 QFont PlotLabelFont() {
   QFont font("Arial");
   font.setBold(true);
-  // A 16-pixel font in the sense of a 16-pixel text cell, so that a label fits between the ticks
-  // and the bottom of the control.
-  for (int pixels = 16; pixels >= 8; --pixels) {
-    font.setPixelSize(pixels);
-    if (QFontMetrics(font).height() <= 16) break;
-  }
+  // A 16-pixel Arial cell (ascent and descent) holds a 14-pixel em.
+  font.setPixelSize(14);
   return font;
 }
 
 namespace {
 
+// A label's text cell is 16 pixels high with the baseline 13 pixels below its top, as in Arial;
+// placing the baseline ourselves keeps a substituted font with taller line metrics inside the cell.
 constexpr int kLabelHeight = 16;
+constexpr int kLabelBaseline = 13;
+
+enum class Align { Left, Centre, Right };
+
+void DrawLabel(QPainter& p, const std::string& text, int x, int top, Align align) {
+  const QString label = QString::fromStdString(text);
+  const int advance = p.fontMetrics().horizontalAdvance(label);
+  if (align == Align::Right) x -= advance;
+  if (align == Align::Centre) x -= advance / 2;
+  p.drawText(QPoint(x, top + kLabelBaseline), label);
+}
 
 // Collects pixel-column runs [from, to] into rectangles of the plot's height.
 class RunCollector {
@@ -144,12 +153,9 @@ void CSpectrumPainter::PaintBottomLabels(QPainter& p, const PlotLabels& labels, 
   p.fillRect(strip, background_);
   p.setFont(font_);
   p.setPen(spectrum_);
-  const int flags = Qt::AlignTop | Qt::TextSingleLine;
-  p.drawText(QRect(g.left - 10, y, width, kLabelHeight), flags | Qt::AlignLeft, QString::fromStdString(labels.firstText));
-  p.drawText(QRect(0, y, g.right + 6, kLabelHeight), flags | Qt::AlignRight, QString::fromStdString(labels.lastText));
-  const int centre = g.left + g.width / 2;
-  p.drawText(QRect(centre - width, y, 2 * width, kLabelHeight), flags | Qt::AlignHCenter,
-             QString::fromStdString(labels.middleText));
+  DrawLabel(p, labels.firstText, g.left - 10, y, Align::Left);
+  DrawLabel(p, labels.lastText, g.right + 6, y, Align::Right);
+  DrawLabel(p, labels.middleText, g.left + g.width / 2, y, Align::Centre);
   dirty += strip;
 }
 
@@ -160,8 +166,7 @@ void CSpectrumPainter::PaintScaleLabel(QPainter& p, const PlotLabels& labels, QR
   p.setFont(font_);
   p.setPen(spectrum_);
   const QPoint at = labels.scaleIsLog ? QPoint(8, 1) : QPoint(4, 2);
-  p.drawText(QRect(at, QSize(band.width(), kLabelHeight)), Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine,
-             QString::fromStdString(labels.scaleText));
+  DrawLabel(p, labels.scaleText, at.x(), at.y(), Align::Left);
   dirty += band;
 }
 

@@ -19,7 +19,7 @@ namespace mirvo {
 QColor ToQColor(std::uint32_t rgb);
 std::uint32_t FromQColor(const QColor& colour);
 
-// The bold "Arial" label font whose text cell is 16 pixels high.
+// The bold 16-pixel "Arial" label font.
 QFont PlotLabelFont();
 
 class CSpectrumPainter {
