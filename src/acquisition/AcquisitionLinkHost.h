@@ -3,6 +3,7 @@
 // link host makes to its own panel.
 #pragma once
 
+#include <array>
 #include <functional>
 #include <string>
 
@@ -15,7 +16,16 @@ namespace mirvo {
 
 class AcquisitionLinkHost : public LinkHostState, public IAcquisitionHost {
  public:
-  explicit AcquisitionLinkHost(const IClock& clock = DefaultClock()) : log(clock) {}
+  explicit AcquisitionLinkHost(const IClock& clock = DefaultClock()) : log(clock) {
+    for (std::size_t k = 0; k < buffers.size(); ++k) {
+      buffers[k].spectrumIndex = static_cast<std::int32_t>(k);
+      buffers[k].live = 1;
+      buffers[k].BindCounts(memory.Spectrum(k), buffers[k].softCounts);
+    }
+  }
+  AcquisitionLinkHost(const AcquisitionLinkHost&) = delete;
+  AcquisitionLinkHost& operator=(const AcquisitionLinkHost&) = delete;
+  std::array<const SpectrumRecord*, 4> BufferSet() const { return {&buffers[0], &buffers[1], &buffers[2], &buffers[3]}; }
 
   // The panel is made after the host (it needs the host); nothing is forwarded before.
   void SetPanel(CAcquisitionPanel* panel) { panel_ = panel; }
@@ -77,7 +87,8 @@ class AcquisitionLinkHost : public LinkHostState, public IAcquisitionHost {
     if (onPanelChanged) onPanelChanged();
   }
 
-  SpectrumRecord record;  // the live record, also the settings record
+  std::array<SpectrumRecord, 4> buffers;  // the BUFFER set, counts in `memory`
+  SpectrumRecord& record = buffers[0];     // the live record, also the settings record
   CSpectrumInfo info;
   StartTimeSettings startTime;
   COutputLog log;

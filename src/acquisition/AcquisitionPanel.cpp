@@ -354,7 +354,8 @@ StampedStart CAcquisitionPanel::StampLoggedRunStart() {
 }
 
 void CAcquisitionPanel::SaveLoggedRun(int runCounter) {
-  const LoggedRunFile file{logger_.FileOfRun(runCounter), runCounter, realTime_, liveTime_, deadTime_, stampText_};
+  const LoggedRunFile file{logger_.FileOfRun(runCounter), runCounter, realTime_, liveTime_, deadTime_, stampText_,
+                           kindText_};
   if (!logger_.SaveRun(file)) host_.AddLine("Unable to Save File: " + file.path);
   ShowValues();
 }

@@ -41,6 +41,7 @@ struct LoggedRunFile {
   double liveSeconds = 0.0;
   double deadPercent = 0.0;
   std::string startText;  // the acquisition panel's start stamp text
+  std::string kindText;   // its start-time kind text
 };
 
 // Saves the BUFFER set of a finished run (written to a temporary file, then renamed); shows its own

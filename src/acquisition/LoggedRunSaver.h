@@ -1,0 +1,37 @@
+// The savers of a logged run: the BUFFER set written as a spectrum file (temporary file, then
+// rename), with the run's times; a failure shows the file writer's message and the series goes on.
+#pragma once
+
+#include <array>
+
+#include "acquisition/SpectrumLogger.h"
+
+namespace mirvo {
+
+class CRecordSets;
+struct SpectrumRecord;
+
+// The main window's: SaveSpectrumFile with the take-BUFFER-set flag.
+class CRecordSetsRunSaver final : public ILoggedRunSaver {
+ public:
+  CRecordSetsRunSaver(CRecordSets& sets, IUserDialog& dialogs) : sets_(sets), dialogs_(dialogs) {}
+  bool SaveLoggedRun(const LoggedRunFile& file) override;
+
+ private:
+  CRecordSets& sets_;
+  IUserDialog& dialogs_;
+};
+
+// Four given BUFFER records ([0] is S0), for the command-line tool and the tests.
+class CBufferRecordsRunSaver final : public ILoggedRunSaver {
+ public:
+  CBufferRecordsRunSaver(const std::array<const SpectrumRecord*, 4>& records, IUserDialog& dialogs)
+      : records_(records), dialogs_(dialogs) {}
+  bool SaveLoggedRun(const LoggedRunFile& file) override;
+
+ private:
+  std::array<const SpectrumRecord*, 4> records_;
+  IUserDialog& dialogs_;
+};
+
+}  // namespace mirvo

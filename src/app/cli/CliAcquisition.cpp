@@ -1,0 +1,162 @@
+#include "app/cli/CliAcquisition.h"
+
+#include <csignal>
+#include <cstdlib>
+#include <numeric>
+
+#include "link/PortEnumerator.h"
+
+namespace mirvo::cli {
+namespace {
+
+std::atomic<bool> interrupted{false};
+void OnInterrupt(int) { interrupted = true; }
+
+bool ParseSeconds(const std::string& text, std::int64_t& seconds) {
+  char* end = nullptr;
+  const long long value = std::strtoll(text.c_str(), &end, 10);
+  if (text.empty() || end == text.c_str() || *end != '\0' || value <= 0 || value > kMaxPresetSeconds) {
+    std::fprintf(stderr, "mirvo-cli: the preset must be a whole number of seconds from 1 to %lld\n",
+                 static_cast<long long>(kMaxPresetSeconds));
+    return false;
+  }
+  seconds = value;
+  return true;
+}
+
+}  // namespace
+
+bool ParseAcquisitionOptions(std::vector<std::string>& args, AcquisitionOptions& options) {
+  std::string preset, stamp, baud;
+  if (!TakeOption(args, "--preset", preset) || !TakeOption(args, "--stamp", stamp) ||
+      !TakeOption(args, "--baud", baud))
+    return false;
+  options.live = TakeFlag(args, "--live");
+  if (preset.empty()) {
+    std::fprintf(stderr, "mirvo-cli: --preset SECONDS is required\n");
+    return false;
+  }
+  if (!ParseSeconds(preset, options.presetSeconds)) return false;
+  if (stamp.empty() || stamp == "system") {
+    options.stamp = StartTimeKind::System;
+  } else if (stamp == "utc") {
+    options.stamp = StartTimeKind::Utc;
+  } else if (stamp == "local") {
+    options.stamp = StartTimeKind::Local;
+  } else {
+    std::fprintf(stderr, "mirvo-cli: --stamp must be system, utc or local\n");
+    return false;
+  }
+  if (!baud.empty()) {
+    std::vector<std::string> baudArgs{"--baud", baud};
+    if (!ParseBaud(baudArgs, options.baud)) return false;
+  }
+  return true;
+}
+
+void CliDialogs::ShowMessage(const std::string& text, const std::string&, MessageIcon) {
+  messages.push_back(text);
+  std::fprintf(stderr, "\n%s\n", text.c_str());
+}
+
+bool CliDialogs::AskOkCancel(const std::string& text, const std::string&, MessageIcon) {
+  messages.push_back(text);
+  if (!overwrite) std::fprintf(stderr, "%s\n(refused: pass --overwrite to overwrite)\n", text.c_str());
+  return overwrite;
+}
+
+CliAcquisition::CliAcquisition(const AcquisitionOptions& opts)
+    : options(opts),
+      lifecycle(host, loop),
+      panel(host, StartTimeServices{host.startTime, dialogs, DefaultClock(), DefaultSleeper()}, dialogs, dialogs) {
+  dialogs.kind = options.stamp;
+  host.SetPanel(&panel);
+  panel.SetLink(&lifecycle.Link());
+  panel.Initialise();
+  loop.SetMessageHandler([this](unsigned, std::uintptr_t wParam, std::intptr_t) { lifecycle.OnSerialEvent(wParam); });
+  loop.SetTimer(200, [this] { lifecycle.OnCommTimer(); });
+  const bool isPath = options.device.find('/') != std::string::npos;
+  lifecycle.SetDeviceName(isPath ? options.device : DeviceNameForPort(options.device));
+  lifecycle.SetBaudRate(options.baud);
+}
+
+void CliAcquisition::InstallInterruptHandler() {
+  std::signal(SIGINT, OnInterrupt);
+  std::signal(SIGTERM, OnInterrupt);
+}
+
+bool CliAcquisition::Interrupted() { return interrupted; }
+
+bool CliAcquisition::Pump(const std::function<bool()>& done) {
+  // The loop wakes at least every 50 ms, so a Ctrl+C is seen without a wake-up of its own.
+  loop.RunUntil([&] { return done() || !Connected() || interrupted; });
+  return Connected();
+}
+
+bool CliAcquisition::WaitForStatus() {
+  const int folds = host.statusFolds;
+  return Pump([&] { return host.statusFolds > folds; }) && host.statusFolds > folds;
+}
+
+bool CliAcquisition::Connect() {
+  if (!lifecycle.ConnectHardware()) {
+    ReportLinkFailure("connect");
+    return false;
+  }
+  const bool ok = Pump([&] { return host.statusFolds > 0; }) && host.statusFolds > 0;
+  if (!ok && !interrupted) ReportLinkFailure("connect");
+  return ok;
+}
+
+bool CliAcquisition::ApplyPreset() {
+  panel.OnPresetKindSelected(options.live ? 1 : 0);
+  return panel.OnPresetTyped(options.presetSeconds);
+}
+
+bool CliAcquisition::StopAndReset() {
+  const RegisterImage& image = host.record.registers;
+  if (image.Running()) {
+    panel.StopAcquisition();
+    if (!Pump([&] { return !host.record.registers.Running() && host.statusFolds > 0; })) return false;
+  }
+  panel.ResetAcquisition();
+  // The reset went out when a status read shows the times cleared.
+  return Pump([&] { return panel.RealTime() == 0.0 && !host.record.registers.Running(); });
+}
+
+void CliAcquisition::Disconnect() {
+  if (Connected()) lifecycle.DisconnectHardware();
+}
+
+void CliAcquisition::ReportLinkFailure(const char* command) const {
+  std::fprintf(stderr, "\nmirvo-cli %s: the link to %s failed\n", command, lifecycle.DeviceName().c_str());
+  const auto& entries = host.log.Entries();
+  const std::size_t first = entries.size() > 8 ? entries.size() - 8 : 0;
+  for (std::size_t i = first; i < entries.size(); ++i) std::fprintf(stderr, "  %s\n", entries[i].text.c_str());
+}
+
+std::string CliAcquisition::ProgressText() {
+  const std::uint32_t* s1 = host.memory.Spectrum(1);
+  const unsigned long long counts = std::accumulate(s1, s1 + SpectrumMemory::kChannels, 0ULL);
+  char text[160];
+  std::snprintf(text, sizeof text, "real %s s  live %s s  dead %s %%  S1 %llu counts", panel.RealText().c_str(),
+                panel.LiveText().c_str(), panel.DeadText().c_str(), counts);
+  return text;
+}
+
+bool CliAcquisition::SaveBufferSet(const std::string& path, std::string& error) {
+  LoggedRunFile file;
+  file.path = path;
+  file.realSeconds = panel.RealTime();
+  file.liveSeconds = panel.LiveTime();
+  file.deadPercent = panel.DeadTime();
+  file.startText = panel.StartStampText();
+  file.kindText = panel.StartKindText();
+  CBufferRecordsRunSaver saver(host.BufferSet(), dialogs);
+  const std::size_t before = dialogs.messages.size();
+  if (saver.SaveLoggedRun(file)) return true;
+  error = dialogs.messages.size() > before ? dialogs.messages.back() : "the file could not be written";
+  return false;
+}
+
+}  // namespace mirvo::cli

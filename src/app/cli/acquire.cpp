@@ -1,0 +1,95 @@
+// mirvo-cli acquire PORT --preset SECONDS [--live] [--stamp system|utc|local] -o FILE.mps: one
+// acquisition from reset to the end of its preset, saved as the BUFFER set.
+#include <cstdio>
+
+#include "app/cli/CliAcquisition.h"
+
+namespace mirvo::cli {
+namespace {
+
+constexpr const char* kUsage =
+    "Usage: mirvo-cli acquire PORT --preset SECONDS [--live] [--stamp system|utc|local] [--baud B] -o FILE.mps\n";
+
+int RunAcquire(const std::vector<std::string>& arguments) {
+  std::vector<std::string> args = arguments;
+  AcquisitionOptions options;
+  std::string output;
+  if (!TakeOption(args, "-o", output) || !ParseAcquisitionOptions(args, options)) return kExitUsage;
+  if (args.size() != 1 || output.empty()) {
+    std::fprintf(stderr, "%s", kUsage);
+    return kExitUsage;
+  }
+  options.device = args[0];
+
+  CliAcquisition session(options);
+  CliAcquisition::InstallInterruptHandler();
+  CHardwareLink& link = session.lifecycle.Link();
+  session.host.onPanelChanged = [&] {
+    std::fprintf(stdout, "\r%s", session.ProgressText().c_str());
+    std::fflush(stdout);
+  };
+  if (!session.Connect()) return kExitFailure;
+  if (!session.ApplyPreset() || !session.StopAndReset()) {
+    if (!CliAcquisition::Interrupted()) session.ReportLinkFailure("acquire");
+    session.Disconnect();
+    return kExitFailure;
+  }
+
+  if (CliAcquisition::Interrupted()) {
+    session.Disconnect();
+    std::fprintf(stderr, "\nmirvo-cli acquire: interrupted before the start\n");
+    return kExitFailure;
+  }
+  session.panel.StartAcquisition();
+  if (session.panel.StartStampText() == kHardwareNotConnectedText) {
+    session.ReportLinkFailure("acquire");
+    return kExitFailure;
+  }
+  // The run ends when a status read shows the run bit clear after it was seen set (or after the
+  // times have grown, for a run shorter than one status read).
+  bool seenRunning = false;
+  bool stopSent = false;
+  const auto ended = [&] {
+    const bool running = session.host.record.registers.Running();
+    seenRunning = seenRunning || running;
+    if (CliAcquisition::Interrupted() && !stopSent) {
+      stopSent = true;
+      session.panel.StopAcquisition();  // Ctrl+C: stop cleanly and keep what was acquired
+    }
+    return !running && (seenRunning || session.panel.RealTime() > 0);
+  };
+  session.loop.RunUntil([&] { return ended() || !session.Connected(); });
+  if (!session.Connected()) {
+    session.ReportLinkFailure("acquire");
+    return kExitFailure;
+  }
+
+  // A whole pass of the spectrum memory read after the end: two chunk requests starting at 0.
+  int passStarts = 0;
+  link.SetChunkObserver([&](unsigned chunkStart) { passStarts += chunkStart == 0 ? 1 : 0; });
+  session.loop.RunUntil([&] { return passStarts >= 2 || !session.Connected(); });
+  link.SetChunkObserver(nullptr);
+  if (!session.Connected()) {
+    session.ReportLinkFailure("acquire");
+    return kExitFailure;
+  }
+  std::fprintf(stdout, "\r%s\n", session.ProgressText().c_str());
+
+  std::string error;
+  const bool saved = session.SaveBufferSet(output, error);
+  session.host.onPanelChanged = nullptr;
+  session.Disconnect();
+  if (!saved) {
+    std::fprintf(stderr, "mirvo-cli acquire: %s: %s\n", output.c_str(), error.c_str());
+    return kExitFailure;
+  }
+  std::printf("saved %s\n", output.c_str());
+  return kExitOk;
+}
+
+const CliRegistration registration({"acquire",
+                                    "PORT --preset SECONDS [--live] [--stamp system|utc|local] -o FILE.mps",
+                                    "reset, run one acquisition to its preset, save the spectra", RunAcquire});
+
+}  // namespace
+}  // namespace mirvo::cli

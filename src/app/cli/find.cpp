@@ -1,0 +1,66 @@
+// mirvo-cli find [--log]: probes every serial port as the port finder does and prints each
+// instrument that answered as "<display text> -> SN: %05u".
+#include <cstdio>
+
+#include "app/cli/CliCommand.h"
+#include "app/cli/CliLinkHost.h"
+#include "link/PortFinder.h"
+
+namespace mirvo::cli {
+namespace {
+
+// The finder's dialog for the headless loop: its own timer, pumping, the port list of this machine.
+class CliFinderHost final : public IPortFinderHost {
+ public:
+  CliFinderHost(CEventLoop& loop, CliLinkHost& linkHost) : loop_(loop), linkHost_(linkHost) {}
+  void SetFinder(CPortFinder* finder) { finder_ = finder; }
+
+  std::vector<PortListEntry> Ports() override { return EnumeratePorts(); }
+  bool StartTickTimer(int periodMs) override {
+    timer_ = loop_.SetTimer(periodMs, [this] { finder_->OnTick(); });
+    return true;
+  }
+  void StopTickTimer() override { loop_.KillTimer(timer_); }
+  void ProcessPendingMessages() override { loop_.ProcessPendingMessages(); }
+  void PumpUntil(const std::function<bool()>& done) override { loop_.RunUntil(done); }
+  std::uint16_t SerialNumber() override { return linkHost_.status.serialnumber; }
+
+ private:
+  CEventLoop& loop_;
+  CliLinkHost& linkHost_;
+  CPortFinder* finder_ = nullptr;
+  int timer_ = 0;
+};
+
+int RunFind(const std::vector<std::string>& arguments) {
+  std::vector<std::string> args = arguments;
+  const bool log = TakeFlag(args, "--log");
+  if (!args.empty()) {
+    std::fprintf(stderr, "Usage: mirvo-cli find [--log]\n");
+    return kExitUsage;
+  }
+  CliLinkHost linkHost(log ? stderr : nullptr);
+  CEventLoop loop;
+  CLinkLifecycle lifecycle(linkHost, loop);
+  CliFinderHost finderHost(loop, linkHost);
+  CPortFinder finder(lifecycle, linkHost, finderHost, loop);
+  finderHost.SetFinder(&finder);
+  loop.SetMessageHandler([&](unsigned, std::uintptr_t wParam, std::intptr_t) { finder.OnSerialEvent(wParam); });
+
+  PrepareAutoConnect(lifecycle, linkHost);
+  finder.Find();
+  for (const FoundInstrument& instrument : finder.Found()) std::printf("%s\n", instrument.text.c_str());
+  if (finder.Found().empty()) {
+    std::fprintf(stderr, "%s\n", finder.StatusText().c_str());
+    return kExitFailure;
+  }
+  return kExitOk;
+}
+
+const CliRegistration registration({"find", "[--log]",
+                                    "probe every serial port for the instrument and list each one with its serial "
+                                    "number",
+                                    RunFind});
+
+}  // namespace
+}  // namespace mirvo::cli

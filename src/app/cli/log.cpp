@@ -1,0 +1,116 @@
+// mirvo-cli log PORT --runs N --preset SECONDS --folder DIR --base NAME [--live] [--stamp ...]
+// [--overwrite]: a logged series through the spectrum logger and the engine's run steps.
+#include <cstdio>
+#include <cstdlib>
+
+#include "app/cli/CliAcquisition.h"
+
+namespace mirvo::cli {
+namespace {
+
+constexpr const char* kUsage =
+    "Usage: mirvo-cli log PORT --runs N --preset SECONDS --folder DIR --base NAME [--live]\n"
+    "                     [--stamp system|utc|local] [--baud B] [--overwrite]\n";
+
+// Prints each saved run and passes it on to the file writer.
+class ProgressSaver final : public ILoggedRunSaver {
+ public:
+  ProgressSaver(ILoggedRunSaver& writer, int runs) : writer_(writer), runs_(runs) {}
+  bool SaveLoggedRun(const LoggedRunFile& file) override {
+    const bool ok = writer_.SaveLoggedRun(file);
+    std::printf("\rrun %d/%d  real %10.2f s  live %10.2f s  %s %s\n", file.run, runs_, file.realSeconds,
+                file.liveSeconds, ok ? "saved" : "NOT SAVED", file.path.c_str());
+    std::fflush(stdout);
+    failures += ok ? 0 : 1;
+    return ok;
+  }
+  int failures = 0;
+
+ private:
+  ILoggedRunSaver& writer_;
+  int runs_;
+};
+
+int RunLog(const std::vector<std::string>& arguments) {
+  std::vector<std::string> args = arguments;
+  AcquisitionOptions options;
+  std::string runsText, folder, base;
+  const bool overwrite = TakeFlag(args, "--overwrite");
+  if (!TakeOption(args, "--runs", runsText) || !TakeOption(args, "--folder", folder) ||
+      !TakeOption(args, "--base", base) || !ParseAcquisitionOptions(args, options))
+    return kExitUsage;
+  char* end = nullptr;
+  const long runs = std::strtol(runsText.c_str(), &end, 10);
+  if (args.size() != 1 || folder.empty() || base.empty() || runsText.empty() || *end != '\0' || runs <= 0 ||
+      runs > 99999) {
+    std::fprintf(stderr, "%s", kUsage);
+    return kExitUsage;
+  }
+  options.device = args[0];
+
+  CliAcquisition session(options);
+  CliAcquisition::InstallInterruptHandler();
+  session.dialogs.overwrite = overwrite;
+  CBufferRecordsRunSaver writer(session.host.BufferSet(), session.dialogs);
+  ProgressSaver saver(writer, static_cast<int>(runs));
+  CSpectrumLogger& logger = session.panel.Logger();
+  logger.SetSaver(&saver);
+
+  if (!session.Connect()) return kExitFailure;
+  if (!session.ApplyPreset() || !session.StopAndReset() || CliAcquisition::Interrupted()) {
+    if (!CliAcquisition::Interrupted()) session.ReportLinkFailure("log");
+    session.Disconnect();
+    return kExitFailure;
+  }
+
+  logger.SetStorageFolder(folder);
+  session.panel.OnLoggerBaseEdited(base);
+  session.panel.OnLoggerRunsChanged(static_cast<std::int32_t>(runs));
+  session.panel.OnLoggerEnableClicked(true);
+  if (!logger.Enabled()) {
+    std::fprintf(stderr, "mirvo-cli log: the spectrum logger was not enabled\n");
+    session.Disconnect();
+    return kExitFailure;
+  }
+  session.panel.StartAcquisition();
+
+  int shownRun = -1;
+  session.host.onPanelChanged = [&] {
+    if (logger.Completed() == shownRun && !logger.Running()) return;
+    shownRun = logger.Completed();
+    std::printf("\rrun %d/%ld  real %s s  live %s s", logger.Completed() + 1, runs, session.panel.RealText().c_str(),
+                session.panel.LiveText().c_str());
+    std::fflush(stdout);
+  };
+  bool stopping = false;
+  session.loop.RunUntil([&] {
+    if (CliAcquisition::Interrupted() && !stopping) {
+      stopping = true;  // Ctrl+C: the series ends at once, the run in the instrument is stopped
+      session.panel.OnLoggerEnableClicked(false);
+      session.panel.StopAcquisition();
+    }
+    return !logger.Running() || !session.Connected();
+  });
+  session.host.onPanelChanged = nullptr;
+  if (!session.Connected()) {
+    std::printf("\n");
+    session.ReportLinkFailure("log");
+    std::fprintf(stderr, "mirvo-cli log: %d of %ld runs saved\n", logger.Completed(), runs);
+    return kExitFailure;
+  }
+  if (stopping) {  // the stop has gone out when the next status read comes back
+    const int folds = session.host.statusFolds;
+    session.loop.RunUntil([&] { return session.host.statusFolds > folds || !session.Connected(); });
+  }
+  session.Disconnect();
+  std::printf("\n%d of %ld runs completed\n", logger.Completed(), runs);
+  if (stopping) return kExitFailure;
+  return saver.failures == 0 ? kExitOk : kExitFailure;
+}
+
+const CliRegistration registration(
+    {"log", "PORT --runs N --preset SECONDS --folder DIR --base NAME [--live] [--overwrite]",
+     "record a series of runs with the spectrum logger as <base>_0001.mps ...", RunLog});
+
+}  // namespace
+}  // namespace mirvo::cli
