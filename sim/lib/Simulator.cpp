@@ -31,6 +31,7 @@ constexpr std::size_t kPendingOutputLimit = 8u << 20;  // nobody reads the line:
 constexpr auto kQuietLine = std::chrono::milliseconds(500);  // a request left half-sent is given up
 constexpr int kTickMs = 100;
 constexpr auto kUnreadGrace = std::chrono::seconds(2);  // closing waits this long for the host to read
+constexpr auto kLineSettle = std::chrono::milliseconds(100);  // the pty moves written bytes on later
 
 void MakeRaw(int fd) {
   termios tio{};
@@ -176,6 +177,7 @@ void Simulator::Impl::Serve() {
   std::vector<std::uint8_t> out;
   std::size_t outStart = 0;
   auto lastInput = SteadyClock::now();
+  auto lastOutput = SteadyClock::now();
   const double bytesPerSecond = options.baud / 10.0;
   double lineBudget = 0;  // bytes the paced line may send now
   auto lastPacing = SteadyClock::now();
@@ -243,6 +245,7 @@ void Simulator::Impl::Serve() {
       if (n > 0) {
         outStart += static_cast<std::size_t>(n);
         lineBudget -= static_cast<double>(n);
+        lastOutput = SteadyClock::now();
       }
     }
     if (outStart == out.size() || out.size() - outStart > kPendingOutputLimit) {
@@ -255,7 +258,9 @@ void Simulator::Impl::Serve() {
       if (!closing) closeBy = SteadyClock::now() + kUnreadGrace;
       closing = true;
       int unread = 0;
-      if (slave < 0 || ::ioctl(slave, FIONREAD, &unread) != 0 || unread == 0 || SteadyClock::now() > closeBy) {
+      const auto now = SteadyClock::now();
+      const bool settled = now - lastOutput > kLineSettle;
+      if ((settled && (slave < 0 || ::ioctl(slave, FIONREAD, &unread) != 0 || unread == 0)) || now > closeBy) {
         CloseLine();
         closing = false;
       }
