@@ -168,6 +168,18 @@ void CAcquisitionPanel::CommitChange() {
   }
 }
 
+// Before the first refresh a change only reaches the image: nothing is sent, and the refresh-enable
+// flag is left alone so that the status reads still fold and bring the panel in step.
+void CAcquisitionPanel::CommitIfSynchronised() {
+  if (synchronised_) {
+    CommitChange();
+    return;
+  }
+  const int refreshEnable = host_.LiveRecord().refreshEnable;
+  ApplyToImage();
+  SetRefreshEnable(refreshEnable);
+}
+
 void CAcquisitionPanel::RecomputeMicroseconds() {
   const double period = host_.SamplePeriodUs();
   usTexts_[0] = MicrosecondsText(srcDelay_, period);
@@ -259,7 +271,7 @@ void CAcquisitionPanel::OnAutoUpdateClicked(bool checked) {
 void CAcquisitionPanel::OnPresetKindSelected(int index) {
   if (!initialised_) return;
   presetKindIndex_ = index == 1 ? 1 : 0;
-  if (synchronised_) CommitChange();
+  CommitIfSynchronised();
 }
 
 bool CAcquisitionPanel::OnPresetTyped(std::int64_t seconds) {
@@ -270,21 +282,21 @@ bool CAcquisitionPanel::OnPresetTyped(std::int64_t seconds) {
     return false;
   }
   presetSeconds_ = static_cast<std::int32_t>(seconds);
-  if (synchronised_) CommitChange();
+  CommitIfSynchronised();
   return true;
 }
 
 void CAcquisitionPanel::OnPulserClicked(bool checked) {
   if (!initialised_) return;
   pulser_ = checked;
-  if (synchronised_) CommitChange();
+  CommitIfSynchronised();
 }
 
 void CAcquisitionPanel::OnCoincidenceSelected(int index) {
   if (!initialised_) return;
   coincidence_ = CoincidenceFromIndex(index);
   ShowValues();
-  if (synchronised_) CommitChange();
+  CommitIfSynchronised();
 }
 
 int CAcquisitionPanel::OnDelayChanged(int which, std::int64_t samples) {
@@ -294,7 +306,7 @@ int CAcquisitionPanel::OnDelayChanged(int which, std::int64_t samples) {
   *fields[which] = ClampDelay(samples, kMaxima[which]);
   usTexts_[static_cast<std::size_t>(which)] = MicrosecondsText(*fields[which], host_.SamplePeriodUs());
   ShowValues();
-  if (synchronised_) CommitChange();
+  CommitIfSynchronised();
   return *fields[which];
 }
 

@@ -180,6 +180,7 @@ class CAcquisitionPanel {
   bool LoggerRunning() const { return logger_.Running(); }
   std::uint16_t& LiveWord(unsigned index) { return host_.LiveRecord().registers[index]; }
   void SetRefreshEnable(int value) { host_.LiveRecord().refreshEnable = value; }
+  void CommitIfSynchronised();
   void RecomputeMicroseconds();
   void SetTimes(double realSeconds, double liveSeconds);
   int OnDelayChanged(int which, std::int64_t samples);

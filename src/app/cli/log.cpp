@@ -1,5 +1,6 @@
 // mirvo-cli log PORT --runs N --preset SECONDS --folder DIR --base NAME [--live] [--stamp ...]
 // [--overwrite]: a logged series through the spectrum logger and the engine's run steps.
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 
@@ -74,12 +75,10 @@ int RunLog(const std::vector<std::string>& arguments) {
   }
   session.panel.StartAcquisition();
 
-  int shownRun = -1;
   session.host.onPanelChanged = [&] {
-    if (logger.Completed() == shownRun && !logger.Running()) return;
-    shownRun = logger.Completed();
-    std::printf("\rrun %d/%ld  real %s s  live %s s", logger.Completed() + 1, runs, session.panel.RealText().c_str(),
-                session.panel.LiveText().c_str());
+    if (!logger.Running()) return;
+    std::printf("\rrun %d/%ld  real %s s  live %s s", std::min<int>(logger.Completed() + 1, static_cast<int>(runs)),
+                runs, session.panel.RealText().c_str(), session.panel.LiveText().c_str());
     std::fflush(stdout);
   };
   bool stopping = false;
