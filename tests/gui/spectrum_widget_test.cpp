@@ -17,8 +17,6 @@ using namespace mirvo;
 
 namespace {
 
-constexpr QRgb kBlack = 0xFF000000;
-
 QRgb Rgb(std::uint32_t plotColour) { return ToQColor(plotColour).rgb(); }
 
 }  // namespace
@@ -142,18 +140,26 @@ class SpectrumWidgetTest : public QObject {
 
   void arrowKeysMoveTheCursorLineWithoutRepaintingTheSpectrum() {
     CSpectrum& widget = BufferWidget(0);
+    CSpectrumPlot& plot = BufferPlot(0);
     widget.setFocus();
+    Fill(plot, 2040, 2060, 512);  // full height at the scale of 512 counts
     Zoom256(widget, 2048);
-    const int before = BufferPlot(0).Cursor();
     QTest::keyClick(&widget, Qt::Key_Right);
-    QCOMPARE(BufferPlot(0).Cursor(), before + 1);
+    QCOMPARE(plot.Cursor(), 2049);
     // Only the old and the new cursor columns were repainted.
-    for (const QRect& rect : widget.LastRepaint()) QCOMPARE(rect.width(), 1);
     QVERIFY(!widget.LastRepaint().isEmpty());
-    const QImage picture = Picture(widget);
+    for (const QRect& rect : widget.LastRepaint()) QCOMPARE(rect.width(), 1);
+
+    // The cursor line stays visible over the spectrum (exclusive-or with what lies under it).
     const int y = widget.Painter().Geometry().top + 50;
-    QCOMPARE(picture.pixel(XOf(widget, before + 1), y), Rgb(PlotColours::kDefaultCursor));
-    QCOMPARE(picture.pixel(XOf(widget, before), y), kBlack);
+    QImage picture = Picture(widget);
+    QCOMPARE(picture.pixel(XOf(widget, 2049), y), Rgb(PlotColours::kDefaultCursor ^ PlotColours::kDefaultSpectrum));
+    QCOMPARE(picture.pixel(XOf(widget, 2048), y), Rgb(PlotColours::kDefaultSpectrum));
+    plot.MoveCursor(2100);
+    widget.Redraw();
+    picture = Picture(widget);
+    QCOMPARE(picture.pixel(XOf(widget, 2100), y), Rgb(PlotColours::kDefaultCursor));
+    QCOMPARE(picture.pixel(XOf(widget, 2049), y), Rgb(PlotColours::kDefaultSpectrum));
   }
 
   void zoomKeysAndDoubleClicksWorkAroundTheCursor() {

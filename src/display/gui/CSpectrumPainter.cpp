@@ -40,9 +40,11 @@ void DrawLabel(QPainter& p, const std::string& text, int x, int top, Align align
   p.drawText(QPoint(x, top + kLabelBaseline), label);
 }
 
-// Collects pixel-column runs [from, to] into rectangles of the plot's height.
+// Collects pixel-column runs [from, to] into rectangles of the plot's height. Many scattered runs
+// become their bounding rectangle: one larger blit is cheaper than a region of hundreds of pieces.
 class RunCollector {
  public:
+  static constexpr std::size_t kMaxRects = 32;
   RunCollector(int top, int bottom) : top_(top), bottom_(bottom) {}
   void Add(int x) {
     if (open_ && x == to_ + 1) {
@@ -53,22 +55,28 @@ class RunCollector {
     from_ = to_ = x;
     open_ = true;
   }
-  void Flush() {
-    if (open_) region_ += QRect(from_, top_, to_ - from_ + 1, bottom_ - top_ + 1);
-    open_ = false;
-  }
-  const QRegion& Region() {
+  QRegion Region() {
     Flush();
-    return region_;
+    QRegion region;
+    if (rects_.size() > kMaxRects) {
+      region = QRect(QPoint(rects_.front().left(), top_), QPoint(rects_.back().right(), bottom_));
+    } else {
+      region.setRects(rects_.data(), static_cast<int>(rects_.size()));
+    }
+    return region;
   }
 
  private:
+  void Flush() {
+    if (open_) rects_.emplace_back(from_, top_, to_ - from_ + 1, bottom_ - top_ + 1);
+    open_ = false;
+  }
   int top_;
   int bottom_;
   int from_ = 0;
   int to_ = 0;
   bool open_ = false;
-  QRegion region_;
+  std::vector<QRect> rects_;
 };
 
 int PointPenWidth(const PlotGeometry& g) { return std::clamp(g.pixelsPerChannel, 1, 20); }
@@ -274,7 +282,11 @@ QRect CSpectrumPainter::CursorRect(int cursorChannel) const {
 void CSpectrumPainter::PaintTo(QPainter& painter, int cursorChannel, std::uint32_t cursorColour) const {
   if (!valid_) return;
   painter.drawPixmap(0, 0, image_);
+  // Exclusive-or: the cursor colour on the background, a contrasting colour over the spectrum.
+  painter.save();
+  painter.setCompositionMode(QPainter::RasterOp_SourceXorDestination);
   painter.fillRect(CursorRect(cursorChannel), ToQColor(cursorColour));
+  painter.restore();
 }
 
 }  // namespace mirvo

@@ -50,9 +50,9 @@ void CSpectrumWnd::SyncFromRecordSets() {
   if (windowTitle() != title) setWindowTitle(title);
 }
 
-void CSpectrumWnd::Tick() {
+void CSpectrumWnd::Tick(RedrawKind least) {
   SyncFromRecordSets();
-  ShownPlotWidget()->Redraw(RedrawKind::Partial);
+  ShownPlotWidget()->Redraw(least);
 }
 
 }  // namespace mirvo

@@ -5,6 +5,8 @@
 #include <QDockWidget>
 #include <array>
 
+#include "display/SpectrumPlot.h"
+
 class QTabWidget;
 
 namespace mirvo {
@@ -24,9 +26,9 @@ class CSpectrumWnd final : public QDockWidget {
   CSpectrum* ShownPlotWidget() const;
   QTabWidget* Tabs() const { return tabs_; }
 
-  // Every 200 ms: follows the record tables (selected tab, title) and redraws the shown plot
-  // (partially, or as its redraw bookkeeping asks).
-  void Tick();
+  // Every 200 ms: follows the record tables (selected tab, title) and redraws the shown plot,
+  // at least partially (RedrawKind::Full after a refresh), or as its redraw bookkeeping asks.
+  void Tick(RedrawKind least = RedrawKind::Partial);
   // Follows the record tables now: the selected tab and the pane title.
   void SyncFromRecordSets();
 
