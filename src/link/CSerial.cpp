@@ -9,6 +9,7 @@
 
 #include <cerrno>
 #include <chrono>
+#include <algorithm>
 #include <cstring>
 
 #include "timesvc/Clock.h"
@@ -193,6 +194,7 @@ long CSerial::Setup(unsigned baudRate, DataBits dataBits, Parity parity, StopBit
   tio.c_cc[VMIN] = 0;
   tio.c_cc[VTIME] = 0;
   if (::tcsetattr(fd_, TCSANOW, &tio) != 0) return Fail(SerialErrorFromErrno(errno));
+  bytesPerSecond_ = std::max(1u, baudRate / 10);
   return Succeed();
 }
 

@@ -68,6 +68,8 @@ class CSerial {
   bool Overlapped() const { return overlapped_; }
   // The event mask without touching the last error (safe from the listener thread).
   std::uint32_t CurrentEventMask() const { return eventMask_; }
+  // Line rate of the last Setup in bytes per second (10 bits a byte).
+  unsigned BytesPerSecond() const { return bytesPerSecond_; }
 
  private:
   long ApplyDefaultConfiguration();
@@ -78,6 +80,7 @@ class CSerial {
   bool overlapped_ = false;
   long lastError_ = serial_error::kSuccess;
   std::atomic<std::uint32_t> eventMask_{0};
+  std::atomic<unsigned> bytesPerSecond_{960};
   std::uint8_t eventChar_ = 0;
   int readMode_ = kReadNonblocking;
   bool dtrHandshake_ = false;

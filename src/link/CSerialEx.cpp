@@ -6,6 +6,7 @@
 #include <sys/ioctl.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 
@@ -115,20 +116,37 @@ void CSerialEx::OnInputConsumed() {
 
 // Reports "character received" once per arrival: after an event is posted the port is not polled
 // for input again until the user-interface thread has read or purged (which wakes the listener),
-// or until more bytes have arrived on top of those it was told about.
+// or until more bytes have arrived on top of those it was told about. Below the notify threshold
+// the listener looks again after about the time the missing bytes need on the line, and reports
+// what is there once the line has been quiet for kQuietMs.
 void CSerialEx::ListenerMain() {
+  constexpr int kQuietMs = 50;
   const int fd = Handle();
   bool armed = true;
   bool hungUp = false;
+  bool waitingForMore = false;
   int queuedAtPost = 0;
+  int queuedSeen = 0;
+  auto lastGrowth = std::chrono::steady_clock::now();
   LineCounters before = ReadLineCounters(fd);
 
   while (!stop_) {
     const std::uint32_t mask = CurrentEventMask();
     const bool wantsInput = (mask & (serial_event::kRxChar | serial_event::kRxFlag)) != 0;
-    pollfd fds[2] = {{wakeFd_, POLLIN, 0}, {fd, static_cast<short>(armed && wantsInput ? POLLIN : 0), 0}};
+    const int threshold = static_cast<int>(std::min<std::size_t>(notifyThreshold_, 1 << 30));
+    int timeout = -1;
+    if (hungUp) {
+      timeout = 100;
+    } else if (!armed) {
+      timeout = 20;
+    } else if (waitingForMore) {
+      const long missing = std::max(1, threshold - queuedSeen);
+      const long lineMs = missing * 1000L / std::max(1u, BytesPerSecond()) + 1;
+      timeout = static_cast<int>(std::clamp(lineMs, 1L, 20L));
+    }
+    const bool pollInput = armed && wantsInput && !waitingForMore && !hungUp;
+    pollfd fds[2] = {{wakeFd_, POLLIN, 0}, {fd, static_cast<short>(pollInput ? POLLIN : 0), 0}};
     const nfds_t count = hungUp ? 1 : 2;
-    const int timeout = hungUp ? 100 : (armed ? -1 : 20);
     const int n = ::poll(fds, count, timeout);
     if (n < 0) {
       if (errno == EINTR) continue;
@@ -140,6 +158,7 @@ void CSerialEx::ListenerMain() {
       [[maybe_unused]] const ssize_t r = ::read(wakeFd_, &value, sizeof value);
       armed = true;
       hungUp = false;
+      waitingForMore = false;
     }
     if (stop_) break;
 
@@ -148,15 +167,26 @@ void CSerialEx::ListenerMain() {
       hungUp = true;  // the other end went away; look again now and then instead of spinning
       continue;
     }
-    if (wantsInput) {
-      if (armed && (fds[1].revents & POLLIN))
+    if (wantsInput && !hungUp) {
+      if (armed && ((fds[1].revents & POLLIN) || waitingForMore)) {
+        const int queued = QueuedInput(fd);
+        const auto now = std::chrono::steady_clock::now();
+        if (!waitingForMore || queued != queuedSeen) lastGrowth = now;
+        queuedSeen = queued;
+        const bool quiet = now - lastGrowth >= std::chrono::milliseconds(kQuietMs);
+        if (queued >= threshold || (queued > 0 && waitingForMore && quiet)) {
+          events |= serial_event::kRxChar;
+          waitingForMore = false;
+        } else {
+          waitingForMore = queued > 0;
+        }
+      } else if (!armed && QueuedInput(fd) > queuedAtPost) {
         events |= serial_event::kRxChar;
-      else if (!armed && QueuedInput(fd) > queuedAtPost)
-        events |= serial_event::kRxChar;
+      }
     }
 
     std::uint32_t lineErrors = 0;
-    const LineCounters after = ReadLineCounters(fd);
+    const LineCounters after = before.available ? ReadLineCounters(fd) : before;
     if (before.available && after.available) {
       if (after.counts.frame != before.counts.frame) lineErrors |= line_error::kFrame;
       if (after.counts.overrun != before.counts.overrun) lineErrors |= line_error::kOverrun;

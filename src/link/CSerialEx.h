@@ -26,6 +26,11 @@ class CSerialEx : public CSerial {
   // Sets the stop flag, wakes the listener and waits at most timeoutMs for it to end.
   virtual long StopListener(std::uint32_t timeoutMs = kInfinite);
   bool ListenerRunning() const { return listener_.joinable(); }
+  // "Character received" is reported once at least this many bytes are waiting (or when the line
+  // has been quiet for a while with fewer), so a reply arriving in many small pieces costs one
+  // event instead of dozens. 1 reports every arrival. Callable from any thread.
+  void SetNotifyThreshold(std::size_t bytes) { notifyThreshold_ = bytes == 0 ? 1 : bytes; }
+  std::size_t NotifyThreshold() const { return notifyThreshold_; }
   // The error with which the last listener ended (0 when stopped normally).
   long ListenerError() const { return listenerError_; }
 
@@ -41,6 +46,7 @@ class CSerialEx : public CSerial {
   int wakeFd_ = -1;
   std::thread listener_;
   std::atomic<bool> stop_{false};
+  std::atomic<std::size_t> notifyThreshold_{1};
   std::atomic<long> listenerError_{0};
   std::mutex finishedMutex_;
   std::condition_variable finishedChanged_;

@@ -132,7 +132,16 @@ void CHardwareLink::SendPrepared() {
   received_ = 0;
   busy_ = true;
   countdown_ = kTimeoutTicks;
+  NotifyWhenReplyComplete();
   Transmit();
+}
+
+void CHardwareLink::NotifyWhenReplyComplete() {
+  // At most half the tty's 4 KiB line buffer: a fuller buffer throttles the sender, so waiting for
+  // more would only stall the line.
+  constexpr std::size_t kMaxNotifyBytes = 2048;
+  const std::uint32_t remaining = expected_ > received_ ? expected_ - received_ : 1;
+  port_.SetNotifyThreshold(std::min<std::size_t>(remaining, kMaxNotifyBytes));
 }
 
 void CHardwareLink::Transmit() {
@@ -198,6 +207,7 @@ int CHardwareLink::Check() {
     else
       expected_ = packet::kWriteReplyLength;
     ++stats_.repeats;
+    NotifyWhenReplyComplete();
     Transmit();  // byte for byte the request that failed
     return kRepeated;
   }
@@ -221,6 +231,7 @@ void CHardwareLink::OnBytesReceived() {
   port_.Read(receive_.data() + received_, want, &got);
   received_ += static_cast<std::uint32_t>(got);
   stats_.bytesReceived += got;
+  NotifyWhenReplyComplete();
   if (received_ >= expected_) {
     Check();
     received_ = 0;

@@ -112,6 +112,7 @@ class CHardwareLink {
  private:
   bool Refuse(bool refused, const char* message);
   void SendPrepared();  // first phase: the prepared transmit buffer goes out
+  void NotifyWhenReplyComplete();  // the port reports bytes once the rest of the reply is there
   int Check();           // second phase
   int SendWrite(const TransferBlock& block, std::uint32_t address);
   void SendRead(std::uint32_t address, std::uint16_t byteCount, int kind);

@@ -146,6 +146,20 @@ TEST_F(SerialTest, ListenerPostsCharacterReceivedAndEndsOnClose) {
   EXPECT_FALSE(port.ListenerRunning());
 }
 
+TEST_F(SerialTest, NotifyThresholdReportsOnceTheBytesAreThere) {
+  ASSERT_EQ(port.Open(pty.SlavePath(), target), serial_error::kSuccess);
+  ASSERT_EQ(port.Setup(921600), serial_error::kSuccess);
+  port.SetNotifyThreshold(10);
+  pty.Send({1, 2, 3, 4});
+  pty.Send({5, 6, 7, 8, 9, 10});
+  ASSERT_TRUE(target.WaitForCount(1));
+  std::uint8_t buffer[16];
+  std::size_t got = 0;
+  ASSERT_EQ(port.Read(buffer, sizeof buffer, &got), serial_error::kSuccess);
+  EXPECT_EQ(got, 10u);  // one event for the whole piece, not one for its first bytes
+  EXPECT_EQ(target.Messages().size(), 1u);
+}
+
 TEST_F(SerialTest, EventWordPacksLineErrorsAboveEvents) {
   EXPECT_EQ(CSerialWnd::PackEvent(serial_event::kRxChar | serial_event::kLineError, line_error::kFrame),
             0x00080081u);
