@@ -45,7 +45,6 @@ CSpectrum::CSpectrum(CSpectrumPlot& plot, QWidget* parent) : QAbstractScrollArea
   setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
   viewport()->setAttribute(Qt::WA_OpaquePaintEvent);
   viewport()->setAutoFillBackground(false);
-  setMinimumSize(160, 90);
   connect(horizontalScrollBar(), &QScrollBar::actionTriggered, this, &CSpectrum::OnHorizontalAction);
   connect(verticalScrollBar(), &QScrollBar::actionTriggered, this, &CSpectrum::OnVerticalAction);
   SyncScrollBars();

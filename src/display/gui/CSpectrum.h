@@ -25,6 +25,9 @@ class CSpectrum final : public QAbstractScrollArea {
   // The part of the control the last Redraw repainted, in client coordinates.
   const QRegion& LastRepaint() const { return lastRepaint_; }
 
+  QSize sizeHint() const override { return {720, 300}; }
+  QSize minimumSizeHint() const override { return {240, 110}; }
+
  signals:
   // The plot gained the input focus and is now the active plot of its spectrum.
   void Activated(int spectrum, bool isBuffer);
