@@ -1,0 +1,20 @@
+<registers>
+<data>
+1
+</data>
+<size>300</size>
+<data>
+65539
+-1
+</data>
+</registers>
+<volatile>
+<firmware>1.23</firmware>
+<intemp>99999</intemp>
+</volatile>
+ <serialnumber>99999999999</serialnumber>
+<spectrum2>
+<softsize>100</softsize>
+<data>
+99999999999999
+xxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxx
