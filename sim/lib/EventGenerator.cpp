@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <map>
+#include <mutex>
 
 namespace kvetral {
 namespace {
@@ -101,29 +103,15 @@ bool ParseSource(std::string_view text, Source* source) {
   return false;
 }
 
-CEventGenerator::CEventGenerator(Source source, double fom, std::uint64_t seed) : random_(seed) {
-  // FOM = separation / (FWHM gamma + FWHM neutron); the neutron hump is a little wider.
-  const double widths = (kNeutronTips - kGammaTips) / std::max(fom, 0.05);
-  gammaSigma_ = 0.45 * widths / 2.3548;
-  neutronSigma_ = 0.55 * widths / 2.3548;
+// Alias method over (particle, energy bin): keep the entry when the low word is below its
+// threshold, else take its alias. Gamma bins first, then neutron bins.
+struct EnergyTable {
+  std::vector<std::uint32_t> threshold, alias;
+};
 
-  Shape gamma(kBins, 0.0), neutron(kBins, 0.0);
-  AddSource(source, 1.0, gamma, neutron);
-  BuildAliasTable(Fold(gamma), Fold(neutron));
+namespace {
 
-  normal_.resize(kNormalTable);
-  for (std::size_t i = 0; i < kNormalTable; ++i) {
-    const double p = (i + 0.5) / kNormalTable;  // solve 0.5 erfc(-x / sqrt 2) = p
-    double lo = -8, hi = 8;
-    for (int step = 0; step < 60; ++step) {
-      const double mid = 0.5 * (lo + hi);
-      (0.5 * std::erfc(-mid / std::sqrt(2.0)) < p ? lo : hi) = mid;
-    }
-    normal_[i] = static_cast<float>(0.5 * (lo + hi));
-  }
-}
-
-void CEventGenerator::BuildAliasTable(const std::vector<double>& gamma, const std::vector<double>& neutron) {
+EnergyTable BuildAliasTable(const Shape& gamma, const Shape& neutron) {
   std::vector<double> weights(gamma);
   weights.insert(weights.end(), neutron.begin(), neutron.end());
   const std::size_t n = weights.size();
@@ -131,24 +119,66 @@ void CEventGenerator::BuildAliasTable(const std::vector<double>& gamma, const st
   for (double w : weights) total += w;
   std::vector<double> scaled(n);
   for (std::size_t i = 0; i < n; ++i) scaled[i] = total > 0 ? weights[i] * n / total : 1.0;
-  threshold_.assign(n, 0xFFFFFFFFu);
-  alias_.resize(n);
+  EnergyTable table;
+  table.threshold.assign(n, 0xFFFFFFFFu);
+  table.alias.resize(n);
   std::vector<std::size_t> small, large;
   for (std::size_t i = 0; i < n; ++i) {
-    alias_[i] = static_cast<std::uint32_t>(i);
+    table.alias[i] = static_cast<std::uint32_t>(i);
     (scaled[i] < 1.0 ? small : large).push_back(i);
   }
   while (!small.empty() && !large.empty()) {
     const std::size_t s = small.back(), l = large.back();
     small.pop_back();
-    threshold_[s] = static_cast<std::uint32_t>(std::min(scaled[s] * 4294967296.0, 4294967295.0));
-    alias_[s] = static_cast<std::uint32_t>(l);
+    table.threshold[s] = static_cast<std::uint32_t>(std::min(scaled[s] * 4294967296.0, 4294967295.0));
+    table.alias[s] = static_cast<std::uint32_t>(l);
     scaled[l] -= 1.0 - scaled[s];
     if (scaled[l] < 1.0) {
       large.pop_back();
       small.push_back(l);
     }
   }
+  return table;
+}
+
+std::shared_ptr<const EnergyTable> TableFor(Source source) {
+  static std::mutex mutex;
+  static std::map<Source, std::shared_ptr<const EnergyTable>> tables;
+  std::lock_guard lock(mutex);
+  auto& table = tables[source];
+  if (!table) {
+    Shape gamma(kBins, 0.0), neutron(kBins, 0.0);
+    AddSource(source, 1.0, gamma, neutron);
+    table = std::make_shared<const EnergyTable>(BuildAliasTable(Fold(gamma), Fold(neutron)));
+  }
+  return table;
+}
+
+const std::vector<float>& NormalQuantiles() {
+  static const std::vector<float> quantiles = [] {
+    std::vector<float> q(kNormalTable);
+    for (std::size_t i = 0; i < kNormalTable; ++i) {
+      const double p = (i + 0.5) / kNormalTable;  // solve 0.5 erfc(-x / sqrt 2) = p
+      double lo = -8, hi = 8;
+      for (int step = 0; step < 60; ++step) {
+        const double mid = 0.5 * (lo + hi);
+        (0.5 * std::erfc(-mid / std::sqrt(2.0)) < p ? lo : hi) = mid;
+      }
+      q[i] = static_cast<float>(0.5 * (lo + hi));
+    }
+    return q;
+  }();
+  return quantiles;
+}
+
+}  // namespace
+
+CEventGenerator::CEventGenerator(Source source, double fom, std::uint64_t seed)
+    : random_(seed), table_(TableFor(source)), normal_(&NormalQuantiles()) {
+  // FOM = separation / (FWHM gamma + FWHM neutron); the neutron hump is a little wider.
+  const double widths = (kNeutronTips - kGammaTips) / std::max(fom, 0.05);
+  gammaSigma_ = 0.45 * widths / 2.3548;
+  neutronSigma_ = 0.55 * widths / 2.3548;
 }
 
 std::uint32_t CEventGenerator::TipsBorder() const {
@@ -157,31 +187,31 @@ std::uint32_t CEventGenerator::TipsBorder() const {
 
 SimEvent CEventGenerator::Sample(const EventRouting& routing) {
   const std::uint64_t r1 = random_.Next();
-  std::uint32_t index = static_cast<std::uint32_t>(((r1 >> 32) * threshold_.size()) >> 32);
-  if (static_cast<std::uint32_t>(r1) >= threshold_[index]) index = alias_[index];
+  std::uint32_t index = static_cast<std::uint32_t>(((r1 >> 32) * table_->threshold.size()) >> 32);
+  if (static_cast<std::uint32_t>(r1) >= table_->threshold[index]) index = table_->alias[index];
   SimEvent event;
   event.neutron = index >= kBins;
   const std::uint32_t bin = event.neutron ? index - static_cast<std::uint32_t>(kBins) : index;
   const std::uint64_t r2 = random_.Next();
   event.keV = bin + static_cast<double>(r2 & 0xFFFF) * (1.0 / 65536.0);
   event.channel = static_cast<std::int32_t>(event.keV * routing.channelsPerKeV);
-  const double z = normal_[(r2 >> 16) % kNormalTable];
+  const double z = (*normal_)[(r2 >> 16) % kNormalTable];
   const double tips = event.neutron ? kNeutronTips + neutronSigma_ * z : kGammaTips + gammaSigma_ * z;
   event.tips = static_cast<std::int32_t>(std::floor(tips * routing.tipsScale));
   return event;
 }
 
 void CEventGenerator::Generate(std::uint64_t count, const EventRouting& routing, std::uint32_t* spectra) {
-  const std::uint32_t n = static_cast<std::uint32_t>(threshold_.size());
+  const std::uint32_t n = static_cast<std::uint32_t>(table_->threshold.size());
   const double gammaMean = kGammaTips * routing.tipsScale, gammaSigma = gammaSigma_ * routing.tipsScale;
   const double neutronMean = kNeutronTips * routing.tipsScale, neutronSigma = neutronSigma_ * routing.tipsScale;
   const double perKeV = routing.channelsPerKeV;
   const std::uint32_t lowest = routing.lowestChannel;
   std::uint32_t* s0 = spectra;
   std::uint32_t* s1 = spectra + kChannels;
-  const std::uint32_t* thresholds = threshold_.data();
-  const std::uint32_t* aliases = alias_.data();
-  const float* normal = normal_.data();
+  const std::uint32_t* thresholds = table_->threshold.data();
+  const std::uint32_t* aliases = table_->alias.data();
+  const float* normal = normal_->data();
   for (std::uint64_t e = 0; e < count; ++e) {
     const std::uint64_t r1 = random_.Next();
     std::uint32_t index = static_cast<std::uint32_t>(((r1 >> 32) * n) >> 32);

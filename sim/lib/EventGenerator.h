@@ -4,6 +4,7 @@
 
 #include <array>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -26,6 +27,8 @@ struct EventRouting {
   std::array<std::uint32_t, 3> tipsHigh{4095, 4095, 4095};
   std::array<bool, 3> needsHeight{false, false, false};  // S2/S3 window ANDed with the S1 pulse-height window
 };
+
+struct EnergyTable;  // the energy and particle distribution of one source (EventGenerator.cpp)
 
 struct SimEvent {
   double keV = 0;
@@ -56,14 +59,11 @@ class CEventGenerator {
   std::uint32_t TipsBorder() const;
 
  private:
-  void BuildAliasTable(const std::vector<double>& gamma, const std::vector<double>& neutron);
-
   CRandom random_;
   double gammaSigma_ = 0;
   double neutronSigma_ = 0;
-  std::vector<std::uint32_t> threshold_;  // alias method: keep the entry when the low word is below
-  std::vector<std::uint32_t> alias_;
-  std::vector<float> normal_;             // standard normal quantiles
+  std::shared_ptr<const EnergyTable> table_;  // built once per source, shared by all generators
+  const std::vector<float>* normal_ = nullptr;  // standard normal quantiles
 };
 
 }  // namespace kvetral
