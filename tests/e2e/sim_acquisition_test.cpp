@@ -112,6 +112,23 @@ TEST_F(SimAcquisitionTest, RealTimePresetEndsTheRunWithThePresetTime) {
   std::filesystem::remove(options.journal);
 }
 
+TEST_F(SimAcquisitionTest, TheInjectedClockAloneDrivesTheInstrument) {
+  kvetral::SimOptions options;
+  options.speed = 10;  // a 20 s preset in 2 s of the clock
+  Start(options);
+  Set32(mirvo::reg::kPresetReal, 2000);
+  Set(mirvo::reg::kControlWord, kRun | kRunCompanion);
+  clock.Advance(1500);  // the next request brings the instrument up to the clock
+  auto regs = client->ReadRegisters(mirvo::reg::kControlWord, 1);
+  ASSERT_EQ(regs.size(), 1u);
+  EXPECT_EQ(regs[0] & kRun, kRun);
+  EXPECT_DOUBLE_EQ(Seconds(mirvo::reg::kRealTicksLow, mirvo::reg::kRealFraction), 15.0);
+  clock.Advance(1000);
+  regs = client->ReadRegisters(mirvo::reg::kControlWord, 1);
+  EXPECT_EQ(regs.at(0) & kRun, 0);
+  EXPECT_DOUBLE_EQ(Seconds(mirvo::reg::kRealTicksLow, mirvo::reg::kRealFraction), 20.0);
+}
+
 TEST_F(SimAcquisitionTest, StartInTheSameBlockAsALongerPresetRunsOnToIt) {
   Start();
   Set32(mirvo::reg::kPresetReal, 100);
