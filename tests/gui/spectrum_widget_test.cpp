@@ -286,6 +286,28 @@ class SpectrumWidgetTest : public QObject {
     QCOMPARE(picture.pixel(XOf(widget, 130), y), Rgb(PlotColours::kDefaultSpectrum));
   }
 
+  void draggingPastTheEdgesScrollsTheView() {
+    CSpectrum& widget = BufferWidget(0);
+    CSpectrumPlot& plot = BufferPlot(0);
+    Zoom256(widget, 2048);
+    QCOMPARE(plot.First(), 1920);
+    Mouse(widget, QEvent::MouseButtonPress, Qt::LeftButton, Qt::LeftButton, XFor(widget, 2000));
+    struct Move {
+      int x;
+      int first;
+    };
+    // Each move further out scrolls by N / 64; a move back toward the control does not.
+    const int right = widget.viewport()->width();
+    for (const Move move : {Move{-5, 1916}, Move{-10, 1912}, Move{-8, 1912}, Move{right + 3, 1916},
+                            Move{right + 9, 1920}, Move{right + 2, 1920}}) {
+      Mouse(widget, QEvent::MouseMove, Qt::NoButton, Qt::LeftButton, move.x);
+      QCOMPARE(plot.First(), move.first);
+      QCOMPARE(widget.horizontalScrollBar()->value(), move.first);
+    }
+    Mouse(widget, QEvent::MouseButtonRelease, Qt::LeftButton, Qt::NoButton, right + 2);
+    QVERIFY(!plot.PointerCaptured());
+  }
+
   void shiftAndCtrlArrowsMarkAndUnmarkWhileHeld() {
     CSpectrum& widget = BufferWidget(0);
     CSpectrumPlot& plot = BufferPlot(0);
