@@ -44,7 +44,8 @@ int RunAnalyse(const std::vector<std::string>& arguments) {
   CSpectrumPlot& plot = file.Plot(spectrum);
   if (!softText.empty()) {
     int soft = 0;
-    if (!ParseChannelRange(softText + ":0", soft, soft) || soft < kMinHardSize || soft > plot.HardSize()) {
+    int unused = 0;
+    if (!ParseChannelRange(softText + ":0", soft, unused) || soft < kMinHardSize || soft > plot.HardSize()) {
       std::fprintf(stderr, "mirvo-cli analyse: soft size %s outside 512..%d\n", softText.c_str(), plot.HardSize());
       return kExitUsage;
     }
