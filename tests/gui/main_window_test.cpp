@@ -4,6 +4,7 @@
 #include <QtTest>
 
 #include "FakeClock.h"
+#include "lib/Simulator.h"
 #include "link/CLinkLifecycle.h"
 #include "shell/Commands.h"
 #include "shell/OutputLog.h"
@@ -119,6 +120,34 @@ class MainWindowTest : public QObject {
     QVERIFY(!frame.Action(cmd::kStart)->isEnabled());
     QVERIFY(frame.Action(cmd::kStop)->isEnabled());
     frame.Lifecycle().Link().SetConnected(false);
+  }
+
+  void connectedProgramPollsTheSimulator() {
+    kvetral::SimOptions options;
+    options.rate = 200000;
+    kvetral::Simulator sim(options);
+    QVERIFY(sim.Start());
+    sim.SetRegister(0x10, 0x0001);  // counting
+    test::FakeClock clock;
+    MemorySettingsBackend settings;
+    CMainFrame frame(clock, settings);
+    frame.show();
+    frame.Lifecycle().SetDeviceName(sim.DevicePath());
+    frame.RunCommand(cmd::kConnect);
+    QVERIFY(frame.Lifecycle().Link().Connected());
+    QCOMPARE(frame.Pane("SpectrumPaneS1")->windowTitle(),
+             QString::fromStdString("S1: GAMMA+NEUTRONS @ " + sim.DevicePath().substr(sim.DevicePath().rfind('/') + 1)));
+    const auto total = [&] {
+      std::uint64_t sum = 0;
+      for (std::uint32_t count : frame.Memory().Counts()) sum += count;
+      return sum;
+    };
+    QTRY_VERIFY_WITH_TIMEOUT(frame.Lifecycle().Link().Responding() && total() > 0, 10000);
+    const std::uint64_t first = total();
+    QTRY_VERIFY_WITH_TIMEOUT(total() > first, 10000);  // the spectra grow while polling goes on
+    frame.RunCommand(cmd::kDisconnect);
+    QVERIFY(!frame.Lifecycle().Link().Connected());
+    QVERIFY(frame.OutputLog().Line(frame.OutputLog().Size() - 1).ends_with(">> Disconnected from hardware"));
   }
 };
 
