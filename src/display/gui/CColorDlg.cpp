@@ -18,9 +18,10 @@ namespace mirvo {
 
 namespace {
 
-constexpr ColourRole kRoles[4] = {ColourRole::Background, ColourRole::Spectrum, ColourRole::Roi, ColourRole::Cursor};
-constexpr const char* kRoleTexts[4] = {"BACKGROUND", "SPECTRUM", "ROI", "CURSOR"};
-constexpr const char* kTargetTexts[5] = {"S0", "S1", "S2", "S3", "ALL"};
+constexpr std::array<ColourRole, 4> kRoles = {ColourRole::Background, ColourRole::Spectrum, ColourRole::Roi,
+                                              ColourRole::Cursor};
+constexpr std::array<const char*, 4> kRoleTexts = {"BACKGROUND", "SPECTRUM", "ROI", "CURSOR"};
+constexpr std::array<const char*, 5> kTargetTexts = {"S0", "S1", "S2", "S3", "ALL"};
 
 int RoleIndex(ColourRole role) {
   for (int i = 0; i < 4; ++i)

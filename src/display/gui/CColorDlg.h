@@ -3,6 +3,7 @@
 #pragma once
 
 #include <QDialog>
+#include <array>
 #include <functional>
 
 #include "display/ColourTargets.h"
@@ -44,8 +45,8 @@ class CColorDlg final : public QDialog {
   CRecordSets& sets_;
   ColourChooser chooser_;
   int target_ = 0;
-  QRadioButton* targets_[5] = {};
-  QPushButton* colourButtons_[4] = {};
+  std::array<QRadioButton*, 5> targets_{};
+  std::array<QPushButton*, 4> colourButtons_{};
   QPushButton* default_;
   CColourPreview* preview_;
 };

@@ -1,0 +1,284 @@
+#include "display/gui/CSpectrumInfoView.h"
+
+#include <QCheckBox>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPainter>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QScrollArea>
+#include <QVBoxLayout>
+#include <algorithm>
+#include <utility>
+
+#include "acquisition/RecordSets.h"
+#include "display/PeakAnalysis.h"
+#include "protocol/RegisterImage.h"
+
+namespace mirvo {
+
+void ShowText(QLineEdit* field, const std::string& text) {
+  const QString shown = QString::fromStdString(text);
+  if (field->text() != shown) field->setText(shown);
+}
+
+QLineEdit* MakeValueField(const QString& objectName, QWidget* parent, const char* widestText) {
+  auto* field = new QLineEdit(parent);
+  field->setObjectName(objectName);
+  field->setReadOnly(true);
+  field->setFocusPolicy(Qt::ClickFocus);  // values can be selected and copied, tabbing skips them
+  field->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+  const int textWidth = field->fontMetrics().horizontalAdvance(QString::fromLatin1(widestText));
+  field->setMinimumWidth(textWidth + 14);
+  return field;
+}
+
+namespace {
+
+constexpr int kLossesTicks[] = {0, 20, 40, 60, 80, 100};
+
+// The scale under the losses bar: 0, 20 ... 100 under the matching points of the bar.
+class LossesScale final : public QWidget {
+ public:
+  explicit LossesScale(QWidget* parent) : QWidget(parent) {
+    setObjectName("InfoLossesScale");
+    setMinimumHeight(fontMetrics().height());
+    setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
+  }
+  QSize sizeHint() const override { return {fontMetrics().horizontalAdvance("0  20  40  60  80  100"), fontMetrics().height()}; }
+
+ protected:
+  void paintEvent(QPaintEvent*) override {
+    QPainter painter(this);
+    painter.setPen(palette().color(QPalette::WindowText));
+    const int width = this->width();
+    for (int tick : kLossesTicks) {
+      const QString label = QString::number(tick);
+      const int labelWidth = fontMetrics().horizontalAdvance(label);
+      const int x = tick * (width - 1) / 100;
+      const int left = std::clamp(x - labelWidth / 2, 0, width - labelWidth);
+      painter.drawText(QRect(left, 0, labelWidth, height()), Qt::AlignCenter, label);
+    }
+  }
+};
+
+QLabel* Caption(const QString& text, QWidget* parent) {
+  auto* label = new QLabel(text, parent);
+  label->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+  return label;
+}
+
+QGroupBox* Group(const QString& title, QWidget* parent) {
+  auto* group = new QGroupBox(title, parent);
+  return group;
+}
+
+QGridLayout* GridOf(QGroupBox* group) {
+  auto* grid = new QGridLayout(group);
+  grid->setContentsMargins(8, 6, 8, 6);
+  grid->setHorizontalSpacing(6);
+  grid->setVerticalSpacing(4);
+  return grid;
+}
+
+}  // namespace
+
+CSpectrumInfoView::CSpectrumInfoView(CRecordSets& sets, SamplePeriodSource samplePeriodUs, QWidget* parent)
+    : QWidget(parent), sets_(sets), samplePeriodUs_(std::move(samplePeriodUs)) {
+  setObjectName("SpectrumInfoView");
+  BuildForm();
+  Refresh();
+}
+
+CSpectrumInfoView::~CSpectrumInfoView() = default;
+
+void CSpectrumInfoView::BuildForm() {
+  // The form scrolls inside its pane, so that a short pane on a small screen keeps every field.
+  auto* outer = new QVBoxLayout(this);
+  outer->setContentsMargins(0, 0, 0, 0);
+  auto* scroll = new QScrollArea(this);
+  scroll->setObjectName("SpectrumInfoScroll");
+  scroll->setFrameShape(QFrame::NoFrame);
+  scroll->setWidgetResizable(true);
+  scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+  outer->addWidget(scroll);
+  auto* form = new QWidget(scroll);
+  form->setObjectName("SpectrumInfoForm");
+  scroll->setWidget(form);
+  auto* column = new QVBoxLayout(form);
+  column->setContentsMargins(6, 6, 6, 6);
+  column->setSpacing(6);
+
+  const auto unitLabel = [this](std::size_t i, QWidget* parent) {
+    units_[i] = new QLabel("chn", parent);
+    units_[i]->setObjectName(QString("InfoUnit%1").arg(i));
+    units_[i]->setMinimumWidth(fontMetrics().horizontalAdvance("Volt") + 2);
+    return units_[i];
+  };
+
+  // CURSOR: POSITION with its unit, COUNTS.
+  QGroupBox* cursor = Group("CURSOR", form);
+  QGridLayout* cursorGrid = GridOf(cursor);
+  position_ = MakeValueField("InfoPosition", cursor, "00000.00");
+  counts_ = MakeValueField("InfoCounts", cursor, "0000000000");
+  cursorGrid->addWidget(Caption("POSITION", cursor), 0, 0);
+  cursorGrid->addWidget(position_, 0, 1);
+  cursorGrid->addWidget(unitLabel(0, cursor), 0, 2);
+  cursorGrid->addWidget(Caption("COUNTS", cursor), 0, 3);
+  cursorGrid->addWidget(counts_, 0, 4);
+  cursorGrid->setColumnStretch(1, 1);
+  cursorGrid->setColumnStretch(4, 1);
+  column->addWidget(cursor);
+
+  // PEAK INFO: positions and widths with their units on the left, the sums and CAL on the right.
+  QGroupBox* peak = Group("PEAK INFO", form);
+  QGridLayout* peakGrid = GridOf(peak);
+  centroid_ = MakeValueField("InfoCentroid", peak, "00000.00");
+  fwhm_ = MakeValueField("InfoFwhm", peak, "00000.00");
+  fwtm_ = MakeValueField("InfoFwtm", peak, "00000.00");
+  integral_ = MakeValueField("InfoIntegral", peak, "0000000000");
+  area_ = MakeValueField("InfoArea", peak, "0000000000");
+  resolution_ = MakeValueField("InfoResolution", peak, "00000.00");
+  const std::array<std::pair<const char*, QLineEdit*>, 3> widths = {
+      {{"CENTROID", centroid_}, {"FWHM", fwhm_}, {"FWTM", fwtm_}}};
+  for (std::size_t row = 0; row < widths.size(); ++row) {
+    const int r = static_cast<int>(row);
+    peakGrid->addWidget(Caption(widths[row].first, peak), r, 0);
+    peakGrid->addWidget(widths[row].second, r, 1);
+    peakGrid->addWidget(unitLabel(row + 1, peak), r, 2);
+  }
+  peakGrid->addWidget(Caption("INTEGRAL", peak), 0, 3);
+  peakGrid->addWidget(integral_, 0, 4);
+  peakGrid->addWidget(Caption("AREA", peak), 1, 3);
+  peakGrid->addWidget(area_, 1, 4);
+  peakGrid->addWidget(Caption("RESOLUTION %", peak), 2, 3);
+  peakGrid->addWidget(resolution_, 2, 4);
+  cal_ = new QCheckBox("CAL", peak);
+  cal_->setObjectName("InfoCal");
+  cal_->setToolTip("Show positions and widths in the calibration's energy unit");
+  peakGrid->addWidget(cal_, 3, 4, Qt::AlignRight);
+  peakGrid->setColumnStretch(1, 1);
+  peakGrid->setColumnStretch(4, 1);
+  column->addWidget(peak);
+  connect(cal_, &QCheckBox::clicked, this, &CSpectrumInfoView::CalClicked);
+
+  // TIME: REAL, LIVE and DEAD % in one row.
+  QGroupBox* time = Group("TIME", form);
+  QGridLayout* timeGrid = GridOf(time);
+  real_ = MakeValueField("InfoReal", time, "000000.00");
+  live_ = MakeValueField("InfoLive", time, "000000.00");
+  dead_ = MakeValueField("InfoDead", time, "000.00");
+  timeGrid->addWidget(Caption("REAL", time), 0, 0);
+  timeGrid->addWidget(real_, 0, 1);
+  timeGrid->addWidget(Caption("LIVE", time), 0, 2);
+  timeGrid->addWidget(live_, 0, 3);
+  timeGrid->addWidget(Caption("DEAD %", time), 0, 4);
+  timeGrid->addWidget(dead_, 0, 5);
+  for (int c : {1, 3, 5}) timeGrid->setColumnStretch(c, 1);
+  column->addWidget(time);
+
+  // COUNTING RATE: THROUGHPUT and INCOMING in cps, the losses bar with its scale.
+  QGroupBox* rate = Group("COUNTING RATE", form);
+  QGridLayout* rateGrid = GridOf(rate);
+  throughput_ = MakeValueField("InfoThroughput", rate, "00000000");
+  incoming_ = MakeValueField("InfoIncoming", rate, "00000000");
+  rateGrid->addWidget(Caption("THROUGHPUT", rate), 0, 0);
+  rateGrid->addWidget(throughput_, 0, 1);
+  rateGrid->addWidget(new QLabel("cps", rate), 0, 2);
+  rateGrid->addWidget(Caption("INCOMING", rate), 0, 3);
+  rateGrid->addWidget(incoming_, 0, 4);
+  rateGrid->addWidget(new QLabel("cps", rate), 0, 5);
+  losses_ = new QProgressBar(rate);
+  losses_->setObjectName("InfoLosses");
+  losses_->setRange(0, 100);
+  losses_->setValue(0);
+  losses_->setTextVisible(false);
+  losses_->setMaximumHeight(fontMetrics().height());
+  auto* lossesColumn = new QVBoxLayout;
+  lossesColumn->setSpacing(1);
+  lossesColumn->addWidget(losses_);
+  lossesColumn->addWidget(new LossesScale(rate));
+  rateGrid->addWidget(Caption("LOSSES %", rate), 1, 0, Qt::AlignRight | Qt::AlignTop);
+  rateGrid->addLayout(lossesColumn, 1, 1, 1, 5);
+  rateGrid->setColumnStretch(1, 1);
+  rateGrid->setColumnStretch(4, 1);
+  column->addWidget(rate);
+
+  // FOM: PK1 and PK2 take the two peaks from ROIs of S0; the field shows their separation.
+  QGroupBox* fom = Group("FOM", form);
+  QGridLayout* fomGrid = GridOf(fom);
+  pk1_ = new QPushButton("PK1", fom);
+  pk1_->setObjectName("InfoPk1");
+  pk1_->setToolTip("Take FOM peak 1 from the ROI at the cursor of S0");
+  pk2_ = new QPushButton("PK2", fom);
+  pk2_->setObjectName("InfoPk2");
+  pk2_->setToolTip("Take FOM peak 2 from the ROI at the cursor of S0");
+  fom_ = MakeValueField("InfoFom", fom, "-----------");
+  fomGrid->addWidget(pk1_, 0, 0);
+  fomGrid->addWidget(pk2_, 0, 1);
+  fomGrid->addWidget(Caption("FOM", fom), 0, 2);
+  fomGrid->addWidget(fom_, 0, 3);
+  fomGrid->setColumnStretch(3, 1);
+  column->addWidget(fom);
+  connect(pk1_, &QPushButton::clicked, this, [this] { emit FomPeakClicked(1); });
+  connect(pk2_, &QPushButton::clicked, this, [this] { emit FomPeakClicked(2); });
+
+  column->addStretch(1);
+}
+
+void CSpectrumInfoView::Tick() {
+  if (!isVisible()) return;
+  info_.UpdatePeakInfo(sets_.ActivePlot());
+  info_.UpdateFom(sets_.ActivePlot(0));
+  Refresh();
+}
+
+void CSpectrumInfoView::PeakInfoDue(CSpectrumPlot& plot) {
+  info_.UpdatePeakInfo(plot);
+  Refresh();
+}
+
+void CSpectrumInfoView::RefreshRates(const RegisterImage& registers) {
+  info_.SetRates(ComputeRates(registers, samplePeriodUs_ ? samplePeriodUs_() : 0.008));
+  Refresh();
+}
+
+QString CSpectrumInfoView::CursorStatusText() const { return QString::fromStdString(info_.Texts().cursorStatus); }
+QString CSpectrumInfoView::RoiStatusText() const { return QString::fromStdString(info_.Texts().roiStatus); }
+
+void CSpectrumInfoView::Refresh() {
+  const SpectrumInfoTexts& t = info_.Texts();
+  ShowText(position_, t.position);
+  ShowText(counts_, t.counts);
+  for (std::size_t i = 0; i < units_.size(); ++i) {
+    const QString unit = QString::fromStdString(t.unitLabels[i]).trimmed();
+    if (units_[i]->text() != unit) units_[i]->setText(unit);
+  }
+  ShowText(centroid_, t.centroid);
+  ShowText(fwhm_, t.fwhm);
+  ShowText(fwtm_, t.fwtm);
+  ShowText(resolution_, t.resolution);
+  ShowText(integral_, t.integral);
+  ShowText(area_, t.area);
+  ShowText(fom_, t.fom);
+  ShowText(real_, t.real);
+  ShowText(live_, t.live);
+  ShowText(dead_, t.dead);
+  ShowText(throughput_, std::to_string(t.throughput));
+  ShowText(incoming_, std::to_string(t.incoming));
+  if (losses_->value() != t.losses) losses_->setValue(t.losses);
+  if (cal_->isChecked() != t.calChecked) cal_->setChecked(t.calChecked);
+
+  const QString cursorText = CursorStatusText();
+  const QString roiText = RoiStatusText();
+  if (cursorText != shownCursorStatus_ || roiText != shownRoiStatus_) {
+    shownCursorStatus_ = cursorText;
+    shownRoiStatus_ = roiText;
+    emit StatusTextsChanged(cursorText, roiText);
+  }
+}
+
+}  // namespace mirvo
