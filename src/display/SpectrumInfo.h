@@ -44,6 +44,8 @@ struct SpectrumInfoTexts {
 class CSpectrumInfo {
  public:
   explicit CSpectrumInfo(IUnitsListener* unitsListener = nullptr) : unitsListener_(unitsListener) {}
+  // The pulse-shape panel, once it exists; nullptr for none.
+  void SetUnitsListener(IUnitsListener* unitsListener) { unitsListener_ = unitsListener; }
 
   // Brings the texts up to date with the plot's cursor, its ROI and its peak. Returns the result
   // of the ROI analysis (0 outside a ROI or for too narrow a ROI, 1 peak, 2 flat).
