@@ -160,6 +160,16 @@ TEST_F(SimProtocolTest, ResynchronisesPastMalformedBytesAndIgnoresBadChecksums) 
 }
 
 TEST_F(SimProtocolTest, DesignFlashStoresReturnsAndConfiguresOnlyWithTheKey) {
+  // Shared packet layouts: what the design dialog sends, byte for byte where the layout is fixed.
+  EXPECT_EQ(fp::ReverseBits(0x01), 0x80);
+  EXPECT_EQ(fp::ReverseBits(0x0F), 0xF0);
+  const auto configure = fp::BuildConfigure(0x11223344);
+  EXPECT_EQ(Bytes(configure.begin(), configure.end() - 1), (Bytes{0xF6, 0x00, 0x09, 0x00, 0x44, 0x33, 0x22, 0x11}));
+  const auto read = fp::BuildFlashRead(fp::kFlashReadOpcode, 0x00012345);
+  EXPECT_EQ(Bytes(read.begin(), read.end() - 1), (Bytes{0xD7, 0x00, 0x0B, 0x00, 0x45, 0x23, 0x01, 0x00, 0x00, 0x02}));
+  EXPECT_TRUE(pk::ChecksumValid(configure));
+  EXPECT_TRUE(pk::ChecksumValid(read));
+
   std::array<std::uint8_t, fp::kFlashBlockSize> block{};
   std::iota(block.begin(), block.end(), 7);
   const std::uint32_t address = 0x20000;
