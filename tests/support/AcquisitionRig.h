@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <functional>
 #include <memory>
 #include <string>
@@ -43,7 +44,11 @@ class AcquisitionRig {
   }
 
   // Processes events until `done` (false when the guard ran out first).
-  bool RunUntil(const std::function<bool()>& done, int guardMs = kGuardMs) { return loop.RunUntil(done, guardMs); }
+  bool RunUntil(const std::function<bool()>& done, int guardMs = kGuardMs) {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(guardMs);
+    loop.RunUntil([&] { return done() || std::chrono::steady_clock::now() > deadline; });
+    return done();
+  }
   bool WaitForStatus() {
     const int folds = host.statusFolds;
     return RunUntil([&] { return host.statusFolds > folds; });
