@@ -1,8 +1,6 @@
 #include "files/RegisterFile.h"
 
 #include <algorithm>
-#include <memory>
-#include <sys/stat.h>
 
 #include "display/UserDialog.h"
 #include "files/TextLines.h"
@@ -52,17 +50,9 @@ void LoadRegisterStream(std::FILE* stream, RegisterValues& values) {
     if (line.name == "registers") ReadRegisterSection(reader, kRegisterFileValues, values);
 }
 
-namespace {
-struct FileCloser {
-  void operator()(std::FILE* file) const { std::fclose(file); }
-};
-}  // namespace
-
 FileResult LoadRegisterFile(const std::string& path, RegisterValues& values) {
-  std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path.c_str(), "rb"));
-  struct stat info {};
-  if (!file || ::fstat(fileno(file.get()), &info) != 0 || S_ISDIR(info.st_mode))
-    return {kFileCannotOpen, kUnableToOpenFile, path};
+  const FilePtr file = OpenRegularFile(path);
+  if (!file) return {kFileCannotOpen, kUnableToOpenFile, path};
   // Parsed into a copy, so that a file that fails to read half-way changes nothing.
   RegisterValues read = values;
   LoadRegisterStream(file.get(), read);

@@ -3,8 +3,6 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
-#include <memory>
-#include <sys/stat.h>
 
 #include "acquisition/RecordSets.h"
 #include "display/TextFormat.h"
@@ -173,10 +171,6 @@ class CSpectrumFileParser {
   FileLine line_;
 };
 
-struct FileCloser {
-  void operator()(std::FILE* file) const { std::fclose(file); }
-};
-
 }  // namespace
 
 FileResult LoadSpectrumStream(CRecordSets& sets, std::FILE* stream, const std::string& fileName) {
@@ -195,10 +189,8 @@ FileResult LoadSpectrumStream(CRecordSets& sets, std::FILE* stream, const std::s
 }
 
 FileResult LoadSpectrumFile(CRecordSets& sets, const std::string& path) {
-  std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path.c_str(), "rb"));
-  struct stat info {};
-  if (!file || ::fstat(fileno(file.get()), &info) != 0 || S_ISDIR(info.st_mode))
-    return {kFileCannotOpen, kUnableToOpenFile, path};
+  const FilePtr file = OpenRegularFile(path);
+  if (!file) return {kFileCannotOpen, kUnableToOpenFile, path};
   FileResult result = LoadSpectrumStream(sets, file.get(), FileNameOf(path));
   result.path = path;
   return result;

@@ -1,11 +1,27 @@
 #include "files/TextLines.h"
 
 #include <algorithm>
+#include <fcntl.h>
 #include <limits>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include "display/TextFormat.h"
 
 namespace mirvo {
+
+FilePtr OpenRegularFile(const std::string& path) {
+  const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+  if (fd < 0) return nullptr;
+  struct stat info {};
+  if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+    ::close(fd);
+    return nullptr;
+  }
+  FilePtr file(::fdopen(fd, "rb"));
+  if (!file) ::close(fd);
+  return file;
+}
 
 int CLineReader::Get() {
   const int c = getc_unlocked(stream_);

@@ -4,10 +4,20 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <memory>
 #include <string>
 #include <string_view>
 
 namespace mirvo {
+
+struct FileCloser {
+  void operator()(std::FILE* file) const { std::fclose(file); }
+};
+using FilePtr = std::unique_ptr<std::FILE, FileCloser>;
+
+// Opens a regular file for reading; null for anything else, since a folder, a pipe or a device
+// would fail, block or never end.
+FilePtr OpenRegularFile(const std::string& path);
 
 class CLineReader {
  public:

@@ -417,13 +417,14 @@ TEST_F(SpectrumFile, AFileThatCannotBeOpenedChangesNothing) {
   File(0).hardCounts[5] = 9;
   File(0).tag = "before";
   ScriptedUserDialog dialog;
-  for (const std::string& path : {folder.File("missing/none.mps"), folder.Path().string()}) {
+  ASSERT_EQ(::mkfifo(folder.File("pipe.mps").c_str(), 0600), 0);  // would block a reader for ever
+  for (const std::string& path : {folder.File("missing/none.mps"), folder.Path().string(), folder.File("pipe.mps")}) {
     const FileResult result = OpenSpectrum(sets, path, dialog);
     EXPECT_EQ(result.status, kFileCannotOpen);
     EXPECT_EQ(File(0).hardCounts[5], 9u);
     EXPECT_EQ(File(0).tag, "before");
   }
-  ASSERT_EQ(dialog.messages.size(), 2u);
+  ASSERT_EQ(dialog.messages.size(), 3u);
   EXPECT_EQ(dialog.messages[0].text, "Unable to Open File");
   EXPECT_EQ(dialog.messages[0].caption, "Error");
   EXPECT_EQ(dialog.messages[0].icon, MessageIcon::Stop);
