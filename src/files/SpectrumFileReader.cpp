@@ -182,7 +182,12 @@ FileResult LoadSpectrumStream(CRecordSets& sets, std::FILE* stream, const std::s
   CSpectrumFileParser(sets, reader, fileName).Run();
   for (int k = 0; k < 4; ++k) {
     CSpectrumPlot& plot = sets.FilePlot(k);
-    plot.ApplySizes(plot.HardSize(), plot.SoftSize());
+    SpectrumRecord& record = plot.Record();
+    // A hard size that comes after the counts leaves no counts beyond it: channels past the hard
+    // size always hold 0, whatever order the file gives its lines in.
+    std::fill(record.hardCounts + record.hardSize, record.hardCounts + kMaxChannels, 0u);
+    std::fill(record.hardRoi.begin() + record.hardSize, record.hardRoi.end(), std::uint8_t{0});
+    plot.ApplySizes(record.hardSize, record.softSize);
   }
   sets.SyncShownSet();
   return {kFileOk, "", fileName};

@@ -207,6 +207,16 @@ TEST_F(SpectrumFile, AHardSizeOf1024FillsOnlyThoseChannels) {
   EXPECT_EQ(s1.hardCounts[1024], 0u);
 }
 
+TEST_F(SpectrumFile, AHardSizeAfterTheCountsLeavesNothingBeyondIt) {
+  std::string data = "<data>\n";
+  for (int j = 0; j < kMaxChannels; ++j) data += "+5\n";
+  ASSERT_TRUE(LoadText(Spectrum(1, data + "</data>\n<hardsize>1024</hardsize>\n")).Ok());
+  const SpectrumRecord& s1 = File(1);
+  EXPECT_EQ(s1.hardSize, 1024);
+  EXPECT_EQ(std::count(s1.hardCounts, s1.hardCounts + kMaxChannels, 5u), 1024);
+  EXPECT_EQ(std::count(s1.hardRoi.begin(), s1.hardRoi.end(), 1), 1024);
+}
+
 struct SizeCase {
   const char* name;
   std::string lines;
