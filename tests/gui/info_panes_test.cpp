@@ -439,7 +439,7 @@ class InfoPanesTest : public QObject {
   }
 
   // A Cs-137-like spectrum with a ROI on the photopeak, a two-point calibration and a FOM: every
-  // text fits its field and button in a 420-pixel column. With MIRVO_PANE_PICTURES set to a
+  // text fits its field and button in a 420-pixel column and in a 340-pixel one. With MIRVO_PANE_PICTURES set to a
   // folder the two forms are saved there as PNGs.
   void realisticContentFitsTheColumn() {
     SampleSpectrumShape shape;
@@ -479,19 +479,23 @@ class InfoPanesTest : public QObject {
     QCOMPARE(InfoField<QLabel>("InfoUnit1")->text(), QString("keV"));
     QVERIFY(InfoField("InfoFom")->text() != QString(kBlankValue));
 
+    // 420 pixels: the right-hand column of a 1920-pixel window; 340: a quarter of a 1366-pixel one.
+    const QString folder = qEnvironmentVariable("MIRVO_PANE_PICTURES");
     for (QWidget* form : {static_cast<QWidget*>(info_.get()), static_cast<QWidget*>(cal_.get())}) {
       auto* scroll = form->findChild<QScrollArea*>();
-      QVERIFY(scroll->widget()->minimumSizeHint().width() <= 420);
-      form->resize(420, scroll->widget()->sizeHint().height() + 4);
-      QApplication::processEvents();
-      for (QLineEdit* field : form->findChildren<QLineEdit*>()) {
-        const int room = field->contentsRect().width() - 8;
-        QVERIFY2(field->fontMetrics().horizontalAdvance(field->text()) <= room, qPrintable(field->objectName()));
+      QVERIFY(scroll->widget()->minimumSizeHint().width() <= 340);
+      for (int width : {420, 340}) {
+        form->resize(width, scroll->widget()->sizeHint().height());
+        QApplication::processEvents();
+        for (QLineEdit* field : form->findChildren<QLineEdit*>()) {
+          const int room = field->contentsRect().width() - 8;
+          QVERIFY2(field->fontMetrics().horizontalAdvance(field->text()) <= room, qPrintable(field->objectName()));
+        }
+        for (QPushButton* button : form->findChildren<QPushButton*>())
+          QVERIFY2(button->width() >= button->fontMetrics().horizontalAdvance(button->text()), qPrintable(button->objectName()));
+        if (!folder.isEmpty())
+          QVERIFY(form->grab().save(QDir(folder).filePath(QString("%1-%2.png").arg(form->objectName()).arg(width))));
       }
-      for (QPushButton* button : form->findChildren<QPushButton*>())
-        QVERIFY2(button->width() >= button->sizeHint().width(), qPrintable(button->objectName()));
-      const QString folder = qEnvironmentVariable("MIRVO_PANE_PICTURES");
-      if (!folder.isEmpty()) QVERIFY(form->grab().save(QDir(folder).filePath(form->objectName() + ".png")));
     }
   }
 };

@@ -5,7 +5,6 @@
 #include <QEvent>
 #include <QGridLayout>
 #include <QGroupBox>
-#include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
@@ -28,7 +27,7 @@ QLineEdit* MakeEdit(const QString& objectName, QWidget* parent, const QString& p
   edit->setObjectName(objectName);
   edit->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
   edit->setPlaceholderText(placeholder);
-  edit->setMinimumWidth(edit->fontMetrics().horizontalAdvance("00000.0000") + 14);
+  edit->setMinimumWidth(edit->fontMetrics().horizontalAdvance("0000.0000") + 12);
   return edit;
 }
 
@@ -76,20 +75,19 @@ void CCalibrationView::BuildForm() {
   form->setObjectName("CalibrationForm");
   scroll->setWidget(form);
   auto* column = new QVBoxLayout(form);
-  column->setContentsMargins(6, 6, 6, 6);
-  column->setSpacing(6);
+  column->setContentsMargins(4, 4, 4, 4);
+  column->setSpacing(4);
 
   const auto button = [this](const QString& text, const QString& objectName, QWidget* parent, auto slot) {
-    auto* b = new QPushButton(text, parent);
-    b->setObjectName(objectName);
+    QPushButton* b = MakeButton(text, objectName, parent);
     connect(b, &QPushButton::clicked, this, [this, slot] { Run(slot); });
     return b;
   };
 
   // ENABLE CALIBRATION; CHANNEL with PEAK and CURSOR; ENERGY with the unit and ADD POINT.
   auto* entry = new QGridLayout;
-  entry->setHorizontalSpacing(6);
-  entry->setVerticalSpacing(4);
+  entry->setHorizontalSpacing(4);
+  entry->setVerticalSpacing(3);
   enable_ = new QCheckBox("ENABLE CALIBRATION", form);
   enable_->setObjectName("CalEnable");
   connect(enable_, &QCheckBox::clicked, this, &CCalibrationView::OnEnableClicked);
@@ -116,8 +114,8 @@ void CCalibrationView::BuildForm() {
   // CALIBRATION POINTS: Channel and Energy, half the width each, a tick box per row.
   QGroupBox* list = new QGroupBox("CALIBRATION POINTS", form);
   auto* listGrid = new QGridLayout(list);
-  listGrid->setContentsMargins(6, 6, 6, 6);
-  listGrid->setSpacing(4);
+  listGrid->setContentsMargins(6, 4, 6, 4);
+  listGrid->setSpacing(3);
   points_ = new QTreeWidget(list);
   points_->setObjectName("CalPoints");
   points_->setColumnCount(2);
@@ -135,35 +133,38 @@ void CCalibrationView::BuildForm() {
   listGrid->addWidget(button("Remove Selected Points", "CalRemoveSelected", list, [this] { panel_.RemoveSelectedPoints(); }),
                       1, 1);
   listGrid->addWidget(button("Remove All Points", "CalRemoveAll", list, [this] { panel_.RemoveAllPoints(); }), 2, 1);
-  listGrid->addWidget(button("Calibrate with Selected Points", "CalCalibrateSelected", list,
-                             [this] { panel_.Calibrate(false); }),
-                      3, 0);
-  listGrid->addWidget(button("Calibrate with All Points", "CalCalibrateAll", list, [this] { panel_.Calibrate(true); }), 3, 1);
   column->addWidget(list, 1);
 
-  // The formula and the coefficients under a caption that tells the calibration state.
-  auto* formula = new QLabel("EN = a\u00B7CH<sup>2</sup> + b\u00B7CH + c", form);
-  formula->setObjectName("CalFormula");
-  formula->setTextFormat(Qt::RichText);
-  formula->setAlignment(Qt::AlignCenter);
-  column->addWidget(formula);
+  // The formula, and the coefficients beside the two fits under a caption that tells the state.
   coefficients_ = new QGroupBox(form);
   coefficients_->setObjectName("CalCoefficients");
-  auto* coefficientRow = new QHBoxLayout(coefficients_);
-  coefficientRow->setContentsMargins(8, 4, 8, 4);
+  auto* fitGrid = new QGridLayout(coefficients_);
+  fitGrid->setContentsMargins(6, 4, 6, 4);
+  fitGrid->setHorizontalSpacing(8);
+  fitGrid->setVerticalSpacing(3);
+  auto* formula = new QLabel("EN = a\u00B7CH<sup>2</sup> + b\u00B7CH + c", coefficients_);
+  formula->setObjectName("CalFormula");
+  formula->setTextFormat(Qt::RichText);
+  fitGrid->addWidget(formula, 0, 0, 1, 2);
   for (std::size_t i = 0; i < coefficientTexts_.size(); ++i) {
     coefficientTexts_[i] = new QLabel(coefficients_);
     coefficientTexts_[i]->setObjectName(QString("CalCoefficient%1").arg(QChar('A' + static_cast<int>(i))));
     coefficientTexts_[i]->setTextInteractionFlags(Qt::TextSelectableByMouse);
-    coefficientRow->addWidget(coefficientTexts_[i], 1);
+    fitGrid->addWidget(coefficientTexts_[i], static_cast<int>(i) + 1, 0);
   }
+  fitGrid->addWidget(button("Calibrate with Selected Points", "CalCalibrateSelected", coefficients_,
+                            [this] { panel_.Calibrate(false); }),
+                     1, 1);
+  fitGrid->addWidget(button("Calibrate with All Points", "CalCalibrateAll", coefficients_, [this] { panel_.Calibrate(true); }),
+                     2, 1);
+  fitGrid->setColumnStretch(0, 1);
   column->addWidget(coefficients_);
 
   // FOM SETTINGS: per peak, the first channel above PEAK n and the last channel above MARK n.
   QGroupBox* fom = new QGroupBox("FOM SETTINGS", form);
   auto* fomGrid = new QGridLayout(fom);
-  fomGrid->setContentsMargins(6, 6, 6, 6);
-  fomGrid->setHorizontalSpacing(6);
+  fomGrid->setContentsMargins(6, 4, 6, 4);
+  fomGrid->setHorizontalSpacing(4);
   fomGrid->setVerticalSpacing(3);
   for (int n = 1; n <= 2; ++n) {
     const int left = (n - 1) * 2;
@@ -171,7 +172,7 @@ void CCalibrationView::BuildForm() {
       const auto index = static_cast<std::size_t>(left + end);
       QLineEdit* edit = MakeEdit(QString("CalFom%1%2").arg(end == 0 ? "First" : "Last").arg(n), fom,
                                  end == 0 ? "first" : "last");
-      edit->setMinimumWidth(edit->fontMetrics().horizontalAdvance("00000") + 14);
+      edit->setMinimumWidth(edit->fontMetrics().horizontalAdvance("0000") + 12);
       connect(edit, &QLineEdit::textEdited, this,
               [this, index](const QString& text) { panel_.SetFomText(static_cast<int>(index), text.toStdString()); });
       fomEdits_[index] = edit;

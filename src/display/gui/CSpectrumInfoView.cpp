@@ -11,7 +11,6 @@
 #include <QPushButton>
 #include <QScrollArea>
 #include <QVBoxLayout>
-#include <algorithm>
 #include <utility>
 
 #include "acquisition/RecordSets.h"
@@ -32,35 +31,50 @@ QLineEdit* MakeValueField(const QString& objectName, QWidget* parent, const char
   field->setFocusPolicy(Qt::ClickFocus);  // values can be selected and copied, tabbing skips them
   field->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
   const int textWidth = field->fontMetrics().horizontalAdvance(QString::fromLatin1(widestText));
-  field->setMinimumWidth(textWidth + 14);
+  field->setMinimumWidth(textWidth + 10);
   return field;
+}
+
+QPushButton* MakeButton(const QString& text, const QString& objectName, QWidget* parent) {
+  auto* button = new QPushButton(text, parent);
+  button->setObjectName(objectName);
+  // As narrow as the caption allows, so that the forms fit a narrow column.
+  button->setMinimumWidth(button->fontMetrics().horizontalAdvance(text) + 20);
+  return button;
 }
 
 namespace {
 
 constexpr int kLossesTicks[] = {0, 20, 40, 60, 80, 100};
 
-// The scale under the losses bar: 0, 20 ... 100 under the matching points of the bar.
+// The scale under the losses bar: 0, 20 ... 100 centred under the matching points of the bar,
+// which is inset by half the end labels' widths so that they fit.
 class LossesScale final : public QWidget {
  public:
   explicit LossesScale(QWidget* parent) : QWidget(parent) {
     setObjectName("InfoLossesScale");
-    setMinimumHeight(fontMetrics().height());
     setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
   }
-  QSize sizeHint() const override { return {fontMetrics().horizontalAdvance("0  20  40  60  80  100"), fontMetrics().height()}; }
+  int LeftInset() const { return (fontMetrics().horizontalAdvance("0") + 1) / 2; }
+  int RightInset() const { return (fontMetrics().horizontalAdvance("100") + 1) / 2; }
+  QSize minimumSizeHint() const override {
+    // The widest neighbours, 80 and 100, keep a gap of half a digit.
+    const int step = (fontMetrics().horizontalAdvance("80") + fontMetrics().horizontalAdvance("100") + 1) / 2 +
+                     fontMetrics().horizontalAdvance('0') / 2;
+    return {5 * step + LeftInset() + RightInset() + 1, fontMetrics().height()};
+  }
+  QSize sizeHint() const override { return minimumSizeHint(); }
 
  protected:
   void paintEvent(QPaintEvent*) override {
     QPainter painter(this);
     painter.setPen(palette().color(QPalette::WindowText));
-    const int width = this->width();
+    const int span = width() - LeftInset() - RightInset() - 1;
     for (int tick : kLossesTicks) {
       const QString label = QString::number(tick);
       const int labelWidth = fontMetrics().horizontalAdvance(label);
-      const int x = tick * (width - 1) / 100;
-      const int left = std::clamp(x - labelWidth / 2, 0, width - labelWidth);
-      painter.drawText(QRect(left, 0, labelWidth, height()), Qt::AlignCenter, label);
+      const int x = LeftInset() + tick * span / 100;
+      painter.drawText(QRect(x - labelWidth / 2, 0, labelWidth, height()), Qt::AlignCenter, label);
     }
   }
 };
@@ -78,9 +92,9 @@ QGroupBox* Group(const QString& title, QWidget* parent) {
 
 QGridLayout* GridOf(QGroupBox* group) {
   auto* grid = new QGridLayout(group);
-  grid->setContentsMargins(8, 6, 8, 6);
-  grid->setHorizontalSpacing(6);
-  grid->setVerticalSpacing(4);
+  grid->setContentsMargins(4, 4, 4, 4);
+  grid->setHorizontalSpacing(3);
+  grid->setVerticalSpacing(3);
   return grid;
 }
 
@@ -109,21 +123,21 @@ void CSpectrumInfoView::BuildForm() {
   form->setObjectName("SpectrumInfoForm");
   scroll->setWidget(form);
   auto* column = new QVBoxLayout(form);
-  column->setContentsMargins(6, 6, 6, 6);
-  column->setSpacing(6);
+  column->setContentsMargins(4, 4, 4, 4);
+  column->setSpacing(4);
 
   const auto unitLabel = [this](std::size_t i, QWidget* parent) {
     units_[i] = new QLabel("chn", parent);
     units_[i]->setObjectName(QString("InfoUnit%1").arg(i));
-    units_[i]->setMinimumWidth(fontMetrics().horizontalAdvance("Volt") + 2);
+    units_[i]->setMinimumWidth(fontMetrics().horizontalAdvance("keV") + 2);
     return units_[i];
   };
 
   // CURSOR: POSITION with its unit, COUNTS.
   QGroupBox* cursor = Group("CURSOR", form);
   QGridLayout* cursorGrid = GridOf(cursor);
-  position_ = MakeValueField("InfoPosition", cursor, "00000.00");
-  counts_ = MakeValueField("InfoCounts", cursor, "0000000000");
+  position_ = MakeValueField("InfoPosition", cursor, "0000.00");
+  counts_ = MakeValueField("InfoCounts", cursor, "00000000");
   cursorGrid->addWidget(Caption("POSITION", cursor), 0, 0);
   cursorGrid->addWidget(position_, 0, 1);
   cursorGrid->addWidget(unitLabel(0, cursor), 0, 2);
@@ -136,12 +150,12 @@ void CSpectrumInfoView::BuildForm() {
   // PEAK INFO: positions and widths with their units on the left, the sums and CAL on the right.
   QGroupBox* peak = Group("PEAK INFO", form);
   QGridLayout* peakGrid = GridOf(peak);
-  centroid_ = MakeValueField("InfoCentroid", peak, "00000.00");
-  fwhm_ = MakeValueField("InfoFwhm", peak, "00000.00");
-  fwtm_ = MakeValueField("InfoFwtm", peak, "00000.00");
-  integral_ = MakeValueField("InfoIntegral", peak, "0000000000");
-  area_ = MakeValueField("InfoArea", peak, "0000000000");
-  resolution_ = MakeValueField("InfoResolution", peak, "00000.00");
+  centroid_ = MakeValueField("InfoCentroid", peak, "0000.00");
+  fwhm_ = MakeValueField("InfoFwhm", peak, "0000.00");
+  fwtm_ = MakeValueField("InfoFwtm", peak, "0000.00");
+  integral_ = MakeValueField("InfoIntegral", peak, "0000000");
+  area_ = MakeValueField("InfoArea", peak, "0000000");
+  resolution_ = MakeValueField("InfoResolution", peak, "000.00");
   const std::array<std::pair<const char*, QLineEdit*>, 3> widths = {
       {{"CENTROID", centroid_}, {"FWHM", fwhm_}, {"FWTM", fwtm_}}};
   for (std::size_t row = 0; row < widths.size(); ++row) {
@@ -165,64 +179,67 @@ void CSpectrumInfoView::BuildForm() {
   column->addWidget(peak);
   connect(cal_, &QCheckBox::clicked, this, &CSpectrumInfoView::CalClicked);
 
-  // TIME: REAL, LIVE and DEAD % in one row.
-  QGroupBox* time = Group("TIME", form);
-  QGridLayout* timeGrid = GridOf(time);
-  real_ = MakeValueField("InfoReal", time, "000000.00");
-  live_ = MakeValueField("InfoLive", time, "000000.00");
-  dead_ = MakeValueField("InfoDead", time, "000.00");
-  timeGrid->addWidget(Caption("REAL", time), 0, 0);
-  timeGrid->addWidget(real_, 0, 1);
-  timeGrid->addWidget(Caption("LIVE", time), 0, 2);
-  timeGrid->addWidget(live_, 0, 3);
-  timeGrid->addWidget(Caption("DEAD %", time), 0, 4);
-  timeGrid->addWidget(dead_, 0, 5);
-  for (int c : {1, 3, 5}) timeGrid->setColumnStretch(c, 1);
-  column->addWidget(time);
-
-  // COUNTING RATE: THROUGHPUT and INCOMING in cps, the losses bar with its scale.
+  // COUNTING RATE: THROUGHPUT and INCOMING in cps beside the losses bar with its scale.
   QGroupBox* rate = Group("COUNTING RATE", form);
   QGridLayout* rateGrid = GridOf(rate);
-  throughput_ = MakeValueField("InfoThroughput", rate, "00000000");
-  incoming_ = MakeValueField("InfoIncoming", rate, "00000000");
+  throughput_ = MakeValueField("InfoThroughput", rate, "0000000");
+  incoming_ = MakeValueField("InfoIncoming", rate, "0000000");
   rateGrid->addWidget(Caption("THROUGHPUT", rate), 0, 0);
   rateGrid->addWidget(throughput_, 0, 1);
   rateGrid->addWidget(new QLabel("cps", rate), 0, 2);
-  rateGrid->addWidget(Caption("INCOMING", rate), 0, 3);
-  rateGrid->addWidget(incoming_, 0, 4);
-  rateGrid->addWidget(new QLabel("cps", rate), 0, 5);
+  rateGrid->addWidget(Caption("INCOMING", rate), 1, 0);
+  rateGrid->addWidget(incoming_, 1, 1);
+  rateGrid->addWidget(new QLabel("cps", rate), 1, 2);
   losses_ = new QProgressBar(rate);
   losses_->setObjectName("InfoLosses");
   losses_->setRange(0, 100);
   losses_->setValue(0);
   losses_->setTextVisible(false);
   losses_->setMaximumHeight(fontMetrics().height());
+  auto* scale = new LossesScale(rate);
+  auto* bar = new QHBoxLayout;
+  bar->setContentsMargins(scale->LeftInset(), 0, scale->RightInset(), 0);
+  bar->addWidget(losses_);
   auto* lossesColumn = new QVBoxLayout;
   lossesColumn->setSpacing(1);
-  lossesColumn->addWidget(losses_);
-  lossesColumn->addWidget(new LossesScale(rate));
-  rateGrid->addWidget(Caption("LOSSES %", rate), 1, 0, Qt::AlignRight | Qt::AlignTop);
-  rateGrid->addLayout(lossesColumn, 1, 1, 1, 5);
+  lossesColumn->addWidget(new QLabel("LOSSES %", rate));
+  lossesColumn->addLayout(bar);
+  lossesColumn->addWidget(scale);
+  rateGrid->addLayout(lossesColumn, 0, 3, 2, 1);
   rateGrid->setColumnStretch(1, 1);
-  rateGrid->setColumnStretch(4, 1);
+  rateGrid->setColumnStretch(3, 2);
   column->addWidget(rate);
 
-  // FOM: PK1 and PK2 take the two peaks from ROIs of S0; the field shows their separation.
+  // TIME (REAL, LIVE, DEAD % one above the other) beside FOM (PK1 and PK2 take the two peaks from
+  // ROIs of S0; the field shows their separation).
+  auto* lowRow = new QHBoxLayout;
+  lowRow->setSpacing(6);
+  QGroupBox* time = Group("TIME", form);
+  QGridLayout* timeGrid = GridOf(time);
+  real_ = MakeValueField("InfoReal", time, "00000.00");
+  live_ = MakeValueField("InfoLive", time, "00000.00");
+  dead_ = MakeValueField("InfoDead", time, "00000.00");
+  const std::array<std::pair<const char*, QLineEdit*>, 3> times = {{{"REAL", real_}, {"LIVE", live_}, {"DEAD %", dead_}}};
+  for (std::size_t row = 0; row < times.size(); ++row) {
+    timeGrid->addWidget(Caption(times[row].first, time), static_cast<int>(row), 0);
+    timeGrid->addWidget(times[row].second, static_cast<int>(row), 1);
+  }
+  timeGrid->setColumnStretch(1, 1);
+  lowRow->addWidget(time, 1);
+
   QGroupBox* fom = Group("FOM", form);
   QGridLayout* fomGrid = GridOf(fom);
-  pk1_ = new QPushButton("PK1", fom);
-  pk1_->setObjectName("InfoPk1");
+  pk1_ = MakeButton("PK1", "InfoPk1", fom);
   pk1_->setToolTip("Take FOM peak 1 from the ROI at the cursor of S0");
-  pk2_ = new QPushButton("PK2", fom);
-  pk2_->setObjectName("InfoPk2");
+  pk2_ = MakeButton("PK2", "InfoPk2", fom);
   pk2_->setToolTip("Take FOM peak 2 from the ROI at the cursor of S0");
   fom_ = MakeValueField("InfoFom", fom, "-----------");
   fomGrid->addWidget(pk1_, 0, 0);
   fomGrid->addWidget(pk2_, 0, 1);
-  fomGrid->addWidget(Caption("FOM", fom), 0, 2);
-  fomGrid->addWidget(fom_, 0, 3);
-  fomGrid->setColumnStretch(3, 1);
-  column->addWidget(fom);
+  fomGrid->addWidget(fom_, 1, 0, 1, 2);
+  fomGrid->setRowStretch(2, 1);
+  lowRow->addWidget(fom, 1);
+  column->addLayout(lowRow);
   connect(pk1_, &QPushButton::clicked, this, [this] { emit FomPeakClicked(1); });
   connect(pk2_, &QPushButton::clicked, this, [this] { emit FomPeakClicked(2); });
 

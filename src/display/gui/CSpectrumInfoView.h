@@ -22,9 +22,11 @@ class CSpectrumPlot;
 class RegisterImage;
 
 // Form helpers both panes use: a field shows a core text (set only when it differs, so a field the
-// user is reading is not disturbed), and a read-only value field.
+// user is reading is not disturbed), a read-only value field as wide as a typical value, and a
+// push button as narrow as its caption.
 void ShowText(QLineEdit* field, const std::string& text);
 QLineEdit* MakeValueField(const QString& objectName, QWidget* parent, const char* widestText);
+QPushButton* MakeButton(const QString& text, const QString& objectName, QWidget* parent);
 
 class CSpectrumInfoView final : public QWidget {
   Q_OBJECT
