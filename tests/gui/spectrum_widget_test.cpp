@@ -234,6 +234,25 @@ class SpectrumWidgetTest : public QObject {
     QCOMPARE(plot.LogRange(), 1);
   }
 
+  void automaticScaleRaisesTheFullScaleUntilThePeakFits() {
+    CSpectrum& widget = BufferWidget(0);
+    CSpectrumPlot& plot = BufferPlot(0);
+    plot.ToggleAutomaticScale();
+    QVERIFY(plot.AutoScale());
+    Fill(plot, 1000, 1010, 5000);  // ten times the full scale of 512
+    widget.Redraw(RedrawKind::Partial);
+    QCOMPARE(plot.LinearScale(), 13);  // 8k
+    QCOMPARE(widget.verticalScrollBar()->value(), 13);
+    // The new scale shows at the next redraw, which the plot has asked for.
+    QCOMPARE(plot.PendingRedraw(), RedrawKind::Partial);
+    widget.Redraw();
+    const PlotGeometry g = widget.Painter().Geometry();
+    const QImage picture = Picture(widget);
+    const int x = XOf(widget, 1005);
+    QCOMPARE(picture.pixel(x, g.top + 2) == Rgb(PlotColours::kDefaultSpectrum), false);  // below the top now
+    QCOMPARE(picture.pixel(x, g.bottom - g.height / 2 + 5), Rgb(PlotColours::kDefaultSpectrum));
+  }
+
   void horizontalScrollBarMovesTheView() {
     CSpectrum& widget = BufferWidget(0);
     CSpectrumPlot& plot = BufferPlot(0);
