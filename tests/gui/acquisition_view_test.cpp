@@ -1,0 +1,103 @@
+// The acquisition form and the port finder dialog, offscreen: what they show at start, corrections
+// made as values are typed, the finder's texts. MIRVO_SCREENSHOT_DIR=folder saves pictures of both.
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QSpinBox>
+#include <QtTest>
+
+#include "FakeClock.h"
+#include "ScriptedDialogs.h"
+#include "acquisition/AcquisitionLinkHost.h"
+#include "acquisition/gui/CAcquisitionView.h"
+#include "link/gui/CFindComPort.h"
+
+using namespace mirvo;
+
+namespace {
+
+void SaveShot(QWidget& widget, const char* name) {
+  const QByteArray folder = qgetenv("MIRVO_SCREENSHOT_DIR");
+  if (!folder.isEmpty()) QVERIFY(widget.grab().save(QString::fromLocal8Bit(folder) + "/" + name));
+}
+
+class NullTarget final : public IMessageTarget {
+ public:
+  void PostMessage(unsigned, std::uintptr_t, std::intptr_t) override {}
+};
+
+}  // namespace
+
+class AcquisitionViewTest : public QObject {
+  Q_OBJECT
+ private slots:
+  void ShowsThePanelAndCorrectsTypedValues() {
+    test::FakeClock clock(UtcMillisecondsFromCivil({2026, 12, 9, 10, 0, 0, 0}));
+    test::FakeSleeper sleeper(&clock);
+    test::ScriptedDialogs dialogs;
+    AcquisitionLinkHost host(clock);
+    CAcquisitionPanel panel(host, {host.startTime, dialogs, clock, sleeper}, dialogs, dialogs);
+    host.SetPanel(&panel);
+    CAcquisitionView view(panel);
+    host.onPanelChanged = [&] { view.ShowValues(); };
+    view.resize(view.sizeHint());
+    view.show();
+
+    QVERIFY(view.AutoUpdateBox()->isChecked());
+    QCOMPARE(view.PresetKindList()->currentText(), QStringLiteral("REAL TIME "));
+    QCOMPARE(view.CoincidenceList()->currentText(), QStringLiteral("DISABLED"));
+    QVERIFY(!view.WinWidthSpin()->isEnabled());
+    QVERIFY(!view.StartButton()->isEnabled());  // not connected
+
+    host.record.registers[reg::kRealTicksLow] = 1000;
+    host.record.registers[reg::kLiveTicksLow] = 900;
+    host.record.internalTemperature = 41;
+    host.record.slowAdcVolts = 3.3;
+    panel.RefreshFromRecord();
+    QCOMPARE(view.findChildren<QLineEdit*>().at(1)->text(), QStringLiteral("     10.00"));
+
+    view.CoincidenceList()->setCurrentIndex(2);
+    emit view.CoincidenceList()->activated(2);
+    QVERIFY(view.WinWidthSpin()->isEnabled());
+    view.WinWidthSpin()->setValue(5000);
+    QCOMPARE(view.WinWidthSpin()->value(), 4095);
+    QCOMPARE(host.record.registers[kRegWindow] & kWindowWidthMask, 4094);
+
+    view.PresetEdit()->setText(QStringLiteral("30000000"));
+    emit view.PresetEdit()->editingFinished();
+    QCOMPARE(dialogs.messages.size(), std::size_t{1});
+    QCOMPARE(view.PresetEdit()->text(), QStringLiteral("0"));
+
+    view.BaseEdit()->setText(QStringLiteral("cs137"));
+    emit view.BaseEdit()->textEdited(QStringLiteral("cs137"));
+    QCOMPARE(panel.Logger().FileNameBase(), std::string("cs137"));
+    view.EnableBox()->click();  // no instrument: refused, box cleared
+    QCOMPARE(dialogs.messages.back(), std::string(kNoDeviceText));
+    QVERIFY(!view.EnableBox()->isChecked());
+    SaveShot(view, "acquisition_view.png");
+  }
+
+  void FinderWithoutInstrumentsSaysSo() {
+    LinkHostState host;
+    NullTarget target;
+    CLinkLifecycle lifecycle(host, target);
+    CFindComPort dialog(lifecycle, host, [] { return std::uint16_t{0}; });
+    dialog.SetPortSource([] {
+      return std::vector<PortListEntry>{{"/nonexistent/ttyUSB7", "ttyUSB7", "USB Serial (ttyUSB7)", "USB Serial", true}};
+    });
+    dialog.show();
+    QTRY_VERIFY(!dialog.StatusLabel()->text().isEmpty() && dialog.FindButton()->isEnabled());
+    QCOMPARE(dialog.StatusLabel()->text(),
+             QStringLiteral("No Mirvo devices were found... Please, reconnect the device and press FIND."));
+    QCOMPARE(dialog.FoundList()->count(), 0);
+    QCOMPARE(dialog.windowTitle(), QStringLiteral("Mirvo Port Finder"));
+    QVERIFY(dialog.isVisible());  // stays open for another FIND
+    SaveShot(dialog, "find_com_port.png");
+  }
+};
+
+QTEST_MAIN(AcquisitionViewTest)
+#include "acquisition_view_test.moc"
