@@ -215,11 +215,20 @@ class SpectrumWidgetTest : public QObject {
     QCOMPARE(widget.verticalScrollBar()->value(), 10);
     QCOMPARE(widget.verticalScrollBar()->maximum(), 31);
 
-    const QPointF at(200, 100);
-    QWheelEvent forward(at, widget.viewport()->mapToGlobal(at), QPoint(), QPoint(0, 120), Qt::NoButton, Qt::NoModifier,
-                        Qt::NoScrollPhase, false);
-    QCoreApplication::sendEvent(widget.viewport(), &forward);
+    auto wheel = [&](int delta) {
+      const QPointF at(200, 100);
+      QWheelEvent event(at, widget.viewport()->mapToGlobal(at), QPoint(), QPoint(0, delta), Qt::NoButton,
+                        Qt::NoModifier, Qt::NoScrollPhase, false);
+      QCoreApplication::sendEvent(widget.viewport(), &event);
+    };
+    wheel(120);
     QCOMPARE(plot.LinearScale(), 11);  // a forward notch compresses
+    wheel(-40);
+    wheel(-40);
+    QCOMPARE(plot.LinearScale(), 11);  // parts of a notch add up
+    wheel(-40);
+    QCOMPARE(plot.LinearScale(), 10);
+    wheel(120);
 
     widget.verticalScrollBar()->triggerAction(QAbstractSlider::SliderSingleStepSub);
     QCOMPARE(plot.LinearScale(), 10);

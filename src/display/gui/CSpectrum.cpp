@@ -186,7 +186,11 @@ void CSpectrum::mouseMoveEvent(QMouseEvent* event) {
 void CSpectrum::wheelEvent(QWheelEvent* event) {
   const int delta = event->angleDelta().y();
   if (delta == 0) return event->ignore();
-  plot_.Wheel(delta);
+  // A notched wheel sends 120 a notch; finer devices send parts of it, which add up to notches.
+  wheelDelta_ += delta;
+  if (wheelDelta_ / 120 == 0) return;
+  plot_.Wheel(wheelDelta_);
+  wheelDelta_ %= 120;
   Redraw();
 }
 

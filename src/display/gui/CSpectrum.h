@@ -58,6 +58,7 @@ class CSpectrum final : public QAbstractScrollArea {
   CSpectrumPainter painter_;
   QRegion lastRepaint_;
   QRect cursorRect_;
+  int wheelDelta_ = 0;
 };
 
 }  // namespace mirvo
