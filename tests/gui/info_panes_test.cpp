@@ -121,6 +121,15 @@ class InfoPanesTest : public QObject {
     sets_->PlotFocused(plot);
     return plot;
   }
+  // Zero counts just outside a seven-channel triangle at 100..106 marked as a ROI, the cursor on
+  // its top: integral 40, area 40, centroid 103, FWHM 2.0 and FWTM 3.6 channels.
+  CSpectrumPlot& TriangleUnderTheCursor(int spectrum) {
+    PutCounts(spectrum, 100, {0, 0, 10, 20, 10, 0, 0});
+    MarkRoi(spectrum, 100, 106);
+    CSpectrumPlot& plot = Activate(spectrum);
+    plot.MoveCursor(103);
+    return plot;
+  }
 
  private slots:
   void init() {
@@ -157,12 +166,7 @@ class InfoPanesTest : public QObject {
   }
 
   void showsThePeakOfTheRoiAtTheCursor() {
-    // Zero counts just outside a seven-channel triangle: integral 40, area 40, centroid first + 3,
-    // FWHM 2.0 and FWTM 3.6 channels.
-    PutCounts(1, 100, {0, 0, 10, 20, 10, 0, 0});
-    MarkRoi(1, 100, 106);
-    CSpectrumPlot& plot = Activate(1);
-    plot.MoveCursor(103);
+    CSpectrumPlot& plot = TriangleUnderTheCursor(1);
     QSignalSpy status(info_.get(), &CSpectrumInfoView::StatusTextsChanged);
     info_->Tick();
 
@@ -194,10 +198,7 @@ class InfoPanesTest : public QObject {
   }
 
   void aHiddenPaneIsLeftAloneByTheTickButNotByCursorMoves() {
-    PutCounts(2, 100, {0, 0, 10, 20, 10, 0, 0});
-    MarkRoi(2, 100, 106);
-    CSpectrumPlot& plot = Activate(2);
-    plot.MoveCursor(103);
+    CSpectrumPlot& plot = TriangleUnderTheCursor(2);
     info_->hide();
     info_->Tick();
     QCOMPARE(InfoField("InfoPosition")->text(), QString());
@@ -250,10 +251,7 @@ class InfoPanesTest : public QObject {
   }
 
   void twoPointCalibrationThroughTheButtonsShowsEnergies() {
-    PutCounts(1, 100, {0, 0, 10, 20, 10, 0, 0});
-    MarkRoi(1, 100, 106);
-    CSpectrumPlot& plot = Activate(1);
-    plot.MoveCursor(103);
+    CSpectrumPlot& plot = TriangleUnderTheCursor(1);
     info_->Tick();
 
     AddPoint("100", "50");
