@@ -46,9 +46,9 @@ CCalibrationView::CCalibrationView(CRecordSets& sets, IUserDialog& dialog, CSpec
   setObjectName("CalibrationView");
   BuildForm();
   panel_.Initialise();
-  if (info_ != nullptr) {
-    connect(info_, &CSpectrumInfoView::CalClicked, this, &CCalibrationView::OnEnableClicked);
-    connect(info_, &CSpectrumInfoView::FomPeakClicked, this, [this](int n) { Run([this, n] { panel_.FomPeak(n); }); });
+  if (info != nullptr) {
+    connect(info, &CSpectrumInfoView::CalClicked, this, &CCalibrationView::OnEnableClicked);
+    connect(info, &CSpectrumInfoView::FomPeakClicked, this, [this](int n) { Run([this, n] { panel_.FomPeak(n); }); });
   }
   Refresh();
 }
@@ -59,7 +59,7 @@ template <typename Action>
 void CCalibrationView::Run(Action action) {
   action();
   Refresh();
-  if (info_ != nullptr) info_->Refresh();
+  if (info_) info_->Refresh();
 }
 
 void CCalibrationView::BuildForm() {
@@ -238,7 +238,7 @@ void CCalibrationView::Refresh() {
 void CCalibrationView::Reload(CSpectrumPlot& plot) {
   panel_.Reload(plot);
   Refresh();
-  if (info_ != nullptr) info_->Refresh();
+  if (info_) info_->Refresh();
 }
 
 }  // namespace mirvo

@@ -2,6 +2,7 @@
 // button of the panel and the FOM settings, forwarding to CCalibrationPanel and showing its state.
 #pragma once
 
+#include <QPointer>
 #include <QWidget>
 #include <array>
 #include <vector>
@@ -27,7 +28,8 @@ class CCalibrationView final : public QWidget {
   Q_OBJECT
  public:
   // `info` (may be null) is the "Spectrum Info" form: its CAL box and PK1/PK2 buttons act here,
-  // and this panel keeps its CAL box in step with ENABLE CALIBRATION.
+  // and this panel keeps its CAL box in step with ENABLE CALIBRATION. Make `info` first: the
+  // panel keeps a pointer to its texts.
   CCalibrationView(CRecordSets& sets, IUserDialog& dialog, CSpectrumInfoView* info = nullptr,
                    QWidget* parent = nullptr);
   ~CCalibrationView() override;
@@ -54,7 +56,7 @@ class CCalibrationView final : public QWidget {
   void OnPointTicked();
   void ShowRows();
 
-  CSpectrumInfoView* info_;
+  QPointer<CSpectrumInfoView> info_;
   CCalibrationPanel panel_;
   std::vector<CalibrationRow> shownRows_;
 
