@@ -326,6 +326,10 @@ void CHardwareLink::StoreSpectrumChunk() {
 void CHardwareLink::DispatchWrite() {
   RegisterImage& image = host_.LiveImage();
   image.AcknowledgePulses();
+  // A run of a logged series counts as running from the moment the instrument accepted the write
+  // that started it, so that its end is seen even when no status read found it running (a short
+  // run, or a status read lost and repeated until after the run had ended).
+  if (host_.LoggedSeriesRunning() && (WrittenControlWord() & cw::kRun)) previousRunBit_ = 1;
   const bool tracing = host_.TraceViewerRunning() || host_.SingleTracePending() > 0;
   if (!host_.LoggedSeriesRunning()) {
     if (tracing) {
@@ -342,6 +346,13 @@ void CHardwareLink::DispatchWrite() {
   } else {
     RequestStatusRead();
   }
+}
+
+std::uint16_t CHardwareLink::WrittenControlWord() const {
+  const unsigned first = (address_ & 0xFFFF) - packet::kRegisterBase;
+  const unsigned words = writeByteCount_ / 2u;
+  if (reg::kControlWord < first || reg::kControlWord >= first + words) return 0;
+  return packet::GetWord(transmit_, packet::kWriteHeaderLength + 2 * (reg::kControlWord - first));
 }
 
 void CHardwareLink::StampNextLoggedRun() {

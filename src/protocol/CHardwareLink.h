@@ -124,6 +124,7 @@ class CHardwareLink {
   void DispatchRegisterRead();
   void StoreSpectrumChunk();
   void StampNextLoggedRun();
+  std::uint16_t WrittenControlWord() const;  // register 0x10 as the current write carries it, else 0
   void ServicePendingRequests();
   void IssueSlot(int slot);
   void ReadRealLiveTime();
