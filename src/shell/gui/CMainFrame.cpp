@@ -21,6 +21,11 @@
 #include "shell/gui/COutputWnd.h"
 #include "shell/gui/MainLinkHost.h"
 #include "shell/gui/PanelPane.h"
+#include "display/gui/CCalibrationView.h"
+#include "display/gui/CSpectrum.h"
+#include "display/gui/CSpectrumInfoView.h"
+#include "display/gui/CSpectrumWnd.h"
+#include "display/gui/QtUserDialog.h"
 
 namespace mirvo {
 namespace {
@@ -54,6 +59,7 @@ CMainFrame::CMainFrame(const IClock& clock, ISettingsBackend& settings, QWidget*
 
   SetApplicationLook(static_cast<int>(settings_->LoadAppLook()));
   BuildPanes();
+  linkHost_->onPanelsRefresh = [this] { infoView_->RefreshRates(recordSets_->SettingsRecord().registers); };
   BuildMenus();
   BuildToolBars();
   BuildStatusBar();
@@ -83,18 +89,14 @@ CMainFrame::~CMainFrame() {
 
 void CMainFrame::BuildPanes() {
   outputPane_ = new COutputWnd(*outputLog_, this);
-  for (int k = 0; k < 4; ++k) {
-    auto* pane = new QDockWidget(QString("S%1").arg(k), this);
-    pane->setObjectName(QString("SpectrumPaneS%1").arg(k));
-    auto* area = new QLabel(pane);
-    area->setMinimumSize(320, 180);
-    pane->setWidget(area);
-    spectrumPanes_[static_cast<std::size_t>(k)] = pane;
-    PaneTitleChanged(k, recordSets_->PaneTitle(k));
-  }
+  for (int k = 0; k < 4; ++k) spectrumPanes_[static_cast<std::size_t>(k)] = new CSpectrumWnd(*recordSets_, k, this);
   const QString later = "This panel is not available in this version of mirvo-PSD.";
-  infoPane_ = PanelPane::Placeholder("Spectrum Info", "SpectrumInfoPane", later, this);
-  calibrationPane_ = PanelPane::Placeholder("Calibration", "CalibrationPane", later, this);
+  // The information form first: the calibration panel keeps a pointer to its texts.
+  userDialog_ = std::make_unique<QtUserDialog>(this);
+  infoView_ = new CSpectrumInfoView(*recordSets_, [this] { return samplePeriodUs_; });
+  calibrationView_ = new CCalibrationView(*recordSets_, *userDialog_, infoView_);
+  infoPane_ = new PanelPane("Spectrum Info", "SpectrumInfoPane", infoView_, this);
+  calibrationPane_ = new PanelPane("Calibration", "CalibrationPane", calibrationView_, this);
   settingsPanes_ = {
       PanelPane::Placeholder("ACQUISITION", "AcquisitionPane", later, this),
       PanelPane::Placeholder("SIGNALS", "SignalsPane", later, this),
@@ -136,9 +138,10 @@ void CMainFrame::ApplyDefaultSizes() {
   const int height = this->height();
   resizeDocks({spectrumPanes_[0], spectrumPanes_[2]}, {height, height}, Qt::Vertical);
   resizeDocks({spectrumPanes_[0], spectrumPanes_[1], settingsPanes_[0]},
-              {(width - width / 4) / 2, (width - width / 4) / 2, width / 4}, Qt::Horizontal);
+              {(width - std::max(width / 4, 380)) / 2, (width - std::max(width / 4, 380)) / 2, std::max(width / 4, 380)},
+              Qt::Horizontal);
   resizeDocks({outputPane_}, {std::max(120, height / 6)}, Qt::Vertical);
-  resizeDocks({settingsPanes_[0], infoPane_}, {height / 2, height / 3}, Qt::Vertical);
+  resizeDocks({settingsPanes_[0], infoPane_}, {height * 2 / 5, height * 3 / 5}, Qt::Vertical);
 }
 
 void CMainFrame::BuildStatusBar() {
@@ -147,9 +150,15 @@ void CMainFrame::BuildStatusBar() {
     statusPanes_[i]->setObjectName(QString("StatusPane%1").arg(i));
   }
   statusPanes_[0]->setMinimumWidth(fontMetrics().horizontalAdvance('0') * 10);
+  statusPanes_[1]->setMinimumWidth(fontMetrics().horizontalAdvance(CSpectrumInfoView::kCursorPaneWidthText));
+  statusPanes_[2]->setMinimumWidth(fontMetrics().horizontalAdvance(CSpectrumInfoView::kRoiPaneWidthText));
   statusBar()->addWidget(statusPanes_[0]);
   statusBar()->addWidget(statusPanes_[1], 1);
   statusBar()->addPermanentWidget(statusPanes_[2]);
+  connect(infoView_, &CSpectrumInfoView::StatusTextsChanged, this, [this](const QString& cursor, const QString& roi) {
+    statusPanes_[1]->setText(cursor);
+    statusPanes_[2]->setText(roi);
+  });
 }
 
 void CMainFrame::LoadWindowPlacement() {
@@ -182,7 +191,10 @@ void CMainFrame::showEvent(QShowEvent* event) {
 
 void CMainFrame::OnTimerTick() {
   lifecycle_->OnCommTimer();
-  recordSets_->SyncIfRequested();
+  const bool refreshed = recordSets_->SyncIfRequested();
+  for (CSpectrumWnd* pane : spectrumPanes_)
+    if (pane->isVisible()) pane->Tick(refreshed ? RedrawKind::Full : RedrawKind::Partial);
+  infoView_->Tick();
   UpdateCommandStates();
 }
 
@@ -220,20 +232,36 @@ void CMainFrame::SetApplicationLook(int command) {
 
 // --- record-set listener
 
-void CMainFrame::PaneTitleChanged(int spectrum, const std::string& title) {
-  if (spectrum >= 0 && spectrum < 4) spectrumPanes_[static_cast<std::size_t>(spectrum)]->setWindowTitle(QString::fromStdString(title));
+void CMainFrame::PaneTitleChanged(int spectrum, const std::string&) {
+  if (spectrum >= 0 && spectrum < 4) spectrumPanes_[static_cast<std::size_t>(spectrum)]->SyncFromRecordSets();
 }
 
-void CMainFrame::TabSelected(int, int) {}
+void CMainFrame::TabSelected(int spectrum, int) {
+  if (spectrum >= 0 && spectrum < 4) spectrumPanes_[static_cast<std::size_t>(spectrum)]->SyncFromRecordSets();
+}
 
 void CMainFrame::RefreshSettingsPanels(SpectrumRecord&, bool enabled) {
   for (PanelPane* pane : settingsPanes_)
     if (pane->widget()) pane->widget()->setEnabled(enabled);
 }
 
-void CMainFrame::ActiveSpectrumShown(CSpectrumPlot&, int spectrum) {
+void CMainFrame::ActiveSpectrumShown(CSpectrumPlot& plot, int spectrum) {
   infoPane_->setWindowTitle(QString("Spectrum Info S%1").arg(spectrum));
   calibrationPane_->setWindowTitle(QString("Calibration S%1").arg(spectrum));
+  calibrationView_->Reload(plot);
+}
+
+void CMainFrame::CalibrationCopiedOntoActive(CSpectrumPlot& plot) { calibrationView_->Reload(plot); }
+
+void CMainFrame::PeakInfoDue(CSpectrumPlot& plot) { infoView_->PeakInfoDue(plot); }
+
+void CMainFrame::FocusRequested(CSpectrumPlot& plot) {
+  CSpectrumWnd* pane = spectrumPanes_[static_cast<std::size_t>(plot.SpectrumIndex() & 3)];
+  if (CSpectrum* widget = pane->PlotWidget(plot.IsBuffer() ? kBufferSet : kFileSet)) widget->setFocus();
+}
+
+void CMainFrame::RepaintPanes() {
+  for (CSpectrumWnd* pane : spectrumPanes_) pane->Tick(RedrawKind::None);
 }
 
 QAction* CMainFrame::Action(int command) const {

@@ -23,6 +23,10 @@ class COutputLog;
 class COutputWnd;
 class CLinkLifecycle;
 class CSettingsStore;
+class CSpectrumWnd;
+class CSpectrumInfoView;
+class CCalibrationView;
+class QtUserDialog;
 class IClock;
 class ISettingsBackend;
 class MainLinkHost;
@@ -78,6 +82,14 @@ class CMainFrame : public QMainWindow, private IRecordSetsListener {
   void TabSelected(int spectrum, int set) override;
   void RefreshSettingsPanels(SpectrumRecord& settingsRecord, bool enabled) override;
   void ActiveSpectrumShown(CSpectrumPlot& plot, int spectrum) override;
+  void CalibrationCopiedOntoActive(CSpectrumPlot& plot) override;
+  void PeakInfoDue(CSpectrumPlot& plot) override;
+  void FocusRequested(CSpectrumPlot& plot) override;
+  // File commands: the chosen path comes from the file dialog.
+  void OpenSpectrumFile();
+  void SaveSpectrumFileAs();
+  void ExportSpectrumCsv(bool hardSize);
+  void RepaintPanes();
 
   const IClock& clock_;
   std::unique_ptr<CSettingsStore> settings_;
@@ -87,12 +99,16 @@ class CMainFrame : public QMainWindow, private IRecordSetsListener {
   std::unique_ptr<MainLinkHost> linkHost_;
   std::unique_ptr<QtMessageTarget> messageTarget_;
   std::unique_ptr<CLinkLifecycle> lifecycle_;
+  std::unique_ptr<QtUserDialog> userDialog_;
 
   COutputWnd* outputPane_ = nullptr;
-  std::array<QDockWidget*, 4> spectrumPanes_{};
+  std::array<CSpectrumWnd*, 4> spectrumPanes_{};
   std::vector<PanelPane*> settingsPanes_;
   PanelPane* infoPane_ = nullptr;
   PanelPane* calibrationPane_ = nullptr;
+  CSpectrumInfoView* infoView_ = nullptr;
+  CCalibrationView* calibrationView_ = nullptr;
+  QString lastFolder_;
   std::map<int, QAction*> actions_;
   QActionGroup* lookGroup_ = nullptr;
   QActionGroup* softSizeGroup_ = nullptr;

@@ -12,6 +12,10 @@
 #include <QStyle>
 #include <QToolBar>
 
+#include "display/gui/CColorDlg.h"
+#include "display/gui/CSpectrumCaptions.h"
+#include "display/gui/CSpectrum.h"
+#include "display/gui/CSpectrumWnd.h"
 #include "link/CLinkLifecycle.h"
 #include "link/gui/CComPortDlg.h"
 #include "shell/Commands.h"
@@ -235,7 +239,7 @@ void CMainFrame::RunCommand(int command) {
   if (recordSets_->SoftSizeCommand(command) >= 0) return;
   switch (command) {
     case cmd::kExit: close(); break;
-    case cmd::kCopySpectrum: CopyPicture(spectrumPanes_[static_cast<std::size_t>(recordSets_->ActiveSpectrumIndex())]->widget()); break;
+    case cmd::kCopySpectrum: CopyPicture(spectrumPanes_[static_cast<std::size_t>(recordSets_->ActiveSpectrumIndex())]->ShownPlotWidget()); break;
     case cmd::kCopyWindow: CopyPicture(spectrumPanes_[static_cast<std::size_t>(recordSets_->ActiveSpectrumIndex())]); break;
     case cmd::kViewStatusBar: statusBar()->setVisible(!statusBar()->isVisible()); break;
     case cmd::kRestoreLayout:
@@ -258,10 +262,10 @@ void CMainFrame::RunCommand(int command) {
                          "mirvo-PSD 2.50\n\nControl and acquisition program of the Kvetral digital spectrometer\n"
                          "with pulse-shape discrimination.");
       break;
-    case cmd::kOpenSpectrum: NotYetAvailable("Opening a spectrum file"); break;
-    case cmd::kSaveSpectrumAs: NotYetAvailable("Saving a spectrum file"); break;
-    case cmd::kExportCsvHard:
-    case cmd::kExportCsvSoft: NotYetAvailable("The CSV export"); break;
+    case cmd::kOpenSpectrum: OpenSpectrumFile(); break;
+    case cmd::kSaveSpectrumAs: SaveSpectrumFileAs(); break;
+    case cmd::kExportCsvHard: ExportSpectrumCsv(true); break;
+    case cmd::kExportCsvSoft: ExportSpectrumCsv(false); break;
     case cmd::kExportTraceRaw:
     case cmd::kExportTraceNormalized:
     case cmd::kCopyTraceViewer:
@@ -270,13 +274,25 @@ void CMainFrame::RunCommand(int command) {
     case cmd::kCopyRegistersBufferToFile:
     case cmd::kCopyRegistersFileToBuffer:
     case cmd::kAboutHardware: NotYetAvailable("The register debugger"); break;
-    case cmd::kColor: NotYetAvailable("The colour dialog"); break;
-    case cmd::kCaptions: NotYetAvailable("The captions dialog"); break;
+    case cmd::kColor: {
+      CColorDlg dialog(*recordSets_, this);
+      connect(&dialog, &CColorDlg::ColoursChanged, this, &CMainFrame::RepaintPanes);
+      dialog.exec();
+      break;
+    }
+    case cmd::kCaptions: {
+      CSpectrumCaptions dialog(*recordSets_, this);
+      dialog.exec();
+      break;
+    }
     case cmd::kFpga: NotYetAvailable("FPGA programming"); break;
     case cmd::kStart:
     case cmd::kStop:
     case cmd::kErase: NotYetAvailable("Acquisition control"); break;
-    default: ApplyToActivePlot(command); break;
+    default:
+      ApplyToActivePlot(command);
+      spectrumPanes_[static_cast<std::size_t>(recordSets_->ActiveSpectrumIndex() & 3)]->Tick(RedrawKind::None);
+      break;
   }
   UpdateCommandStates();
 }

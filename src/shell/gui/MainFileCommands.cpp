@@ -1,0 +1,42 @@
+// The main window's file commands: the file dialogs are the window's; what happens to the records
+// and the files is the core's.
+#include <QFileDialog>
+#include <QFileInfo>
+
+#include "display/gui/QtUserDialog.h"
+#include "files/AcquisitionTimes.h"
+#include "files/SpectrumFileCommands.h"
+#include "files/gui/CDialogTag.h"
+#include "shell/gui/CMainFrame.h"
+
+namespace mirvo {
+
+void CMainFrame::OpenSpectrumFile() {
+  const QString path = QFileDialog::getOpenFileName(this, "Open Spectrum", lastFolder_, "Spectrum files (*.mps);;All files (*)");
+  if (path.isEmpty()) return;
+  lastFolder_ = QFileInfo(path).absolutePath();
+  OpenSpectrum(*recordSets_, path.toStdString(), *userDialog_);
+  RepaintPanes();
+}
+
+void CMainFrame::SaveSpectrumFileAs() {
+  const QString path = QFileDialog::getSaveFileName(this, "Save Spectrum As", lastFolder_, "Spectrum files (*.mps)",
+                                                    nullptr, QFileDialog::DontConfirmOverwrite);
+  if (path.isEmpty()) return;
+  lastFolder_ = QFileInfo(path).absolutePath();
+  CDialogTag tagDialog(this);
+  const AcquisitionTimes times = TimesFromRegisters(recordSets_->SettingsRecord().registers, samplePeriodUs_);
+  SaveSpectrumAs(*recordSets_, path.toStdString(), times, *userDialog_, tagDialog);
+}
+
+void CMainFrame::ExportSpectrumCsv(bool hardSize) {
+  const QString path = QFileDialog::getSaveFileName(this, "Export Spectrum", lastFolder_, "CSV files (*.csv);;All files (*)",
+                                                    nullptr, QFileDialog::DontConfirmOverwrite);
+  if (path.isEmpty()) return;
+  lastFolder_ = QFileInfo(path).absolutePath();
+  CDialogTag tagDialog(this);
+  const AcquisitionTimes times = TimesFromRegisters(recordSets_->SettingsRecord().registers, samplePeriodUs_);
+  ExportSpectrumAs(*recordSets_, path.toStdString(), hardSize, times, *userDialog_, tagDialog);
+}
+
+}  // namespace mirvo
