@@ -1,0 +1,1 @@
+// Carries the precompiled test headers that every test executable reuses.
