@@ -6,6 +6,7 @@
 #include <string>
 
 #include "link/CLinkLifecycle.h"
+#include "link/PortEnumerator.h"
 #include "shell/EventLoop.h"
 #include "shell/OutputLog.h"
 
@@ -49,6 +50,12 @@ struct CliConnection {
   CEventLoop loop;
   CLinkLifecycle lifecycle;
 };
+
+// A port given as a path opens that path; a bare port name ("ttyUSB0", "ttyKV1") is looked up as
+// the enumeration names it (the simulator's link, else /dev/<name>).
+inline std::string ResolvePortArgument(const std::string& port) {
+  return port.find('/') != std::string::npos ? port : DeviceNameForPort(port);
+}
 
 // Parses --baud B (default 921600); false and a message on a bad value.
 bool ParseBaud(std::vector<std::string>& args, unsigned& baud);

@@ -53,7 +53,7 @@ int RunPoll(const std::vector<std::string>& arguments) {
     passes.push_back({std::chrono::steady_clock::now(), s.bytesSent + s.bytesReceived});
   });
 
-  lifecycle.SetDeviceName(args[0]);
+  lifecycle.SetDeviceName(ResolvePortArgument(args[0]));
   lifecycle.SetBaudRate(baud);
   std::signal(SIGINT, OnInterrupt);
   std::signal(SIGTERM, OnInterrupt);

@@ -35,7 +35,7 @@ int RunStatus(const std::vector<std::string>& arguments) {
   CliLinkHost host;
   CliConnection connection(host);
   CLinkLifecycle& lifecycle = connection.lifecycle;
-  lifecycle.SetDeviceName(args[0]);
+  lifecycle.SetDeviceName(ResolvePortArgument(args[0]));
   lifecycle.SetBaudRate(baud);
   if (!lifecycle.ConnectHardware()) {
     host.DumpLog(stderr);
