@@ -208,7 +208,13 @@ int main(int argc, char** argv) {
   for (int i = 1; i < argc; ++i) {
     const std::string arg = argv[i];
     if (arg == "--seconds" && i + 1 < argc) {
-      seconds = std::atoi(argv[++i]);
+      char* end = nullptr;
+      const long value = std::strtol(argv[++i], &end, 10);
+      if (*end != '\0' || value < 1 || value > 3600) {
+        std::fprintf(stderr, "gui_bench: --seconds takes a whole number from 1 to 3600\n");
+        return 2;
+      }
+      seconds = static_cast<int>(value);
     } else if (arg == "--sim" && i + 1 < argc) {
       simulatorPath = argv[++i];
     } else if (arg.rfind("-", 0) == 0 && arg.rfind("-platform", 0) != 0) {
@@ -216,7 +222,6 @@ int main(int argc, char** argv) {
       return 2;
     }
   }
-  if (seconds < 1 || seconds > 3600) seconds = 30;
   alarm(static_cast<unsigned>(seconds) + 120);  // a hung run ends; the simulator goes with it
 
   SimulatorProcess simulator;
