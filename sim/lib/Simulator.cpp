@@ -191,8 +191,21 @@ void Simulator::Impl::Serve() {
     int timeout = options.clock ? -1 : kTickMs;
     if (framer.HasPartial()) timeout = kTickMs;
     if (closing) timeout = 5;
-    if (pending && bytesPerSecond > 0) timeout = 2;
-    pollfd fds[2] = {{wakeRead, POLLIN, 0}, {master, static_cast<short>(POLLIN | (pending ? POLLOUT : 0)), 0}};
+    bool wantWrite = pending;
+    if (pending && bytesPerSecond > 0) {
+      // A pty master is nearly always writable: while the paced line has no burst to send, sleep
+      // until it has one instead of waking for writability.
+      constexpr double kMinBurst = 64.0;
+      const double budgetNow =
+          lineBudget + std::chrono::duration<double>(SteadyClock::now() - lastPacing).count() * bytesPerSecond;
+      if (budgetNow < kMinBurst) {
+        wantWrite = false;
+        timeout = std::max(1, static_cast<int>((kMinBurst - budgetNow) * 1000.0 / bytesPerSecond) + 1);
+      } else {
+        timeout = 2;
+      }
+    }
+    pollfd fds[2] = {{wakeRead, POLLIN, 0}, {master, static_cast<short>(POLLIN | (wantWrite ? POLLOUT : 0)), 0}};
     ::poll(fds, master >= 0 ? 2 : 1, timeout);
     if (fds[0].revents & POLLIN) {
       while (::read(wakeRead, buffer, sizeof buffer) > 0) {
