@@ -21,7 +21,15 @@
 #include "shell/gui/COutputWnd.h"
 #include "shell/gui/MainLinkHost.h"
 #include "shell/gui/PanelPane.h"
+#include "acquisition/AcquisitionPanel.h"
+#include "acquisition/LoggedRunSaver.h"
+#include "acquisition/gui/CAcquisitionView.h"
+#include "acquisition/gui/QtFolderChooser.h"
 #include "display/gui/CCalibrationView.h"
+#include "timesvc/CSNTPClient.h"
+#include "timesvc/ClockSetter.h"
+#include "timesvc/TimeUtcModel.h"
+#include "timesvc/gui/CTimeUTC.h"
 #include "display/gui/CSpectrum.h"
 #include "display/gui/CSpectrumInfoView.h"
 #include "display/gui/CSpectrumWnd.h"
@@ -52,13 +60,15 @@ CMainFrame::CMainFrame(const IClock& clock, ISettingsBackend& settings, QWidget*
   setDockOptions(QMainWindow::AnimatedDocks | QMainWindow::AllowNestedDocks | QMainWindow::AllowTabbedDocks);
   setDockNestingEnabled(true);
 
-  linkHost_ = std::make_unique<MainLinkHost>(this, *outputLog_, *recordSets_, *memory_);
+  linkHost_ = std::make_unique<MainLinkHost>(this, *outputLog_, *recordSets_, *memory_,
+                                             [this] { return samplePeriodUs_; });
   messageTarget_ = std::make_unique<QtMessageTarget>(
       this, [this](unsigned, std::uintptr_t wParam, std::intptr_t) { OnSerialMessage(wParam); });
   lifecycle_ = std::make_unique<CLinkLifecycle>(*linkHost_, *messageTarget_);
 
   SetApplicationLook(static_cast<int>(settings_->LoadAppLook()));
   BuildPanes();
+  BuildAcquisition();
   linkHost_->onPanelsRefresh = [this] { infoView_->RefreshRates(recordSets_->SettingsRecord().registers); };
   BuildMenus();
   BuildToolBars();
@@ -98,7 +108,7 @@ void CMainFrame::BuildPanes() {
   infoPane_ = new PanelPane("Spectrum Info", "SpectrumInfoPane", infoView_, this);
   calibrationPane_ = new PanelPane("Calibration", "CalibrationPane", calibrationView_, this);
   settingsPanes_ = {
-      PanelPane::Placeholder("ACQUISITION", "AcquisitionPane", later, this),
+      nullptr,  // ACQUISITION: BuildAcquisition
       PanelPane::Placeholder("SIGNALS", "SignalsPane", later, this),
       PanelPane::Placeholder("PSA", "PsaPane", later, this),
       PanelPane::Placeholder("PSD", "PsdPane", later, this),
@@ -106,6 +116,26 @@ void CMainFrame::BuildPanes() {
   for (auto* pane : {PanelPane::Placeholder("Trace Viewer", "TraceViewerPane", later, this),
                      PanelPane::Placeholder("Debug", "DebugPane", later, this)})
     settingsPanes_.push_back(pane);
+}
+
+void CMainFrame::BuildAcquisition() {
+  ntpClient_ = std::make_unique<CSNTPClient>(clock_);
+  clockSetter_ = std::make_unique<SystemClockSetter>();
+  timeUtcModel_ = std::make_unique<CTimeUtcModel>(clock_, *ntpClient_, *clockSetter_);
+  timeUtcDialog_ = new CTimeUTC(*timeUtcModel_, this);
+  folderChooser_ = std::make_unique<QtFolderChooser>(this);
+  acquisitionPanel_ = std::make_unique<CAcquisitionPanel>(
+      *linkHost_, StartTimeServices{linkHost_->StartTime(), *timeUtcDialog_, clock_, DefaultSleeper()}, *userDialog_,
+      *folderChooser_);
+  acquisitionPanel_->SetLink(&lifecycle_->Link());
+  runSaver_ = std::make_unique<CRecordSetsRunSaver>(*recordSets_, *userDialog_);
+  acquisitionPanel_->Logger().SetSaver(runSaver_.get());
+  linkHost_->SetSpectrumInfo(&infoView_->Info());
+  linkHost_->SetPanel(acquisitionPanel_.get());
+  acquisitionView_ = new CAcquisitionView(*acquisitionPanel_);
+  linkHost_->onPanelChanged = [this] { acquisitionView_->ShowValues(); };
+  acquisitionPanel_->Initialise();
+  settingsPanes_[0] = new PanelPane("ACQUISITION", "AcquisitionPane", acquisitionView_, this);
 }
 
 void CMainFrame::ArrangeDefaultLayout() {
@@ -195,6 +225,7 @@ void CMainFrame::OnTimerTick() {
   for (CSpectrumWnd* pane : spectrumPanes_)
     if (pane->isVisible()) pane->Tick(refreshed ? RedrawKind::Full : RedrawKind::Partial);
   infoView_->Tick();
+  acquisitionView_->UpdateEnabling();
   UpdateCommandStates();
 }
 

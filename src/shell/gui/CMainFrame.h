@@ -27,6 +27,14 @@ class CSpectrumWnd;
 class CSpectrumInfoView;
 class CCalibrationView;
 class QtUserDialog;
+class CAcquisitionPanel;
+class CAcquisitionView;
+class CRecordSetsRunSaver;
+class CSNTPClient;
+class CTimeUTC;
+class CTimeUtcModel;
+class QtFolderChooser;
+class SystemClockSetter;
 class IClock;
 class ISettingsBackend;
 class MainLinkHost;
@@ -45,6 +53,7 @@ class CMainFrame : public QMainWindow, private IRecordSetsListener {
   CRecordSets& RecordSets() { return *recordSets_; }
   CLinkLifecycle& Lifecycle() { return *lifecycle_; }
   SpectrumMemory& Memory() { return *memory_; }
+  CAcquisitionPanel& Acquisition() { return *acquisitionPanel_; }
   QAction* Action(int command) const;
   QDockWidget* Pane(const QString& objectName) const;
   // Runs a command as its menu item or toolbar button would.
@@ -90,6 +99,8 @@ class CMainFrame : public QMainWindow, private IRecordSetsListener {
   void SaveSpectrumFileAs();
   void ExportSpectrumCsv(bool hardSize);
   void RepaintPanes();
+  void BuildAcquisition();
+  void RunAutoConnect();
 
   const IClock& clock_;
   std::unique_ptr<CSettingsStore> settings_;
@@ -100,6 +111,14 @@ class CMainFrame : public QMainWindow, private IRecordSetsListener {
   std::unique_ptr<QtMessageTarget> messageTarget_;
   std::unique_ptr<CLinkLifecycle> lifecycle_;
   std::unique_ptr<QtUserDialog> userDialog_;
+  std::unique_ptr<CSNTPClient> ntpClient_;
+  std::unique_ptr<SystemClockSetter> clockSetter_;
+  std::unique_ptr<CTimeUtcModel> timeUtcModel_;
+  CTimeUTC* timeUtcDialog_ = nullptr;
+  std::unique_ptr<QtFolderChooser> folderChooser_;
+  std::unique_ptr<CAcquisitionPanel> acquisitionPanel_;
+  std::unique_ptr<CRecordSetsRunSaver> runSaver_;
+  CAcquisitionView* acquisitionView_ = nullptr;
 
   COutputWnd* outputPane_ = nullptr;
   std::array<CSpectrumWnd*, 4> spectrumPanes_{};

@@ -17,7 +17,10 @@
 #include "display/gui/CSpectrum.h"
 #include "display/gui/CSpectrumWnd.h"
 #include "link/CLinkLifecycle.h"
+#include "acquisition/AcquisitionPanel.h"
+#include "link/PortFinder.h"
 #include "link/gui/CComPortDlg.h"
+#include "link/gui/CFindComPort.h"
 #include "shell/Commands.h"
 #include "shell/OutputLog.h"
 #include "shell/SettingsStore.h"
@@ -187,8 +190,8 @@ void CMainFrame::UpdateCommandStates() {
   actions_[cmd::kDisconnect]->setEnabled(lifecycle_->CanDisconnect(liveShown));
   actions_[cmd::kPort]->setEnabled(liveShown);
   const bool acquisition = connected && !logging && liveShown;
-  actions_[cmd::kStart]->setEnabled(acquisition && !running);
-  actions_[cmd::kStop]->setEnabled(acquisition && running);
+  actions_[cmd::kStart]->setEnabled(acquisition && !running && acquisitionPanel_->StartCommandEnabled());
+  actions_[cmd::kStop]->setEnabled(acquisition && running && acquisitionPanel_->StopCommandEnabled());
   actions_[cmd::kErase]->setEnabled(acquisition);
   const int softSize = recordSets_->ActivePlot().SoftSize();
   for (std::size_t i = 0; i < kSoftSizes.size(); ++i) actions_[kSoftSizeCommands[i]]->setChecked(kSoftSizes[i] == softSize);
@@ -203,6 +206,12 @@ void CMainFrame::NotYetAvailable(const QString& what) {
 
 void CMainFrame::CopyPicture(QWidget* widget) {
   if (widget) QApplication::clipboard()->setImage(widget->grab().toImage());
+}
+
+void CMainFrame::RunAutoConnect() {
+  PrepareAutoConnect(*lifecycle_, *linkHost_);
+  CFindComPort dialog(*lifecycle_, *linkHost_, [this] { return recordSets_->LiveRecord().serialNumber; }, this);
+  if (dialog.exec() == QDialog::Accepted) ConnectChosenPort(*lifecycle_, *linkHost_, dialog.ChosenDevice());
 }
 
 void CMainFrame::ConnectFromPortDialog() {
@@ -270,7 +279,7 @@ void CMainFrame::RunCommand(int command) {
     case cmd::kExportTraceNormalized:
     case cmd::kCopyTraceViewer:
     case cmd::kCopyTraces: NotYetAvailable("The trace viewer"); break;
-    case cmd::kAutoConnect: NotYetAvailable("AutoConnect"); break;
+    case cmd::kAutoConnect: RunAutoConnect(); break;
     case cmd::kCopyRegistersBufferToFile:
     case cmd::kCopyRegistersFileToBuffer:
     case cmd::kAboutHardware: NotYetAvailable("The register debugger"); break;
@@ -286,9 +295,9 @@ void CMainFrame::RunCommand(int command) {
       break;
     }
     case cmd::kFpga: NotYetAvailable("FPGA programming"); break;
-    case cmd::kStart:
-    case cmd::kStop:
-    case cmd::kErase: NotYetAvailable("Acquisition control"); break;
+    case cmd::kStart: acquisitionPanel_->StartAcquisition(); break;
+    case cmd::kStop: acquisitionPanel_->StopAcquisition(); break;
+    case cmd::kErase: acquisitionPanel_->ResetAcquisition(); break;
     default:
       ApplyToActivePlot(command);
       spectrumPanes_[static_cast<std::size_t>(recordSets_->ActiveSpectrumIndex() & 3)]->Tick(RedrawKind::None);

@@ -8,8 +8,25 @@
 
 namespace mirvo {
 
-MainLinkHost::MainLinkHost(QWidget* window, COutputLog& log, CRecordSets& sets, SpectrumMemory& memory)
-    : window_(window), log_(log), sets_(sets), memory_(memory) {}
+MainLinkHost::MainLinkHost(QWidget* window, COutputLog& log, CRecordSets& sets, SpectrumMemory& memory,
+                           std::function<double()> samplePeriodUs)
+    : window_(window), log_(log), sets_(sets), memory_(memory), samplePeriodUs_(std::move(samplePeriodUs)) {}
+
+void MainLinkHost::RefreshPanelsFromImage() {
+  if (panel_) panel_->RefreshFromRecord();
+  if (onPanelsRefresh) onPanelsRefresh();
+}
+
+StartStamp MainLinkHost::StampLoggedRunStart() {
+  const StampedStart stamp = panel_->StampLoggedRunStart();
+  return {stamp.dateWord, stamp.timeWord, stamp.text};
+}
+
+SpectrumRecord& MainLinkHost::LiveRecord() { return sets_.LiveRecord(); }
+
+const SpectrumRecord* MainLinkHost::SettingsRecord() { return &sets_.SettingsRecord(); }
+
+bool MainLinkHost::SettingsRecordLive() const { return sets_.SettingsRecordLive(); }
 
 void MainLinkHost::AddLine(const std::string& line) { log_.AddLine(line); }
 
