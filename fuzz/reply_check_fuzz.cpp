@@ -12,13 +12,11 @@ using namespace mirvo::packet;
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   std::vector<std::uint8_t> buffer(data, data + size);
   const std::size_t received = buffer.size();
-  const auto requests = {
-      std::vector<std::uint8_t>(BuildReadRequest(RegisterReadAddress(1), 254).begin(),
-                                BuildReadRequest(RegisterReadAddress(1), 254).end()),
-      std::vector<std::uint8_t>(BuildReadRequest(kTraceAddress, kTraceByteCount).begin(),
-                                BuildReadRequest(kTraceAddress, kTraceByteCount).end()),
-      std::vector<std::uint8_t>(BuildReadRequest(SpectrumReadAddress(0), 0).begin(),
-                                BuildReadRequest(SpectrumReadAddress(0), 0).end()),
+  const auto asVector = [](const auto& packet) { return std::vector<std::uint8_t>(packet.begin(), packet.end()); };
+  const std::vector<std::uint8_t> requests[] = {
+      asVector(BuildReadRequest(RegisterReadAddress(1), 254)),
+      asVector(BuildReadRequest(kTraceAddress, kTraceByteCount)),
+      asVector(BuildReadRequest(SpectrumReadAddress(0), 0)),
   };
   for (const auto& request : requests) {
     std::vector<std::uint8_t> copy = buffer;
@@ -34,6 +32,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   if (CheckWriteReply(write, copy, received) == ReplyCheck::Accepted && !ChecksumValid(buffer)) std::abort();
   // A receive count that claims more than the buffer holds.
   copy = buffer;
-  (void)CheckReadReply(requests.begin()[0], copy, received + 279);
+  (void)CheckReadReply(requests[0], copy, received + 279);
   return 0;
 }
