@@ -8,6 +8,7 @@
 #include <QLabel>
 #include <QMessageBox>
 #include <QScreen>
+#include <QScrollArea>
 #include <QStatusBar>
 #include <QTimer>
 #include <QVBoxLayout>
@@ -135,7 +136,12 @@ void CMainFrame::BuildAcquisition() {
   acquisitionView_ = new CAcquisitionView(*acquisitionPanel_);
   linkHost_->onPanelChanged = [this] { acquisitionView_->ShowValues(); };
   acquisitionPanel_->Initialise();
-  settingsPanes_[0] = new PanelPane("ACQUISITION", "AcquisitionPane", acquisitionView_, this);
+  // A short pane scrolls its form rather than cutting it off.
+  auto* scroll = new QScrollArea;
+  scroll->setFrameShape(QFrame::NoFrame);
+  scroll->setWidgetResizable(true);
+  scroll->setWidget(acquisitionView_);
+  settingsPanes_[0] = new PanelPane("ACQUISITION", "AcquisitionPane", scroll, this);
 }
 
 void CMainFrame::ArrangeDefaultLayout() {
@@ -171,7 +177,8 @@ void CMainFrame::ApplyDefaultSizes() {
               {(width - std::max(width / 4, 380)) / 2, (width - std::max(width / 4, 380)) / 2, std::max(width / 4, 380)},
               Qt::Horizontal);
   resizeDocks({outputPane_}, {std::max(120, height / 6)}, Qt::Vertical);
-  resizeDocks({settingsPanes_[0], infoPane_}, {height * 2 / 5, height * 3 / 5}, Qt::Vertical);
+  const int infoHeight = std::min(400, height / 2);
+  resizeDocks({settingsPanes_[0], infoPane_}, {height - infoHeight, infoHeight}, Qt::Vertical);
 }
 
 void CMainFrame::BuildStatusBar() {
@@ -294,6 +301,8 @@ void CMainFrame::FocusRequested(CSpectrumPlot& plot) {
 void CMainFrame::RepaintPanes() {
   for (CSpectrumWnd* pane : spectrumPanes_) pane->Tick(RedrawKind::None);
 }
+
+StartTimeSettings& CMainFrame::StartTime() { return linkHost_->StartTime(); }
 
 QAction* CMainFrame::Action(int command) const {
   const auto it = actions_.find(command);

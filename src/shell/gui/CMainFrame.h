@@ -27,6 +27,7 @@ class CSpectrumWnd;
 class CSpectrumInfoView;
 class CCalibrationView;
 class QtUserDialog;
+struct StartTimeSettings;
 class CAcquisitionPanel;
 class CAcquisitionView;
 class CRecordSetsRunSaver;
@@ -54,6 +55,8 @@ class CMainFrame : public QMainWindow, private IRecordSetsListener {
   CLinkLifecycle& Lifecycle() { return *lifecycle_; }
   SpectrumMemory& Memory() { return *memory_; }
   CAcquisitionPanel& Acquisition() { return *acquisitionPanel_; }
+  StartTimeSettings& StartTime();
+  CSpectrumInfoView* InfoView() const { return infoView_; }
   QAction* Action(int command) const;
   QDockWidget* Pane(const QString& objectName) const;
   // Runs a command as its menu item or toolbar button would.
