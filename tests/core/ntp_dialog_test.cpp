@@ -4,6 +4,7 @@
 #include <optional>
 
 #include "FakeClock.h"
+#include "ScriptedNtp.h"
 #include "timesvc/TimeUtcModel.h"
 
 namespace mirvo {
@@ -12,31 +13,8 @@ namespace {
 const std::string kLong(76, '-');
 const std::string kShort(54, '-');
 
-// Answers queries from a script: a result, or a failure with an optional rejection line.
-class ScriptedNtpClient final : public INtpClient {
- public:
-  bool QueryTime(const std::string& serverName, NtpResult& result) override {
-    servers.push_back(serverName);
-    if (!answer) return false;
-    result = *answer;
-    return true;
-  }
-  std::string LastRejection() const override { return rejection; }
-
-  std::optional<NtpResult> answer;
-  std::string rejection;
-  std::vector<std::string> servers;
-};
-
-class RecordingClockSetter final : public IClockSetter {
- public:
-  int SetUtcMilliseconds(std::int64_t utcMilliseconds) override {
-    calls.push_back(utcMilliseconds);
-    return error;
-  }
-  int error = 0;
-  std::vector<std::int64_t> calls;
-};
+using test::RecordingClockSetter;
+using test::ScriptedNtpClient;
 
 NtpTimestamp Ntp(int year, int month, int day, int hour, int minute, int second, int ms) {
   return NtpFromUtcMilliseconds(UtcMillisecondsFromCivil(CivilTime{year, month, day, hour, minute, second, ms}));

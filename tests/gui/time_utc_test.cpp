@@ -7,6 +7,7 @@
 #include <optional>
 
 #include "FakeClock.h"
+#include "ScriptedNtp.h"
 #include "timesvc/TimeUtcModel.h"
 #include "timesvc/gui/CTimeUTC.h"
 
@@ -14,27 +15,8 @@ using namespace mirvo;
 
 namespace {
 
-class ScriptedNtpClient final : public INtpClient {
- public:
-  bool QueryTime(const std::string& serverName, NtpResult& result) override {
-    servers.push_back(serverName);
-    if (!answer) return false;
-    result = *answer;
-    return true;
-  }
-  std::string LastRejection() const override { return {}; }
-  std::optional<NtpResult> answer;
-  std::vector<std::string> servers;
-};
-
-class RecordingClockSetter final : public IClockSetter {
- public:
-  int SetUtcMilliseconds(std::int64_t utcMilliseconds) override {
-    calls.push_back(utcMilliseconds);
-    return 0;
-  }
-  std::vector<std::int64_t> calls;
-};
+using test::RecordingClockSetter;
+using test::ScriptedNtpClient;
 
 constexpr std::int64_t kNowMs = 1772600767008;  // 2026-03-04 05:06:07.008 UTC
 
