@@ -145,9 +145,14 @@ class MainWindowTest : public QObject {
     QTRY_VERIFY_WITH_TIMEOUT(frame.Lifecycle().Link().Responding() && total() > 0, 10000);
     const std::uint64_t first = total();
     QTRY_VERIFY_WITH_TIMEOUT(total() > first, 10000);  // the spectra grow while polling goes on
-    frame.RunCommand(cmd::kDisconnect);
+    // Suspending closes the link like a disconnect, and keeps the image from being overwritten.
+    frame.OnPowerEvent(true);
     QVERIFY(!frame.Lifecycle().Link().Connected());
+    QVERIFY(!frame.Lifecycle().Link().Port().IsOpen());
+    QCOMPARE(frame.RecordSets().LiveRecord().refreshEnable, 0);
     QVERIFY(frame.OutputLog().Line(frame.OutputLog().Size() - 1).ends_with(">> Disconnected from hardware"));
+    frame.OnPowerEvent(false);
+    QCOMPARE(frame.ApplicationLook(), int(cmd::kLookBlack));
   }
 };
 

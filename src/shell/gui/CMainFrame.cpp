@@ -4,6 +4,7 @@
 #include <QActionGroup>
 #include <QApplication>
 #include <QCloseEvent>
+#include <QDBusConnection>
 #include <QDockWidget>
 #include <QLabel>
 #include <QMessageBox>
@@ -85,6 +86,20 @@ CMainFrame::CMainFrame(const IClock& clock, ISettingsBackend& settings, QWidget*
   }
   outputLog_->AddLine("Start Application");
   UpdateCommandStates();
+  // Suspend and resume as the login manager announces them (absent on some systems: then nothing).
+  QDBusConnection::systemBus().connect("org.freedesktop.login1", "/org/freedesktop/login1",
+                                       "org.freedesktop.login1.Manager", "PrepareForSleep", this,
+                                       SLOT(OnPrepareForSleep(bool)));
+}
+
+void CMainFrame::OnPowerEvent(bool suspending) {
+  if (!suspending) {
+    SetApplicationLook(appLook_);
+    return;
+  }
+  recordSets_->LiveRecord().refreshEnable = 0;
+  lifecycle_->CloseHardwareLink();
+  linkHost_->SetTraceViewerRunning(false);
 }
 
 CMainFrame::~CMainFrame() {

@@ -61,10 +61,17 @@ class CMainFrame : public QMainWindow, private IRecordSetsListener {
   QDockWidget* Pane(const QString& objectName) const;
   // Runs a command as its menu item or toolbar button would.
   void RunCommand(int command);
+  // The system is about to suspend (true) or has resumed (false). On suspend the link is closed
+  // (a logged series is not spared) and the trace capture stops; on resume the look is applied again.
+  void OnPowerEvent(bool suspending);
   // The work of one 200 ms tick (public so tests can step it).
   void OnTimerTick();
   int ApplicationLook() const { return appLook_; }
   double SamplePeriodUs() const { return samplePeriodUs_; }
+
+ private slots:
+  // logind's PrepareForSleep signal on the system bus.
+  void OnPrepareForSleep(bool suspending) { OnPowerEvent(suspending); }
 
  protected:
   void showEvent(QShowEvent* event) override;
