@@ -1,6 +1,7 @@
 #include <QAction>
 #include <QDockWidget>
 #include <QListWidget>
+#include <QTabWidget>
 #include <QtTest>
 
 #include "FakeClock.h"
@@ -96,6 +97,30 @@ class MainWindowTest : public QObject {
     QCOMPARE(again.RecordSets().BufferPlot(3).Record().stored.enabled, 0);
     QCOMPARE(again.RecordSets().BufferPlot(3).Record().stored.pointCount, 2);
     QCOMPARE(again.Pane("SpectrumPaneS2")->windowTitle(), QString("S2: c"));
+  }
+
+  void fileTabOnOnePaneSwitchesAllFourWithinATick() {
+    test::FakeClock clock;
+    MemorySettingsBackend settings;
+    CMainFrame frame(clock, settings);
+    frame.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&frame));
+    auto tabs = [&](int k) { return frame.Pane(QString("SpectrumPaneS%1").arg(k))->findChild<QTabWidget*>(); };
+    QWidget* acquisition = frame.Pane("AcquisitionPane")->widget();
+    QVERIFY(acquisition->isEnabled());
+
+    tabs(3)->setCurrentIndex(1);  // FILE on S3, as a click on its tab
+    frame.OnTimerTick();
+    for (int k = 0; k < 4; ++k) QCOMPARE(tabs(k)->currentIndex(), 1);
+    QCOMPARE(frame.RecordSets().ShownSetMode(), int(kFileSet));
+    QVERIFY(!acquisition->isEnabled());
+    QVERIFY(!frame.Action(cmd::kConnect)->isEnabled());  // link commands only for the live set
+
+    tabs(0)->setCurrentIndex(0);  // BUFFER again
+    frame.OnTimerTick();
+    for (int k = 0; k < 4; ++k) QCOMPARE(tabs(k)->currentIndex(), 0);
+    QVERIFY(acquisition->isEnabled());
+    QVERIFY(frame.Action(cmd::kConnect)->isEnabled());
   }
 
   void commandEnablingFollowsTheLink() {

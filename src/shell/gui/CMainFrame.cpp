@@ -294,8 +294,9 @@ void CMainFrame::TabSelected(int spectrum, int) {
 }
 
 void CMainFrame::RefreshSettingsPanels(SpectrumRecord&, bool enabled) {
+  if (acquisitionPanel_) acquisitionPanel_->RefreshFromRecord();
   for (PanelPane* pane : settingsPanes_)
-    if (pane->widget()) pane->widget()->setEnabled(enabled);
+    if (pane && pane->widget()) pane->widget()->setEnabled(enabled);
 }
 
 void CMainFrame::ActiveSpectrumShown(CSpectrumPlot& plot, int spectrum) {
