@@ -160,6 +160,7 @@ int CHardwareLink::RunWriteTransaction() {
   return Check();
 }
 
+// Both phases look at the opcode in the transmit buffer, so a read runs exactly as a write does.
 int CHardwareLink::RunReadTransaction() { return RunWriteTransaction(); }
 
 void CHardwareLink::DrainInput() {

@@ -174,7 +174,7 @@ void CMainFrame::BuildToolBars() {
       {cmd::kStop, "Stop"}};
   for (auto [command, text] : shortTexts) {
     QAction* action = actions_.at(command);
-    if (action->toolTip() == action->text().remove('&')) action->setToolTip(action->text().remove('&'));
+    action->setToolTip(action->text().remove('&'));  // the full name, the button shows the short one
     action->setIconText(text);
   }
 }
