@@ -67,16 +67,12 @@ bool CliDialogs::AskOkCancel(const std::string& text, const std::string&, Messag
 
 CliAcquisition::CliAcquisition(const AcquisitionOptions& opts)
     : options(opts),
-      lifecycle(host, loop),
       panel(host, StartTimeServices{host.startTime, dialogs, DefaultClock(), DefaultSleeper()}, dialogs, dialogs) {
   dialogs.kind = options.stamp;
   host.SetPanel(&panel);
   panel.SetLink(&lifecycle.Link());
   panel.Initialise();
-  loop.SetMessageHandler([this](unsigned, std::uintptr_t wParam, std::intptr_t) { lifecycle.OnSerialEvent(wParam); });
-  loop.SetTimer(200, [this] { lifecycle.OnCommTimer(); });
-  const bool isPath = options.device.find('/') != std::string::npos;
-  lifecycle.SetDeviceName(isPath ? options.device : DeviceNameForPort(options.device));
+  lifecycle.SetDeviceName(ResolvePortArgument(options.device));
   lifecycle.SetBaudRate(options.baud);
 }
 

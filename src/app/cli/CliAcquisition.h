@@ -71,8 +71,9 @@ class CliAcquisition {
   AcquisitionOptions options;
   CliDialogs dialogs;
   AcquisitionLinkHost host;
-  CEventLoop loop;
-  CLinkLifecycle lifecycle;
+  CliConnection connection{host};
+  CEventLoop& loop = connection.loop;
+  CLinkLifecycle& lifecycle = connection.lifecycle;
   CAcquisitionPanel panel;
 };
 

@@ -43,7 +43,7 @@ class CliLinkHost final : public LinkHostState {
 
 // A connection driven by the headless loop: port events and the 200 ms tick wired to the lifecycle.
 struct CliConnection {
-  explicit CliConnection(CliLinkHost& host) : lifecycle(host, loop) {
+  explicit CliConnection(ILinkHost& host) : lifecycle(host, loop) {
     loop.SetMessageHandler([this](unsigned, std::uintptr_t wParam, std::intptr_t) { lifecycle.OnSerialEvent(wParam); });
     loop.SetTimer(200, [this] { lifecycle.OnCommTimer(); });
   }

@@ -3,21 +3,17 @@
 // the line-rate bound.
 #include <sys/resource.h>
 
-#include <atomic>
 #include <chrono>
-#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <vector>
 
 #include "app/cli/CliCommand.h"
+#include "app/cli/CliAcquisition.h"
 #include "app/cli/CliLinkHost.h"
 
 namespace mirvo::cli {
 namespace {
-
-std::atomic<bool> interrupted{false};
-void OnInterrupt(int) { interrupted = true; }
 
 double CpuSeconds() {
   rusage usage{};
@@ -55,8 +51,7 @@ int RunPoll(const std::vector<std::string>& arguments) {
 
   lifecycle.SetDeviceName(ResolvePortArgument(args[0]));
   lifecycle.SetBaudRate(baud);
-  std::signal(SIGINT, OnInterrupt);
-  std::signal(SIGTERM, OnInterrupt);
+  CliAcquisition::InstallInterruptHandler();
   const double cpuAtStart = CpuSeconds();
   const auto start = std::chrono::steady_clock::now();
   if (!lifecycle.ConnectHardware()) return kExitFailure;
@@ -64,7 +59,7 @@ int RunPoll(const std::vector<std::string>& arguments) {
   const auto deadline = start + std::chrono::duration_cast<std::chrono::steady_clock::duration>(
                                     std::chrono::duration<double>(seconds));
   connection.loop.RunUntil(
-      [&] { return interrupted || !link.Connected() || std::chrono::steady_clock::now() >= deadline; });
+      [&] { return CliAcquisition::Interrupted() || !link.Connected() || std::chrono::steady_clock::now() >= deadline; });
   const bool lost = !link.Connected();
   const double elapsed = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
   const double cpu = CpuSeconds() - cpuAtStart;
