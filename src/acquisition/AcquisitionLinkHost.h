@@ -8,13 +8,14 @@
 #include <string>
 
 #include "acquisition/AcquisitionPanel.h"
+#include "acquisition/PanelLinkHost.h"
 #include "display/SpectrumInfo.h"
 #include "protocol/LinkHost.h"
 #include "shell/OutputLog.h"
 
 namespace mirvo {
 
-class AcquisitionLinkHost : public LinkHostState, public IAcquisitionHost {
+class AcquisitionLinkHost : public PanelLinkHost {
  public:
   explicit AcquisitionLinkHost(const IClock& clock = DefaultClock()) : log(clock) {
     for (std::size_t k = 0; k < buffers.size(); ++k) {
@@ -26,9 +27,6 @@ class AcquisitionLinkHost : public LinkHostState, public IAcquisitionHost {
   AcquisitionLinkHost(const AcquisitionLinkHost&) = delete;
   AcquisitionLinkHost& operator=(const AcquisitionLinkHost&) = delete;
   std::array<const SpectrumRecord*, 4> BufferSet() const { return {&buffers[0], &buffers[1], &buffers[2], &buffers[3]}; }
-
-  // The panel is made after the host (it needs the host); nothing is forwarded before.
-  void SetPanel(CAcquisitionPanel* panel) { panel_ = panel; }
 
   // --- ILinkHost: reporting and the live record
   void AddLine(const std::string& line) override {
@@ -42,63 +40,28 @@ class AcquisitionLinkHost : public LinkHostState, public IAcquisitionHost {
   RegisterImage& LiveImage() override { return record.registers; }
   int RefreshEnable() const override { return record.refreshEnable; }
   void SetRefreshEnable(int value) override { record.refreshEnable = value; }
-  void StoreStatus(const packet::StatusBlock& block) override {
-    status = block;
-    record.firmwareVersion = block.firmware;
-    record.serialNumber = block.serialnumber;
-    record.bias = static_cast<std::int32_t>(block.bias);
-    record.slowAdcVolts = block.slowadc;
-    record.internalTemperature = block.intemp;
-  }
+  void StoreStatus(const packet::StatusBlock& block) override { TakeStatus(record, block); }
   double SamplePeriodUs() const override { return samplePeriodUs; }
 
-  // --- ILinkHost: the acquisition panel and the logger, one line each
+  // --- the panel's share, as PanelLinkHost forwards it; a host without a panel polls nothing
   bool AutoUpdate() const override { return panel_ != nullptr && panel_->AutoUpdate(); }
-  void SetAutoUpdate(bool checked) override { panel_->SetAutoUpdate(checked); }
-  void SetRealLiveTime(double realSeconds, double liveSeconds) override {
-    panel_->SetRealLiveTime(realSeconds, liveSeconds);
-  }
-  void SetStartTimeText(const std::string& text) override { panel_->SetStartStampText(text); }
   void RefreshPanelsFromImage() override {
-    panel_->RefreshFromRecord();
+    PanelLinkHost::RefreshPanelsFromImage();
     ++statusFolds;
   }
-  void RefreshAcquisitionPanel() override { panel_->ShowValues(); }
-  bool LoggedSeriesRunning() const override { return panel_->Logger().Running(); }
-  void SetLoggedSeriesRunning(bool running) override { panel_->Logger().SetRunning(running); }
-  bool LoggingEnabled() const override { return panel_->Logger().Enabled(); }
-  void SetLoggingEnabled(bool enabled) override { panel_->Logger().SetEnabled(enabled); }
-  int RunCounter() const override { return panel_->Logger().Completed(); }
-  void SetRunCounter(int count) override { panel_->Logger().SetCompleted(count); }
-  int NumberOfRuns() const override { return panel_->Logger().Runs(); }
-  void SaveLoggedRun(int runCounter) override { panel_->SaveLoggedRun(runCounter); }
-  StartStamp StampLoggedRunStart() override {
-    const StampedStart stamp = panel_->StampLoggedRunStart();
-    return {stamp.dateWord, stamp.timeWord, stamp.text};
-  }
-  void ResetStartTimeSelection() override { OnConnect(startTime); }
-  void ClearReadyMarkers() override { panel_->ClearSynchronised(); }
 
   // --- IAcquisitionHost
   SpectrumRecord& LiveRecord() override { return record; }
   const SpectrumRecord* SettingsRecord() override { return &record; }
   CSpectrumInfo* SpectrumInfo() override { return &info; }
-  void PanelChanged() override {
-    if (onPanelChanged) onPanelChanged();
-  }
 
   std::array<SpectrumRecord, 4> buffers;  // the BUFFER set, counts in `memory`
   SpectrumRecord& record = buffers[0];     // the live record, also the settings record
   CSpectrumInfo info;
-  StartTimeSettings startTime;
   COutputLog log;
   std::vector<std::string> errors;
   int statusFolds = 0;
   std::function<void(const std::string&)> onLine;  // every log line as it is added
-  std::function<void()> onPanelChanged;
-
- private:
-  CAcquisitionPanel* panel_ = nullptr;
 };
 
 }  // namespace mirvo

@@ -141,7 +141,7 @@ void CMainFrame::BuildAcquisition() {
   timeUtcDialog_ = new CTimeUTC(*timeUtcModel_, this);
   folderChooser_ = std::make_unique<QtFolderChooser>(this);
   acquisitionPanel_ = std::make_unique<CAcquisitionPanel>(
-      *linkHost_, StartTimeServices{linkHost_->StartTime(), *timeUtcDialog_, clock_, DefaultSleeper()}, *userDialog_,
+      *linkHost_, StartTimeServices{linkHost_->startTime, *timeUtcDialog_, clock_, DefaultSleeper()}, *userDialog_,
       *folderChooser_);
   acquisitionPanel_->SetLink(&lifecycle_->Link());
   runSaver_ = std::make_unique<CRecordSetsRunSaver>(*recordSets_, *userDialog_);
@@ -318,7 +318,7 @@ void CMainFrame::RepaintPanes() {
   for (CSpectrumWnd* pane : spectrumPanes_) pane->Tick(RedrawKind::None);
 }
 
-StartTimeSettings& CMainFrame::StartTime() { return linkHost_->StartTime(); }
+StartTimeSettings& CMainFrame::StartTime() { return linkHost_->startTime; }
 
 QAction* CMainFrame::Action(int command) const {
   const auto it = actions_.find(command);

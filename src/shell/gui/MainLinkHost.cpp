@@ -13,13 +13,8 @@ MainLinkHost::MainLinkHost(QWidget* window, COutputLog& log, CRecordSets& sets, 
     : window_(window), log_(log), sets_(sets), memory_(memory), samplePeriodUs_(std::move(samplePeriodUs)) {}
 
 void MainLinkHost::RefreshPanelsFromImage() {
-  if (panel_) panel_->RefreshFromRecord();
+  PanelLinkHost::RefreshPanelsFromImage();
   if (onPanelsRefresh) onPanelsRefresh();
-}
-
-StartStamp MainLinkHost::StampLoggedRunStart() {
-  const StampedStart stamp = panel_->StampLoggedRunStart();
-  return {stamp.dateWord, stamp.timeWord, stamp.text};
 }
 
 SpectrumRecord& MainLinkHost::LiveRecord() { return sets_.LiveRecord(); }
@@ -40,15 +35,7 @@ int MainLinkHost::RefreshEnable() const { return const_cast<CRecordSets&>(sets_)
 
 void MainLinkHost::SetRefreshEnable(int value) { sets_.LiveRecord().refreshEnable = value; }
 
-void MainLinkHost::StoreStatus(const packet::StatusBlock& status) {
-  LinkHostState::StoreStatus(status);
-  SpectrumRecord& live = sets_.LiveRecord();
-  live.firmwareVersion = status.firmware;
-  live.serialNumber = status.serialnumber;
-  live.bias = static_cast<std::int32_t>(status.bias);
-  live.slowAdcVolts = status.slowadc;
-  live.internalTemperature = status.intemp;
-}
+void MainLinkHost::StoreStatus(const packet::StatusBlock& status) { TakeStatus(sets_.LiveRecord(), status); }
 
 void MainLinkHost::SetConnectedCaptions(const std::string& portName) { sets_.SetConnection(true, portName); }
 
