@@ -2,6 +2,7 @@
 // folder so that Mirvo-PSD finds it like a real instrument. Serves until SIGINT/SIGTERM.
 #include <signal.h>
 
+#include <cstdint>
 #include <cstdio>
 #include <ctime>
 #include <string>
@@ -9,6 +10,21 @@
 
 #include "lib/CommandLine.h"
 #include "lib/Simulator.h"
+
+namespace {
+
+// One line per request: its bytes in upper-case hex, space-separated.
+bool WriteTraffic(const std::string& path, const std::vector<std::vector<std::uint8_t>>& requests) {
+  std::FILE* file = std::fopen(path.c_str(), "w");
+  if (file == nullptr) return false;
+  for (const auto& request : requests) {
+    for (std::size_t i = 0; i < request.size(); ++i) std::fprintf(file, i ? " %02X" : "%02X", request[i]);
+    std::fputc('\n', file);
+  }
+  return std::fclose(file) == 0;
+}
+
+}  // namespace
 
 int main(int argc, char** argv) {
   using namespace kvetral;
@@ -47,6 +63,10 @@ int main(int argc, char** argv) {
   while (received < 0 && simulator.Serving()) received = sigtimedwait(&signals, nullptr, &tick);
   if (!simulator.Serving()) std::printf("kvetral-sim: the line closed (instrument unplugged)\n");
   simulator.Stop();
+  if (!commandLine.traffic.empty() && !WriteTraffic(commandLine.traffic, simulator.RequestLog())) {
+    std::fprintf(stderr, "kvetral-sim: cannot write the traffic log %s\n", commandLine.traffic.c_str());
+    return 1;
+  }
   std::printf("kvetral-sim: stopped\n");
   return 0;
 }

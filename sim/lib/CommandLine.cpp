@@ -58,6 +58,7 @@ std::string UsageText() {
          "  --close-after N   close the line after N requests (the instrument is unplugged)\n"
          "  --seed S          seed for repeatable runs (default 1)\n"
          "  --journal FILE    append one line per finished or reset run\n"
+         "  --traffic FILE    at the end, write every valid request received, one hex line each\n"
          "  --link PATH       put the link at PATH instead of the virtual-port folder\n"
          "  --help            this text\n";
 }
@@ -82,6 +83,7 @@ int ParseCommandLine(const std::vector<std::string>& args, CommandLine* out, std
       {"--close-after", [&](const std::string& v) { return ParseInteger(v, 0, 1LL << 40, &integer) && (o.closeAfter = static_cast<long>(integer), true); }},
       {"--seed", [&](const std::string& v) { return ParseUnsigned64(v, &o.seed); }},
       {"--journal", [&](const std::string& v) { return !v.empty() && (o.journal = v, true); }},
+      {"--traffic", [&](const std::string& v) { return !v.empty() && (result.traffic = v, true); }},
       {"--link", [&](const std::string& v) { return !v.empty() && (o.link = v, linkGiven = true); }},
   };
   for (std::size_t i = 0; i < args.size(); ++i) {

@@ -13,6 +13,7 @@ constexpr int kExitUsage = 2;
 struct CommandLine {
   SimOptions options;  // link defaults to <virtual-port folder>/ttyKV<serial>
   bool help = false;
+  std::string traffic;  // --traffic FILE: every valid request, one hex line each, written at the end
 };
 
 // Returns 0, or kExitUsage with the reason in *error (the caller prints it with the usage text).
