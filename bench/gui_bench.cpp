@@ -28,7 +28,7 @@
 #include <vector>
 
 #include "display/gui/CSpectrum.h"
-#include "link/CLinkLifecycle.h"
+#include "acquisition/CLinkLifecycle.h"
 #include "shell/Commands.h"
 #include "shell/OutputLog.h"
 #include "shell/SettingsStore.h"

@@ -1,15 +1,16 @@
-// The one protocol engine: sends one request at a time, checks and repeats, dispatches replies,
-// keeps the pending-request slots and supervises time-outs on the 200 ms tick. Everything runs on
-// the user-interface thread.
+// The one protocol engine: sends one request at a time, checks and repeats, hands accepted replies
+// to the reply handler, keeps the pending-request slots and supervises time-outs on the 200 ms tick.
+// What follows a reply is the handler's decision, not the engine's. Everything runs on the
+// user-interface thread.
 #pragma once
 
 #include <array>
 #include <cstdint>
-#include <functional>
 #include <vector>
 
 #include "link/CSerialWnd.h"
-#include "protocol/LinkHost.h"
+#include "protocol/LinkRoles.h"
+#include "protocol/ReplyHandler.h"
 #include "timesvc/Clock.h"
 
 namespace mirvo {
@@ -41,7 +42,7 @@ class CHardwareLink {
   static constexpr std::size_t kReceiveCapacity = 65535 + packet::kReadReplyOverhead;
   static constexpr std::uint32_t kWriteCheckGuardLength = 100000;
 
-  enum Kind : int { kSpectrumChunk = 0, kRegisterWrite = 1, kTraceBlock = 4, kRegisterRead = 7 };
+  // Pending-request slots, scanned in ascending order after the last one taken.
   enum Slot : int {
     kSlotSpectrum = 1,
     kSlotSettingsWrite = 3,
@@ -56,7 +57,11 @@ class CHardwareLink {
   static constexpr int kRepeated = 0;
   static constexpr int kGivenUp = -1;
 
-  CHardwareLink(ILinkHost& host, ILinkSupervisor& supervisor, ISleeper& sleeper = DefaultSleeper());
+  CHardwareLink(IReporter& reporter, ILiveRecord& live, ILinkSupervisor& supervisor,
+                ISleeper& sleeper = DefaultSleeper());
+
+  // The policy that decides what follows each reply; must be set before the first request.
+  void SetReplyHandler(IReplyHandler* handler) { handler_ = handler; }
 
   CSerialMFC& Port() { return port_; }
 
@@ -92,52 +97,48 @@ class CHardwareLink {
   void SetReadError(bool readError) { readError_ = readError; }
   int RetryCounter() const { return retryCounter_; }
   void SetRetryCounter(int count) { retryCounter_ = count; }
-  std::uint16_t LastRunBit() const { return lastRunBit_; }
-  int LoggedSeriesStep() const { return loggedStep_; }
-  void SetLoggedSeriesStep(int step) { loggedStep_ = step; }
   bool ImageUpdate() const { return imageUpdate_; }
-  void SetImageUpdate(bool update) { imageUpdate_ = update; }
   bool Pending(int slot) const { return pending_.at(static_cast<std::size_t>(slot)); }
   int ScanPosition() const { return scanPosition_; }
-  unsigned ChunkStart() const { return chunkStart_; }
-  int Kind() const { return kind_; }
+  RequestKind Kind() const { return kind_; }
   int Countdown() const { return countdown_; }
   std::uint32_t ExpectedLength() const { return expected_; }
   std::uint32_t ReceivedCount() const { return received_; }
   const std::vector<std::uint8_t>& TransmitBuffer() const { return transmit_; }
   const LinkStatistics& Statistics() const { return stats_; }
-  // Told the start index of every spectrum chunk request as it is sent.
-  void SetChunkObserver(std::function<void(unsigned chunkStart)> observer) { chunkObserver_ = std::move(observer); }
 
  private:
+  // A request as the table of requests describes it.
+  struct WriteRequest {
+    TransferBlock block;
+    Slot slot;
+    const char* refusal;
+  };
+  static const WriteRequest kAllWrite, kSettingsWrite, kControlWrite;
+
   bool Refuse(bool refused, const char* message);
+  // Refused, or queued in its slot while busy: true when the caller must not send now.
+  bool RefuseOrQueue(bool refused, const char* message, Slot slot);
+  void WriteRegisters(const WriteRequest& request);
+  void SendRead(std::uint32_t address, std::uint16_t byteCount, RequestKind kind);
   void SendPrepared();  // first phase: the prepared transmit buffer goes out
   void NotifyWhenReplyComplete();  // the port reports bytes once the rest of the reply is there
-  int Check();           // second phase
-  int SendWrite(const TransferBlock& block, std::uint32_t address);
-  void SendRead(std::uint32_t address, std::uint16_t byteCount, int kind);
   void Transmit();
-  void DispatchReply();
-  void DispatchChunk();
-  void DispatchWrite();
-  void DispatchTrace();
-  void DispatchRegisterRead();
-  void StoreSpectrumChunk();
-  void StampNextLoggedRun();
-  std::uint16_t WrittenControlWord() const;  // register 0x10 as the current write carries it, else 0
+  int Check();  // second phase
+  void Accept(bool isRead);
   void ServicePendingRequests();
   void IssueSlot(int slot);
-  void ReadRealLiveTime();
 
-  ILinkHost& host_;
+  IReporter& reporter_;
+  ILiveRecord& live_;
   ILinkSupervisor& supervisor_;
   ISleeper& sleeper_;
+  IReplyHandler* handler_ = nullptr;
   CSerialMFC port_;
 
   std::vector<std::uint8_t> transmit_;
   std::vector<std::uint8_t> receive_;
   std::uint32_t address_ = 0;
-  std::uint16_t writeByteCount_ = 0;
   std::uint16_t readByteCount_ = 0;
   std::uint32_t expected_ = 0;
   std::uint32_t received_ = 0;
@@ -145,21 +146,15 @@ class CHardwareLink {
   bool busy_ = false;
   int retryCounter_ = 1;
   bool readError_ = false;
-  int kind_ = kSpectrumChunk;
+  RequestKind kind_ = RequestKind::kSpectrumChunk;
   bool connected_ = false;
   bool responding_ = false;
   bool imageUpdate_ = false;
   unsigned registerReadStart_ = 1;
   unsigned registerReadCount_ = 127;
-  unsigned chunkStart_ = 0;
-  int loggedStep_ = 0;
-  std::uint16_t lastRunBit_ = 0;
-  std::uint16_t previousRunBit_ = 0;
   std::array<bool, kSlotCount> pending_{};
-  std::uint16_t chunkCounter_ = 0;
   int scanPosition_ = 0;
   LinkStatistics stats_;
-  std::function<void(unsigned)> chunkObserver_;
 };
 
 }  // namespace mirvo

@@ -9,7 +9,7 @@
 
 #include "FakeClock.h"
 #include "PtyPair.h"
-#include "link/CLinkLifecycle.h"
+#include "acquisition/CLinkLifecycle.h"
 #include "protocol/Packets.h"
 
 namespace mirvo {

@@ -6,7 +6,7 @@
 
 #include "FakeClock.h"
 #include "lib/Simulator.h"
-#include "link/CLinkLifecycle.h"
+#include "acquisition/CLinkLifecycle.h"
 #include "protocol/Packets.h"
 #include "shell/EventLoop.h"
 

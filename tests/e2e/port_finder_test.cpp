@@ -9,7 +9,7 @@
 #include "FakeClock.h"
 #include "PtyPair.h"
 #include "lib/Simulator.h"
-#include "link/PortFinder.h"
+#include "acquisition/PortFinder.h"
 #include "shell/EventLoop.h"
 
 namespace mirvo {

@@ -13,7 +13,7 @@
 #include "ScriptedDialogs.h"
 #include "acquisition/AcquisitionLinkHost.h"
 #include "acquisition/gui/CAcquisitionView.h"
-#include "link/gui/CFindComPort.h"
+#include "acquisition/gui/CFindComPort.h"
 
 using namespace mirvo;
 

@@ -8,7 +8,7 @@
 #include "acquisition/AcquisitionPanel.h"
 #include "display/gui/CSpectrumInfoView.h"
 #include "lib/Simulator.h"
-#include "link/CLinkLifecycle.h"
+#include "acquisition/CLinkLifecycle.h"
 #include "shell/Commands.h"
 #include "shell/SettingsStore.h"
 #include "shell/gui/CMainFrame.h"

@@ -6,7 +6,7 @@
 
 #include "FakeClock.h"
 #include "lib/Simulator.h"
-#include "link/CLinkLifecycle.h"
+#include "acquisition/CLinkLifecycle.h"
 #include "shell/Commands.h"
 #include "shell/OutputLog.h"
 #include "shell/SettingsStore.h"

@@ -15,7 +15,7 @@
 #include "acquisition/AcquisitionLinkHost.h"
 #include "acquisition/LoggedRunSaver.h"
 #include "lib/Simulator.h"
-#include "link/CLinkLifecycle.h"
+#include "acquisition/CLinkLifecycle.h"
 #include "shell/EventLoop.h"
 
 namespace mirvo::test {

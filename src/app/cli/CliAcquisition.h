@@ -11,7 +11,7 @@
 #include "acquisition/LoggedRunSaver.h"
 #include "app/cli/CliCommand.h"
 #include "app/cli/CliLinkHost.h"
-#include "link/CLinkLifecycle.h"
+#include "acquisition/CLinkLifecycle.h"
 #include "shell/EventLoop.h"
 
 namespace mirvo::cli {

@@ -5,7 +5,7 @@
 #include <cstdio>
 #include <string>
 
-#include "link/CLinkLifecycle.h"
+#include "acquisition/CLinkLifecycle.h"
 #include "link/PortEnumerator.h"
 #include "shell/EventLoop.h"
 #include "shell/OutputLog.h"

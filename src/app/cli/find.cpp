@@ -4,7 +4,7 @@
 
 #include "app/cli/CliCommand.h"
 #include "app/cli/CliLinkHost.h"
-#include "link/PortFinder.h"
+#include "acquisition/PortFinder.h"
 
 namespace mirvo::cli {
 namespace {

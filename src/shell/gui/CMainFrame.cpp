@@ -14,7 +14,7 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
-#include "link/CLinkLifecycle.h"
+#include "acquisition/CLinkLifecycle.h"
 #include "link/gui/QtMessageTarget.h"
 #include "shell/Commands.h"
 #include "shell/OutputLog.h"

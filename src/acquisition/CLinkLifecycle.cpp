@@ -1,4 +1,4 @@
-#include "link/CLinkLifecycle.h"
+#include "acquisition/CLinkLifecycle.h"
 
 #include "link/PortEnumerator.h"
 

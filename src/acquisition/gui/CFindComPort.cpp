@@ -1,4 +1,4 @@
-#include "link/gui/CFindComPort.h"
+#include "acquisition/gui/CFindComPort.h"
 
 #include <QComboBox>
 #include <QCoreApplication>

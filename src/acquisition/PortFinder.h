@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "link/CLinkLifecycle.h"
+#include "acquisition/CLinkLifecycle.h"
 #include "link/PortEnumerator.h"
 
 namespace mirvo {

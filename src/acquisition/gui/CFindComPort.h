@@ -6,7 +6,7 @@
 #include <functional>
 #include <memory>
 
-#include "link/PortFinder.h"
+#include "acquisition/PortFinder.h"
 #include "link/gui/QtMessageTarget.h"
 
 class QComboBox;

@@ -1,4 +1,4 @@
-#include "link/PortFinder.h"
+#include "acquisition/PortFinder.h"
 
 #include <cstdio>
 
