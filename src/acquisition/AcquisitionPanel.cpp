@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "acquisition/CLinkLifecycle.h"
 #include "display/PeakAnalysis.h"
 #include "display/SpectrumInfo.h"
 #include "protocol/CHardwareLink.h"
@@ -70,6 +71,17 @@ void CAcquisitionPanel::Initialise() {
   initialised_ = true;
   ShowValues();
 }
+
+void CAcquisitionPanel::Attach(CLinkLifecycle& lifecycle) {
+  link_ = &lifecycle.Link();
+  policy_ = &lifecycle.Policy();
+  lifecycle.SetAutoUpdate(this);
+  lifecycle.SetLoggedSeries(this);
+  lifecycle.RefreshChain().Join(RegisterRefreshChain::Rank::kAcquisition, *this);
+  lifecycle.AddObserver(*this);
+}
+
+void CAcquisitionPanel::OnConnecting() { OnConnect(time_.settings); }
 
 bool CAcquisitionPanel::Responding() const { return link_ != nullptr && link_->Responding(); }
 
@@ -319,8 +331,8 @@ int CAcquisitionPanel::OnStoreDelayChanged(std::int64_t samples) { return OnDela
 
 void CAcquisitionPanel::OnLoggerEnableClicked(bool ticked) {
   const LoggerArmingFacts facts{Responding(), realTime_,
-                                static_cast<std::uint16_t>(link_ != nullptr ? link_->LastRunBit() : 0)};
-  if (logger_.OnEnableClicked(ticked, facts) && link_ != nullptr) link_->SetLoggedSeriesStep(0);
+                                static_cast<std::uint16_t>(policy_ != nullptr ? policy_->LastRunBit() : 0)};
+  if (logger_.OnEnableClicked(ticked, facts) && policy_ != nullptr) policy_->SetStep(LoggedStep::kNone);
   ShowValues();
 }
 
@@ -343,6 +355,17 @@ void CAcquisitionPanel::StopLogging() {
   logger_.SetRunning(false);
   logger_.SetEnabled(false);
   ShowValues();
+}
+
+void CAcquisitionPanel::EndSeries() {
+  logger_.SetRunning(false);
+  logger_.SetEnabled(false);
+  ShowValues();
+}
+
+void CAcquisitionPanel::ShowRunTimes(const RegisterImage& image) {
+  const double period = host_.SamplePeriodUs();
+  SetRealLiveTime(RealTimeSeconds(image, period), LiveTimeSeconds(image, period));
 }
 
 void CAcquisitionPanel::SetAutoUpdate(bool checked) {

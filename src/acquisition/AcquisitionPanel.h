@@ -6,6 +6,8 @@
 #include <cstdint>
 #include <string>
 
+#include "acquisition/LinkRoles.h"
+#include "acquisition/RegisterRefreshChain.h"
 #include "acquisition/SpectrumLogger.h"
 #include "acquisition/SpectrumRecord.h"
 #include "display/UserDialog.h"
@@ -15,7 +17,9 @@
 namespace mirvo {
 
 class CHardwareLink;
+class CLinkLifecycle;
 class CSpectrumInfo;
+class PollingPolicy;
 
 inline constexpr std::array<const char*, 2> kPresetKindTexts = {"REAL TIME ", "LIVE TIME "};
 inline constexpr std::array<const char*, 4> kCoincidenceTexts = {"DISABLED", "DIRECT", "WINDOW COINC",
@@ -80,15 +84,20 @@ struct StartTimeServices {
   ISleeper& sleeper;
 };
 
-class CAcquisitionPanel {
+// Besides its own operations the panel is the engine's AUTO UPDATE box and spectrum logger, the
+// first member of the register-refresh chain, and resets its start-time choice and its synchronised
+// flag at each connection.
+class CAcquisitionPanel final : public IAutoUpdate,
+                                public ILoggedSeries,
+                                public IRegisterRefresh,
+                                public IConnectionObserver {
  public:
   CAcquisitionPanel(IAcquisitionHost& host, StartTimeServices time, IUserDialog& dialogs, IFolderChooser& folders);
   CAcquisitionPanel(const CAcquisitionPanel&) = delete;
   CAcquisitionPanel& operator=(const CAcquisitionPanel&) = delete;
 
-  // The engine, once it exists (the panel refuses to send before).
-  void SetLink(CHardwareLink* link) { link_ = link; }
-  CHardwareLink* Link() { return link_; }
+  // Takes its roles in the connection (the panel refuses to send before).
+  void Attach(CLinkLifecycle& lifecycle);
   // The controls exist: start values, initialised flag set.
   void Initialise();
   bool Initialised() const { return initialised_; }
@@ -123,18 +132,32 @@ class CAcquisitionPanel {
   void OnLoggerBaseEdited(const std::string& base);
   void OnLoggerRunsChanged(std::int32_t runs);
 
-  // --- what the engine and the connection lifecycle ask of the panel (through the link host)
-  bool AutoUpdate() const { return autoUpdate_; }
-  void SetAutoUpdate(bool checked);
-  void SetRealLiveTime(double realSeconds, double liveSeconds);  // values, texts, info pane, shown
-  void SetStartStampText(const std::string& text);
-  void ClearSynchronised() { synchronised_ = false; }
-  // The next run of a logged series: waits for the even second, stamps the command half.
-  StampedStart StampLoggedRunStart();
-  // Counts and saves a finished run of the series as "<path base>_%04d.mps".
-  void SaveLoggedRun(int runCounter);
+  // --- IAutoUpdate
+  bool AutoUpdate() const override { return autoUpdate_; }
+  void SetAutoUpdate(bool checked) override;
+  // --- ILoggedSeries
+  bool SeriesRunning() const override { return logger_.Running(); }
+  bool LoggingEnabled() const override { return logger_.Enabled(); }
+  int RunsCompleted() const override { return logger_.Completed(); }
+  void SetRunsCompleted(int count) override { logger_.SetCompleted(count); }
+  int NumberOfRuns() const override { return logger_.Runs(); }
+  void EndSeries() override;
   // Connect and disconnect: logged series not running, ENABLE cleared.
-  void StopLogging();
+  void StopLogging() override;
+  // Counts and saves a finished run of the series as "<path base>_%04d.mps".
+  void SaveLoggedRun(int runCounter) override;
+  // The next run of a logged series: waits for the even second, stamps the command half.
+  StampedStart StampLoggedRunStart() override;
+  void SetStartStampText(const std::string& text) override;
+  void ShowRunTimes(const RegisterImage& image) override;
+  // --- IRegisterRefresh
+  void RefreshFromImage() override { RefreshFromRecord(); }
+  // --- IConnectionObserver
+  void OnConnecting() override;
+  void OnPortOpened() override { ClearSynchronised(); }
+
+  void SetRealLiveTime(double realSeconds, double liveSeconds);  // values, texts, info pane, shown
+  void ClearSynchronised() { synchronised_ = false; }
   void ShowValues() { host_.PanelChanged(); }
 
   // --- enabling
@@ -189,6 +212,7 @@ class CAcquisitionPanel {
   StartTimeServices time_;
   IUserDialog& dialogs_;
   CHardwareLink* link_ = nullptr;
+  PollingPolicy* policy_ = nullptr;
   CSpectrumLogger logger_;
 
   bool initialised_ = false;

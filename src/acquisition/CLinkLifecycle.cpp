@@ -4,25 +4,40 @@
 
 namespace mirvo {
 
-CLinkLifecycle::CLinkLifecycle(ILinkHost& host, IMessageTarget& events, ISleeper& sleeper)
-    : host_(host), events_(events), sleeper_(sleeper), link_(host, *this, sleeper) {}
+CLinkLifecycle::CLinkLifecycle(IReporter& reporter, ILiveRecord& live, SpectrumMemory& memory, IMessageTarget& events,
+                               ISleeper& sleeper)
+    : reporter_(reporter),
+      live_(live),
+      events_(events),
+      sleeper_(sleeper),
+      link_(reporter, live, *this, sleeper),
+      policy_(link_, live, memory, refreshChain_) {
+  link_.SetReplyHandler(&policy_);
+}
+
+void CLinkLifecycle::StopPolling() {
+  policy_.AutoUpdateSwitch().SetAutoUpdate(false);
+  if (ITraceSink* trace = policy_.TraceSink()) trace->SetTraceRunning(false);
+}
+
+void CLinkLifecycle::NotifyPortOpened() {
+  Notify([](IConnectionObserver& o) { o.OnPortOpened(); });
+}
 
 bool CLinkLifecycle::ConnectHardware() {
   CSerialMFC& port = link_.Port();
-  host_.ResetStartTimeSelection();
   link_.SetConnected(false);
   link_.SetResponding(false);
-  host_.ResetTraceViewer();
+  Notify([](IConnectionObserver& o) { o.OnConnecting(); });  // start-time kind asked again, trace viewer stopped
 
   port.Close();
   link_.ClearPendingRequests();
 
   if (port.Open(deviceName_, events_, 0, 0, kDriverQueueBytes, kDriverQueueBytes) != serial_error::kSuccess) {
-    host_.ShowError("Unable to open COM-port");
+    reporter_.ShowError("Unable to open COM-port");
     port.Close();
     portInUse_ = false;
     CloseHardwareLink();
-    host_.Redraw();
     return false;
   }
 
@@ -36,36 +51,31 @@ bool CLinkLifecycle::ConnectHardware() {
   port.Purge();
   link_.DrainInput();
 
-  host_.AddLine("Connected to: " + deviceName_);
+  reporter_.AddLine("Connected to: " + deviceName_);
 
-  host_.SetLoggedSeriesRunning(false);
-  host_.SetLoggingEnabled(false);
-  host_.SetAutoUpdate(true);
-  host_.SetTraceViewerRunning(false);
+  StopLogging();
+  policy_.AutoUpdateSwitch().SetAutoUpdate(true);
+  if (ITraceSink* trace = policy_.TraceSink()) trace->SetTraceRunning(false);
   sleeper_.SleepMilliseconds(200);
-  host_.ClearReadyMarkers();
-
-  host_.SetConnectedCaptions(PortNameFromDevice(deviceName_));
+  NotifyPortOpened();
 
   link_.ResetForConnect();
   link_.SetConnected(true);
-  host_.SetRefreshEnable(1);
-  host_.ResetShaperRemembered();
+  live_.SetRefreshEnable(1);
   link_.RequestStatusRead();  // its reply starts the continuous polling
 
-  host_.ShowConnectedPanes();
-  host_.Redraw();
+  const std::string portName = PortNameFromDevice(deviceName_);
+  Notify([&](IConnectionObserver& o) { o.OnConnected(portName); });  // captions, panes, remembered values
   return true;
 }
 
 void CLinkLifecycle::DisconnectHardware() {
-  if (host_.LoggedSeriesRunning()) {
-    host_.ShowError(
+  if (SeriesRunning()) {
+    reporter_.ShowError(
         "Spectrum Logging in progress!\nPlease Stop the Spectrum Logger\nbefore disconnecting from hardware!");
     return;
   }
-  host_.SetLoggedSeriesRunning(false);
-  host_.SetLoggingEnabled(false);
+  StopLogging();
   portInUse_ = false;
   link_.SetRetryCounter(4);  // a transaction still in flight gives up at its next failure
   CloseHardwareLink();
@@ -75,39 +85,35 @@ void CLinkLifecycle::CloseHardwareLink() {
   link_.SetConnected(false);
   link_.SetResponding(false);
   ignorePortEvents_ = true;
-  host_.SetAutoUpdate(false);
-  host_.SetTraceViewerRunning(false);
+  StopPolling();
   link_.ClearPendingRequests();
-
-  host_.RefreshSpectrumCaptions();
-  host_.RefreshTraceControls();
   sleeper_.SleepMilliseconds(100);
 
   if (link_.Port().IsOpen()) link_.Port().Close();
 
   link_.SetConnected(false);
   link_.SetResponding(false);
-  host_.ResetTraceViewer();
   portInUse_ = false;
   link_.SetBusy(false);
-  host_.AddLine("Disconnected from hardware");
+  Notify([](IConnectionObserver& o) { o.OnLinkClosed(); });  // captions without the port, trace viewer stopped
+  reporter_.AddLine("Disconnected from hardware");
 }
 
-void LogSerialEvent(ILinkHost& host, std::uintptr_t wParam, CHardwareLink* link) {
+void LogSerialEvent(IReporter& reporter, std::uintptr_t wParam, CHardwareLink* link) {
   const std::uint32_t events = static_cast<std::uint32_t>(wParam & 0xFFFF);
   const std::uint32_t lineErrors = static_cast<std::uint32_t>((wParam >> 16) & 0xFFFF);
-  if (lineErrors != 0) host.AddLine("An internal error occurred.");
-  if (events & serial_event::kBreak) host.AddLine("Break detected on input.");
-  if (events & serial_event::kLineError) host.AddLine("A line-status error occurred.");
-  if (events & serial_event::kRxFlag) host.AddLine("Event character has been received.");
+  if (lineErrors != 0) reporter.AddLine("An internal error occurred.");
+  if (events & serial_event::kBreak) reporter.AddLine("Break detected on input.");
+  if (events & serial_event::kLineError) reporter.AddLine("A line-status error occurred.");
+  if (events & serial_event::kRxFlag) reporter.AddLine("Event character has been received.");
   if ((events & serial_event::kRxChar) && link != nullptr) link->OnBytesReceived();
-  if (events & serial_event::kRing) host.AddLine("Ring detected.");
-  if (events & serial_event::kTxEmpty) host.AddLine("All data sent.");
+  if (events & serial_event::kRing) reporter.AddLine("Ring detected.");
+  if (events & serial_event::kTxEmpty) reporter.AddLine("All data sent.");
 }
 
 void CLinkLifecycle::OnSerialEvent(std::uintptr_t wParam) {
   if (ignorePortEvents_) return;
-  LogSerialEvent(host_, wParam, &link_);
+  LogSerialEvent(reporter_, wParam, &link_);
 }
 
 CLinkLifecycle::State CLinkLifecycle::CurrentState() const {

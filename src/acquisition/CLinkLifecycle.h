@@ -1,10 +1,15 @@
 // The main window's side of the instrument link: port choice, connect, disconnect, closing a dead
-// link, port-event handling and the 200 ms supervision tick. Owns the transaction engine.
+// link, port-event handling and the 200 ms supervision tick. Owns the transaction engine, the
+// polling policy that follows its replies, and the register-refresh chain the panels join.
 #pragma once
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
+#include "acquisition/LinkRoles.h"
+#include "acquisition/PollingPolicy.h"
+#include "acquisition/RegisterRefreshChain.h"
 #include "link/MessageTarget.h"
 #include "protocol/CHardwareLink.h"
 
@@ -15,11 +20,29 @@ class CLinkLifecycle final : public ILinkSupervisor {
   static constexpr unsigned kDefaultBaudRate = 921600;  // the rate after AutoConnect
   static constexpr std::size_t kDriverQueueBytes = 2000;
 
-  // Port events are posted to `events`; the owner routes them back to OnSerialEvent.
-  CLinkLifecycle(ILinkHost& host, IMessageTarget& events, ISleeper& sleeper = DefaultSleeper());
+  // Port events are posted to `events`; the owner routes them back to OnSerialEvent. Chunks of the
+  // spectrum memory land in `memory`.
+  CLinkLifecycle(IReporter& reporter, ILiveRecord& live, SpectrumMemory& memory, IMessageTarget& events,
+                 ISleeper& sleeper = DefaultSleeper());
+  CLinkLifecycle(const CLinkLifecycle&) = delete;
+  CLinkLifecycle& operator=(const CLinkLifecycle&) = delete;
 
   CHardwareLink& Link() { return link_; }
   const CHardwareLink& Link() const { return link_; }
+  PollingPolicy& Policy() { return policy_; }
+  const PollingPolicy& Policy() const { return policy_; }
+  RegisterRefreshChain& RefreshChain() { return refreshChain_; }
+  IReporter& Reporter() { return reporter_; }
+  ILiveRecord& LiveRecord() { return live_; }
+
+  // The roles a host has (each may be left out).
+  void SetAutoUpdate(IAutoUpdate* autoUpdate) { policy_.SetAutoUpdate(autoUpdate); }
+  void SetLoggedSeries(ILoggedSeries* series) {
+    series_ = series;
+    policy_.SetLoggedSeries(series);
+  }
+  void SetTraceSink(ITraceSink* trace) { policy_.SetTraceSink(trace); }
+  void AddObserver(IConnectionObserver& observer) { observers_.push_back(&observer); }
 
   void SetDeviceName(const std::string& device) { deviceName_ = device; }
   const std::string& DeviceName() const { return deviceName_; }
@@ -37,6 +60,10 @@ class CLinkLifecycle final : public ILinkSupervisor {
   // wParam of the port-event message: line errors x 65536 + events.
   void OnSerialEvent(std::uintptr_t wParam);
   void OnCommTimer() { link_.OnTimerTick(); }
+  // No spectrum polling and no trace reading (AUTO UPDATE cleared, trace viewer stopped).
+  void StopPolling();
+  // A port was opened for a probe or a connection: the panels are no longer synchronised.
+  void NotifyPortOpened();
 
   // The state of the table: closed, awaiting first reply, running, failing.
   enum class State { kClosed, kAwaitingFirstReply, kRunning, kFailing };
@@ -47,10 +74,24 @@ class CLinkLifecycle final : public ILinkSupervisor {
   bool CanDisconnect(bool liveSetShown) const { return link_.Connected() && liveSetShown; }
 
  private:
-  ILinkHost& host_;
+  template <typename Hook>
+  void Notify(Hook hook) {
+    for (IConnectionObserver* observer : observers_) hook(*observer);
+  }
+  bool SeriesRunning() const { return series_ != nullptr && series_->SeriesRunning(); }
+  void StopLogging() {
+    if (series_ != nullptr) series_->StopLogging();
+  }
+
+  IReporter& reporter_;
+  ILiveRecord& live_;
   IMessageTarget& events_;
   ISleeper& sleeper_;
   CHardwareLink link_;
+  RegisterRefreshChain refreshChain_;
+  PollingPolicy policy_;
+  ILoggedSeries* series_ = nullptr;
+  std::vector<IConnectionObserver*> observers_;
   std::string deviceName_;
   unsigned baudRate_ = kDefaultBaudRate;
   bool portInUse_ = false;
@@ -58,6 +99,6 @@ class CLinkLifecycle final : public ILinkSupervisor {
 };
 
 // The text logged for each port-event bit, in the order they are reported.
-void LogSerialEvent(ILinkHost& host, std::uintptr_t wParam, CHardwareLink* link);
+void LogSerialEvent(IReporter& reporter, std::uintptr_t wParam, CHardwareLink* link);
 
 }  // namespace mirvo

@@ -10,14 +10,13 @@ std::string SerialNumberSuffix(std::uint16_t serial) {
   return text;
 }
 
-CPortFinder::CPortFinder(CLinkLifecycle& lifecycle, ILinkHost& linkHost, IPortFinderHost& host,
-                         IMessageTarget& events, ISleeper& sleeper)
-    : lifecycle_(lifecycle), linkHost_(linkHost), host_(host), events_(events), sleeper_(sleeper) {}
+CPortFinder::CPortFinder(CLinkLifecycle& lifecycle, IPortFinderHost& host, IMessageTarget& events, ISleeper& sleeper)
+    : lifecycle_(lifecycle), reporter_(lifecycle.Reporter()), host_(host), events_(events), sleeper_(sleeper) {}
 
-void CPortFinder::OnSerialEvent(std::uintptr_t wParam) { LogSerialEvent(linkHost_, wParam, &lifecycle_.Link()); }
+void CPortFinder::OnSerialEvent(std::uintptr_t wParam) { LogSerialEvent(reporter_, wParam, &lifecycle_.Link()); }
 
 void CPortFinder::Find() {
-  linkHost_.AddLine(host_.StartTickTimer(kFinderTickMs) ? "Find Timer Started" : "Error Timer");
+  reporter_.AddLine(host_.StartTickTimer(kFinderTickMs) ? "Find Timer Started" : "Error Timer");
   progress_ = 0;
   searching_ = true;
   accepted_ = false;
@@ -27,8 +26,7 @@ void CPortFinder::Find() {
   found_.clear();
   selected_ = -1;
   foundCounter_ = -1;
-  linkHost_.SetAutoUpdate(false);
-  linkHost_.SetTraceViewerRunning(false);
+  lifecycle_.StopPolling();
   ClosePort();
   lifecycle_.SetBaudRate(CLinkLifecycle::kDefaultBaudRate);
   const std::vector<PortListEntry> ports = host_.Ports();
@@ -38,7 +36,7 @@ void CPortFinder::Find() {
   for (const PortListEntry& entry : ports) Probe(entry);
 
   host_.StopTickTimer();
-  linkHost_.AddLine("Find Timer Stopped");
+  reporter_.AddLine("Find Timer Stopped");
   progress_ = 0;
   searching_ = false;
   if (foundCounter_ < 0) {
@@ -55,7 +53,7 @@ void CPortFinder::Find() {
 void CPortFinder::Probe(const PortListEntry& entry) {
   ++progress_;
   Changed();
-  linkHost_.AddLine("Searching...");
+  reporter_.AddLine("Searching...");
   std::string name = PortNameFromDisplayText(entry.friendlyName);
   if (name.empty()) name = entry.portName;
   lifecycle_.SetDeviceName(entry.devicePath);
@@ -63,14 +61,14 @@ void CPortFinder::Probe(const PortListEntry& entry) {
   CSerialMFC& port = link.Port();
 
   if (port.Open(entry.devicePath, events_, 0, 0, kFinderQueueBytes, kFinderQueueBytes) != serial_error::kSuccess) {
-    linkHost_.AddLine("Unable to open: " + name);
+    reporter_.AddLine("Unable to open: " + name);
     link.SetConnected(false);
     port.Close();
     return;
   }
   link.SetConnected(true);
   lifecycle_.SetPortInUse(true);
-  linkHost_.AddLine("Trying: " + name);
+  reporter_.AddLine("Trying: " + name);
   port.Setup(CLinkLifecycle::kDefaultBaudRate, DataBits::k8, Parity::kNone, StopBits::kOne);
   port.SetEventMask(serial_event::kRxChar | serial_event::kLineError);
   port.SetReadMode(kReadNonblocking);
@@ -82,7 +80,7 @@ void CPortFinder::Probe(const PortListEntry& entry) {
   sleeper_.SleepMilliseconds(kFinderSettleMs);
   host_.ProcessPendingMessages();
 
-  linkHost_.ClearReadyMarkers();
+  lifecycle_.NotifyPortOpened();
   link.SetImageUpdate(false);
   link.RequestRegisterRead(kStatusRegistersBlock.firstRegister, kStatusRegistersBlock.wordCount);
 
@@ -91,7 +89,7 @@ void CPortFinder::Probe(const PortListEntry& entry) {
 
   if (!link.ReadError()) {
     const std::string suffix = SerialNumberSuffix(host_.SerialNumber());
-    linkHost_.AddLine("Found: " + name + suffix);
+    reporter_.AddLine("Found: " + name + suffix);
     ++foundCounter_;
     found_.push_back({entry.friendlyName + suffix, entry.devicePath});
     selected_ = static_cast<int>(found_.size()) - 1;
@@ -122,14 +120,14 @@ bool CPortFinder::Accept() {
   return true;
 }
 
-void PrepareAutoConnect(CLinkLifecycle& lifecycle, ILinkHost& host) {
-  host.SetRefreshEnable(0);
+void PrepareAutoConnect(CLinkLifecycle& lifecycle) {
+  lifecycle.LiveRecord().SetRefreshEnable(0);
   lifecycle.SetIgnorePortEvents(false);
 }
 
-bool ConnectChosenPort(CLinkLifecycle& lifecycle, ILinkHost& host, const std::string& device) {
+bool ConnectChosenPort(CLinkLifecycle& lifecycle, const std::string& device) {
   lifecycle.SetDeviceName(device);
-  host.AddLine(device);
+  lifecycle.Reporter().AddLine(device);
   lifecycle.SetBaudRate(CLinkLifecycle::kDefaultBaudRate);
   return lifecycle.ConnectHardware();
 }

@@ -47,7 +47,7 @@ struct FoundInstrument {
 class CPortFinder {
  public:
   // `events` receives the probed port's events; the owner routes them back to OnSerialEvent.
-  CPortFinder(CLinkLifecycle& lifecycle, ILinkHost& linkHost, IPortFinderHost& host, IMessageTarget& events,
+  CPortFinder(CLinkLifecycle& lifecycle, IPortFinderHost& host, IMessageTarget& events,
               ISleeper& sleeper = DefaultSleeper());
 
   // FIND (also at the dialog's first paint): probes every port in list order.
@@ -77,7 +77,7 @@ class CPortFinder {
   void Changed() { host_.FinderChanged(); }
 
   CLinkLifecycle& lifecycle_;
-  ILinkHost& linkHost_;
+  IReporter& reporter_;
   IPortFinderHost& host_;
   IMessageTarget& events_;
   ISleeper& sleeper_;
@@ -95,8 +95,8 @@ class CPortFinder {
 
 // The AutoConnect command around the dialog: before it, the live record's refresh-enable flag and
 // the ignore-port-events flag are cleared; after OK, the chosen port is connected at 921600 baud.
-void PrepareAutoConnect(CLinkLifecycle& lifecycle, ILinkHost& host);
-bool ConnectChosenPort(CLinkLifecycle& lifecycle, ILinkHost& host, const std::string& device);
+void PrepareAutoConnect(CLinkLifecycle& lifecycle);
+bool ConnectChosenPort(CLinkLifecycle& lifecycle, const std::string& device);
 
 // " -> SN: %05u"
 std::string SerialNumberSuffix(std::uint16_t serial);

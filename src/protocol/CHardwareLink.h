@@ -98,6 +98,7 @@ class CHardwareLink {
   int RetryCounter() const { return retryCounter_; }
   void SetRetryCounter(int count) { retryCounter_ = count; }
   bool ImageUpdate() const { return imageUpdate_; }
+  void SetImageUpdate(bool update) { imageUpdate_ = update; }
   bool Pending(int slot) const { return pending_.at(static_cast<std::size_t>(slot)); }
   int ScanPosition() const { return scanPosition_; }
   RequestKind Kind() const { return kind_; }

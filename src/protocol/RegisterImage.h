@@ -97,6 +97,8 @@ class RegisterImage {
 
 // Real and live time in seconds from the counters: P x 16 x 1e-6 x fraction + ticks x 0.01, where P is
 // the sample period in microseconds.
+// The sample-clock period in microseconds until the instrument tells another.
+constexpr double kDefaultSamplePeriodUs = 0.008;
 double RealTimeSeconds(const RegisterImage& image, double samplePeriodUs);
 double LiveTimeSeconds(const RegisterImage& image, double samplePeriodUs);
 

@@ -21,7 +21,7 @@ class CFindComPort : public QDialog, private IPortFinderHost {
   Q_OBJECT
  public:
   // `serialNumber` reads the serial number of the last accepted status block (the live record's).
-  CFindComPort(CLinkLifecycle& lifecycle, ILinkHost& linkHost, std::function<std::uint16_t()> serialNumber,
+  CFindComPort(CLinkLifecycle& lifecycle, std::function<std::uint16_t()> serialNumber,
                QWidget* parent = nullptr);
   ~CFindComPort() override;
 

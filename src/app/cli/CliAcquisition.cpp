@@ -69,8 +69,7 @@ CliAcquisition::CliAcquisition(const AcquisitionOptions& opts)
     : options(opts),
       panel(host, StartTimeServices{host.startTime, dialogs, DefaultClock(), DefaultSleeper()}, dialogs, dialogs) {
   dialogs.kind = options.stamp;
-  host.SetPanel(&panel);
-  panel.SetLink(&lifecycle.Link());
+  panel.Attach(lifecycle);
   panel.Initialise();
   lifecycle.SetDeviceName(ResolvePortArgument(options.device));
   lifecycle.SetBaudRate(options.baud);

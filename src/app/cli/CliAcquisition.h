@@ -7,11 +7,11 @@
 #include <string>
 #include <vector>
 
-#include "acquisition/AcquisitionLinkHost.h"
 #include "acquisition/LoggedRunSaver.h"
 #include "app/cli/CliCommand.h"
 #include "app/cli/CliLinkHost.h"
 #include "acquisition/CLinkLifecycle.h"
+#include "shell/HeadlessHost.h"
 #include "shell/EventLoop.h"
 
 namespace mirvo::cli {
@@ -70,8 +70,8 @@ class CliAcquisition {
 
   AcquisitionOptions options;
   CliDialogs dialogs;
-  AcquisitionLinkHost host;
-  CliConnection connection{host};
+  HeadlessHost host;
+  HeadlessConnection connection{host};
   CEventLoop& loop = connection.loop;
   CLinkLifecycle& lifecycle = connection.lifecycle;
   CAcquisitionPanel panel;

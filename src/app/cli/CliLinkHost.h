@@ -1,18 +1,20 @@
-// The link host of the command-line tool: the panels are plain state, log lines go to the output log
-// model (and, when asked, to a stream as they come), message boxes go to stderr.
+// The link host of the commands that only talk to the engine (status, poll, find): log lines go to
+// the output log model (and, when asked, to a stream as they come), message boxes go to the log, the
+// live record is a bare register image.
 #pragma once
 
 #include <cstdio>
 #include <string>
+#include <vector>
 
 #include "acquisition/CLinkLifecycle.h"
 #include "link/PortEnumerator.h"
-#include "shell/EventLoop.h"
+#include "shell/HeadlessHost.h"
 #include "shell/OutputLog.h"
 
 namespace mirvo::cli {
 
-class CliLinkHost final : public LinkHostState {
+class CliLinkHost final : public IReporter, public ILiveRecord, public IRegisterRefresh {
  public:
   explicit CliLinkHost(std::FILE* echo = nullptr) : echo_(echo) {}
 
@@ -27,7 +29,12 @@ class CliLinkHost final : public LinkHostState {
     errors.push_back(message);
     AddLine(message);
   }
-  void RefreshPanelsFromImage() override { ++statusFolds; }
+  RegisterImage& Image() override { return image; }
+  int RefreshEnable() const override { return refreshEnable; }
+  void SetRefreshEnable(int value) override { refreshEnable = value; }
+  void StoreStatus(const packet::StatusBlock& block) override { status = block; }
+  void RefreshFromImage() override { ++statusFolds; }
+
   // Prints every log line that has not been echoed yet (used on failure).
   void DumpLog(std::FILE* out) const {
     for (const auto& entry : log.Entries()) std::fprintf(out, "%s\n", entry.text.c_str());
@@ -35,20 +42,19 @@ class CliLinkHost final : public LinkHostState {
 
   COutputLog log;
   std::vector<std::string> errors;
+  RegisterImage image;
+  int refreshEnable = 0;
+  packet::StatusBlock status;
+  SpectrumMemory memory;
   int statusFolds = 0;
 
  private:
   std::FILE* echo_;
 };
 
-// A connection driven by the headless loop: port events and the 200 ms tick wired to the lifecycle.
-struct CliConnection {
-  explicit CliConnection(ILinkHost& host) : lifecycle(host, loop) {
-    loop.SetMessageHandler([this](unsigned, std::uintptr_t wParam, std::intptr_t) { lifecycle.OnSerialEvent(wParam); });
-    loop.SetTimer(200, [this] { lifecycle.OnCommTimer(); });
-  }
-  CEventLoop loop;
-  CLinkLifecycle lifecycle;
+// A connection of the bare host on the headless loop.
+struct CliConnection : HeadlessConnection {
+  explicit CliConnection(CliLinkHost& host) : HeadlessConnection(host, host, host.memory, host) {}
 };
 
 // A port given as a path opens that path; a bare port name ("ttyUSB0", "ttyKV1") is looked up as

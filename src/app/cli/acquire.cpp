@@ -23,7 +23,6 @@ int RunAcquire(const std::vector<std::string>& arguments) {
 
   CliAcquisition session(options);
   CliAcquisition::InstallInterruptHandler();
-  CHardwareLink& link = session.lifecycle.Link();
   session.host.onPanelChanged = [&] {
     std::fprintf(stdout, "\r%s", session.ProgressText().c_str());
     std::fflush(stdout);
@@ -66,9 +65,9 @@ int RunAcquire(const std::vector<std::string>& arguments) {
 
   // A whole pass of the spectrum memory read after the end: two chunk requests starting at 0.
   int passStarts = 0;
-  link.SetChunkObserver([&](unsigned chunkStart) { passStarts += chunkStart == 0 ? 1 : 0; });
+  session.lifecycle.Policy().SetChunkObserver([&](unsigned chunkStart) { passStarts += chunkStart == 0 ? 1 : 0; });
   session.loop.RunUntil([&] { return passStarts >= 2 || !session.Connected(); });
-  link.SetChunkObserver(nullptr);
+  session.lifecycle.Policy().SetChunkObserver(nullptr);
   if (!session.Connected()) {
     session.ReportLinkFailure("acquire");
     return kExitFailure;

@@ -41,13 +41,13 @@ int RunFind(const std::vector<std::string>& arguments) {
   }
   CliLinkHost linkHost(log ? stderr : nullptr);
   CEventLoop loop;
-  CLinkLifecycle lifecycle(linkHost, loop);
+  CLinkLifecycle lifecycle(linkHost, linkHost, linkHost.memory, loop);
   CliFinderHost finderHost(loop, linkHost);
-  CPortFinder finder(lifecycle, linkHost, finderHost, loop);
+  CPortFinder finder(lifecycle, finderHost, loop);
   finderHost.SetFinder(&finder);
   loop.SetMessageHandler([&](unsigned, std::uintptr_t wParam, std::intptr_t) { finder.OnSerialEvent(wParam); });
 
-  PrepareAutoConnect(lifecycle, linkHost);
+  PrepareAutoConnect(lifecycle);
   finder.Find();
   for (const FoundInstrument& instrument : finder.Found()) std::printf("%s\n", instrument.text.c_str());
   if (finder.Found().empty()) {

@@ -43,7 +43,7 @@ int RunPoll(const std::vector<std::string>& arguments) {
   CLinkLifecycle& lifecycle = connection.lifecycle;
   CHardwareLink& link = lifecycle.Link();
   std::vector<PassMark> passes;
-  link.SetChunkObserver([&](unsigned chunkStart) {
+  lifecycle.Policy().SetChunkObserver([&](unsigned chunkStart) {
     if (chunkStart != 0) return;
     const auto& s = link.Statistics();
     passes.push_back({std::chrono::steady_clock::now(), s.bytesSent + s.bytesReceived});

@@ -41,20 +41,20 @@ int RunStatus(const std::vector<std::string>& arguments) {
     host.DumpLog(stderr);
     return kExitFailure;
   }
-  host.SetAutoUpdate(false);  // one status read, no spectrum polling
+  lifecycle.Policy().AutoUpdateSwitch().SetAutoUpdate(false);  // one status read, no spectrum polling
   connection.loop.RunUntil([&] { return host.statusFolds > 0 || !lifecycle.Link().Connected(); });
   if (host.statusFolds == 0) {
     host.DumpLog(stderr);
     return kExitFailure;
   }
 
-  const RegisterImage& image = host.LiveImage();
+  const RegisterImage& image = host.image;
   std::printf("Serial number:        %05u\n", static_cast<unsigned>(host.status.serialnumber));
   std::printf("Firmware:             %3.2f\n", host.status.firmware / 100.0);
   std::printf("Internal temperature: %d C\n", static_cast<int>(host.status.intemp));
   std::printf("Slow ADC voltage:     %5.1f V\n", host.status.slowadc);
-  std::printf("Real time:            %10.2f s\n", RealTimeSeconds(image, host.SamplePeriodUs()));
-  std::printf("Live time:            %10.2f s\n", LiveTimeSeconds(image, host.SamplePeriodUs()));
+  std::printf("Real time:            %10.2f s\n", RealTimeSeconds(image, kDefaultSamplePeriodUs));
+  std::printf("Live time:            %10.2f s\n", LiveTimeSeconds(image, kDefaultSamplePeriodUs));
   std::printf("Acquisition running:  %s\n", image.Running() ? "yes" : "no");
   lifecycle.DisconnectHardware();
   return kExitOk;

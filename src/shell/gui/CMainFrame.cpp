@@ -62,16 +62,17 @@ CMainFrame::CMainFrame(const IClock& clock, ISettingsBackend& settings, QWidget*
   setDockOptions(QMainWindow::AnimatedDocks | QMainWindow::AllowNestedDocks | QMainWindow::AllowTabbedDocks);
   setDockNestingEnabled(true);
 
-  linkHost_ = std::make_unique<MainLinkHost>(this, *outputLog_, *recordSets_, *memory_,
-                                             [this] { return samplePeriodUs_; });
+  linkHost_ = std::make_unique<MainLinkHost>(this, *outputLog_, *recordSets_, [this] { return samplePeriodUs_; });
   messageTarget_ = std::make_unique<QtMessageTarget>(
       this, [this](unsigned, std::uintptr_t wParam, std::intptr_t) { OnSerialMessage(wParam); });
-  lifecycle_ = std::make_unique<CLinkLifecycle>(*linkHost_, *messageTarget_);
+  lifecycle_ = std::make_unique<CLinkLifecycle>(*linkHost_, *linkHost_, *memory_, *messageTarget_);
+  lifecycle_->AddObserver(*linkHost_);
 
   SetApplicationLook(static_cast<int>(settings_->LoadAppLook()));
   BuildPanes();
   BuildAcquisition();
   linkHost_->onPanelsRefresh = [this] { infoView_->RefreshRates(recordSets_->SettingsRecord().registers); };
+  lifecycle_->RefreshChain().Join(RegisterRefreshChain::Rank::kAfterPanels, *linkHost_);
   BuildMenus();
   BuildToolBars();
   BuildStatusBar();
@@ -99,7 +100,6 @@ void CMainFrame::OnPowerEvent(bool suspending) {
   }
   recordSets_->LiveRecord().refreshEnable = 0;
   lifecycle_->CloseHardwareLink();
-  linkHost_->SetTraceViewerRunning(false);
 }
 
 CMainFrame::~CMainFrame() {
@@ -143,11 +143,10 @@ void CMainFrame::BuildAcquisition() {
   acquisitionPanel_ = std::make_unique<CAcquisitionPanel>(
       *linkHost_, StartTimeServices{linkHost_->startTime, *timeUtcDialog_, clock_, DefaultSleeper()}, *userDialog_,
       *folderChooser_);
-  acquisitionPanel_->SetLink(&lifecycle_->Link());
+  acquisitionPanel_->Attach(*lifecycle_);
   runSaver_ = std::make_unique<CRecordSetsRunSaver>(*recordSets_, *userDialog_);
   acquisitionPanel_->Logger().SetSaver(runSaver_.get());
   linkHost_->SetSpectrumInfo(&infoView_->Info());
-  linkHost_->SetPanel(acquisitionPanel_.get());
   acquisitionView_ = new CAcquisitionView(*acquisitionPanel_);
   linkHost_->onPanelChanged = [this] { acquisitionView_->ShowValues(); };
   acquisitionPanel_->Initialise();

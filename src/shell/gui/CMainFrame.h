@@ -147,7 +147,7 @@ class CMainFrame : public QMainWindow, private IRecordSetsListener {
   bool firstPaint_ = true;
   bool defaultSizesPending_ = false;
   int appLook_ = 0;
-  double samplePeriodUs_ = 0.008;
+  double samplePeriodUs_ = kDefaultSamplePeriodUs;
 };
 
 // The one process-wide pointer to the main window (null before it exists and after it is gone).

@@ -183,7 +183,7 @@ void CMainFrame::UpdateCommandStates() {
   const bool liveShown = recordSets_->ShownSetMode() == kBufferSet;
   const CHardwareLink& link = lifecycle_->Link();
   const bool connected = link.Connected();
-  const bool logging = linkHost_->LoggedSeriesRunning();
+  const bool logging = acquisitionPanel_->SeriesRunning();
   const bool running = recordSets_->LiveRecord().registers.Running();
   actions_[cmd::kConnect]->setEnabled(lifecycle_->CanConnect(liveShown));
   actions_[cmd::kAutoConnect]->setEnabled(lifecycle_->CanConnect(liveShown));
@@ -209,9 +209,9 @@ void CMainFrame::CopyPicture(QWidget* widget) {
 }
 
 void CMainFrame::RunAutoConnect() {
-  PrepareAutoConnect(*lifecycle_, *linkHost_);
-  CFindComPort dialog(*lifecycle_, *linkHost_, [this] { return recordSets_->LiveRecord().serialNumber; }, this);
-  if (dialog.exec() == QDialog::Accepted) ConnectChosenPort(*lifecycle_, *linkHost_, dialog.ChosenDevice());
+  PrepareAutoConnect(*lifecycle_);
+  CFindComPort dialog(*lifecycle_, [this] { return recordSets_->LiveRecord().serialNumber; }, this);
+  if (dialog.exec() == QDialog::Accepted) ConnectChosenPort(*lifecycle_, dialog.ChosenDevice());
 }
 
 void CMainFrame::ConnectFromPortDialog() {

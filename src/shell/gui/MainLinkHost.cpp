@@ -4,18 +4,13 @@
 #include <QWidget>
 
 #include "acquisition/RecordSets.h"
+#include "acquisition/RecordStatus.h"
 #include "shell/OutputLog.h"
 
 namespace mirvo {
 
-MainLinkHost::MainLinkHost(QWidget* window, COutputLog& log, CRecordSets& sets, SpectrumMemory& memory,
-                           std::function<double()> samplePeriodUs)
-    : window_(window), log_(log), sets_(sets), memory_(memory), samplePeriodUs_(std::move(samplePeriodUs)) {}
-
-void MainLinkHost::RefreshPanelsFromImage() {
-  PanelLinkHost::RefreshPanelsFromImage();
-  if (onPanelsRefresh) onPanelsRefresh();
-}
+MainLinkHost::MainLinkHost(QWidget* window, COutputLog& log, CRecordSets& sets, std::function<double()> samplePeriodUs)
+    : window_(window), log_(log), sets_(sets), samplePeriodUs_(std::move(samplePeriodUs)) {}
 
 SpectrumRecord& MainLinkHost::LiveRecord() { return sets_.LiveRecord(); }
 
@@ -29,17 +24,23 @@ void MainLinkHost::ShowError(const std::string& message) {
   QMessageBox::critical(window_, "mirvo-PSD", QString::fromStdString(message));
 }
 
-RegisterImage& MainLinkHost::LiveImage() { return sets_.LiveRecord().registers; }
+RegisterImage& MainLinkHost::Image() { return sets_.LiveRecord().registers; }
 
 int MainLinkHost::RefreshEnable() const { return const_cast<CRecordSets&>(sets_).LiveRecord().refreshEnable; }
 
 void MainLinkHost::SetRefreshEnable(int value) { sets_.LiveRecord().refreshEnable = value; }
 
-void MainLinkHost::StoreStatus(const packet::StatusBlock& status) { TakeStatus(sets_.LiveRecord(), status); }
+void MainLinkHost::StoreStatus(const packet::StatusBlock& status) { StoreStatusInRecord(sets_.LiveRecord(), status); }
 
-void MainLinkHost::SetConnectedCaptions(const std::string& portName) { sets_.SetConnection(true, portName); }
+void MainLinkHost::OnConnected(const std::string& portName) {
+  sets_.SetConnection(true, portName);
+  Redraw();
+}
 
-void MainLinkHost::RefreshSpectrumCaptions() { sets_.SetConnection(false, ""); }
+void MainLinkHost::OnLinkClosed() {
+  sets_.SetConnection(false, "");
+  Redraw();
+}
 
 void MainLinkHost::Redraw() {
   if (window_) window_->update();

@@ -1,10 +1,14 @@
-// The link host of the main window: the engine's view of the live record, the spectrum memory, the
-// output log and message boxes. Panels that do not exist yet are plain state (LinkHostState).
+// The main window's share of the instrument link: log lines and message boxes, the live record of
+// the record sets, the acquisition panel's view of the records, the spectrum captions at connect
+// and close, and the information pane's rates after every status fold.
 #pragma once
 
 #include <functional>
 
-#include "acquisition/PanelLinkHost.h"
+#include "acquisition/AcquisitionPanel.h"
+#include "acquisition/LinkRoles.h"
+#include "acquisition/RegisterRefreshChain.h"
+#include "protocol/LinkRoles.h"
 
 class QWidget;
 
@@ -13,40 +17,51 @@ namespace mirvo {
 class COutputLog;
 class CRecordSets;
 
-class MainLinkHost final : public PanelLinkHost {
+class MainLinkHost final : public IReporter,
+                           public ILiveRecord,
+                           public IAcquisitionHost,
+                           public IConnectionObserver,
+                           public IRegisterRefresh {
  public:
-  MainLinkHost(QWidget* window, COutputLog& log, CRecordSets& sets, SpectrumMemory& memory,
-               std::function<double()> samplePeriodUs);
+  MainLinkHost(QWidget* window, COutputLog& log, CRecordSets& sets, std::function<double()> samplePeriodUs);
 
   void SetSpectrumInfo(CSpectrumInfo* info) { info_ = info; }
 
+  // IReporter
   void AddLine(const std::string& line) override;
   void ShowError(const std::string& message) override;
-  double SamplePeriodUs() const override { return samplePeriodUs_(); }
-  RegisterImage& LiveImage() override;
+  // ILiveRecord
+  RegisterImage& Image() override;
   int RefreshEnable() const override;
   void SetRefreshEnable(int value) override;
   void StoreStatus(const packet::StatusBlock& status) override;
-  SpectrumMemory& Memory() override { return memory_; }
-  void SetConnectedCaptions(const std::string& portName) override;
-  void RefreshSpectrumCaptions() override;
-  void Redraw() override;
-
-  // Told after every status fold (panels refresh from the image).
-  std::function<void()> onPanelsRefresh;
-  void RefreshPanelsFromImage() override;
-
   // IAcquisitionHost
   SpectrumRecord& LiveRecord() override;
   const SpectrumRecord* SettingsRecord() override;
   bool SettingsRecordLive() const override;
   CSpectrumInfo* SpectrumInfo() override { return info_; }
+  double SamplePeriodUs() const override { return samplePeriodUs_(); }
+  void PanelChanged() override {
+    if (onPanelChanged) onPanelChanged();
+  }
+  // IConnectionObserver: "S%d: <caption> @ <port>" while connected, the plain captions after.
+  void OnConnected(const std::string& portName) override;
+  void OnLinkClosed() override;
+  // IRegisterRefresh, after the panels
+  void RefreshFromImage() override {
+    if (onPanelsRefresh) onPanelsRefresh();
+  }
+
+  StartTimeSettings startTime;
+  std::function<void()> onPanelChanged;   // the acquisition form shows the panel again
+  std::function<void()> onPanelsRefresh;  // after every status fold
 
  private:
+  void Redraw();
+
   QWidget* window_;
   COutputLog& log_;
   CRecordSets& sets_;
-  SpectrumMemory& memory_;
   std::function<double()> samplePeriodUs_;
   CSpectrumInfo* info_ = nullptr;
 };
