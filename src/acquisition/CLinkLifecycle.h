@@ -15,7 +15,7 @@
 
 namespace mirvo {
 
-class CLinkLifecycle final : public ILinkSupervisor {
+class CLinkLifecycle : public ILinkSupervisor {
  public:
   static constexpr unsigned kDefaultBaudRate = 921600;  // the rate after AutoConnect
   static constexpr std::size_t kDriverQueueBytes = 2000;

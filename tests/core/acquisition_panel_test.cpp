@@ -4,25 +4,20 @@
 
 #include "FakeClock.h"
 #include "ScriptedDialogs.h"
-#include "acquisition/AcquisitionLinkHost.h"
+#include "LinkDoubles.h"
+#include "shell/HeadlessHost.h"
 #include "protocol/CHardwareLink.h"
 
 namespace mirvo {
 namespace {
 
-class NullSupervisor final : public ILinkSupervisor {
- public:
-  bool PortInUse() const override { return true; }
-  void CloseHardwareLink() override {}
-};
 
 constexpr std::uint32_t kSettingsWriteAddress = 0xC0800C;
 
 class AcquisitionPanelTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    host.SetPanel(&panel);
-    panel.SetLink(&link);
+    panel.Attach(lifecycle);
     panel.Initialise();
   }
   RegisterImage& Image() { return host.record.registers; }
@@ -45,9 +40,10 @@ class AcquisitionPanelTest : public ::testing::Test {
   test::FakeSleeper sleeper{&clock};
   test::FakeSleeper linkSleeper;
   test::ScriptedDialogs dialogs;
-  AcquisitionLinkHost host{clock};
-  NullSupervisor supervisor;
-  CHardwareLink link{host, supervisor, linkSleeper};
+  HeadlessHost host{clock};
+  test::NullTarget target;
+  CLinkLifecycle lifecycle{host, host, host.memory, target, linkSleeper};
+  CHardwareLink& link = lifecycle.Link();
   CAcquisitionPanel panel{host, {host.startTime, dialogs, clock, sleeper}, dialogs, dialogs};
 };
 

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "FakeClock.h"
+#include "LinkDoubles.h"
 #include "PtyPair.h"
 #include "acquisition/CLinkLifecycle.h"
 #include "protocol/Packets.h"
@@ -17,20 +18,7 @@ namespace {
 
 using Bytes = std::vector<std::uint8_t>;
 
-class RecordingHost final : public LinkHostState {
- public:
-  void AddLine(const std::string& line) override { lines.push_back(line); }
-  void ShowError(const std::string& message) override { errors.push_back(message); }
-  void RefreshPanelsFromImage() override { ++refreshes; }
-  std::vector<std::string> lines;
-  std::vector<std::string> errors;
-  int refreshes = 0;
-};
-
-class NullTarget final : public IMessageTarget {
- public:
-  void PostMessage(unsigned, std::uintptr_t, std::intptr_t) override {}
-};
+using test::NullTarget;
 
 // What an instrument puts in a reply: status words and register contents.
 const std::vector<std::uint16_t> kStatusWords{250, 7, 12, 0, 3300, 0, 31, 0};
@@ -96,9 +84,11 @@ class HardwareLinkTest : public ::testing::Test {
 
   test::PtyPair pty;
   test::FakeSleeper sleeper;
-  RecordingHost host;
+  void SetAutoUpdate(bool checked) { lifecycle.AutoUpdateBox().SetAutoUpdate(checked); }
+
+  test::RecordingLinkHost host;
   NullTarget target;
-  CLinkLifecycle lifecycle{host, target, sleeper};
+  test::RecordedLifecycle lifecycle{host, target, sleeper};
 };
 
 TEST_F(HardwareLinkTest, ConnectSendsTheFirstStatusReadBeforeAnyReply) {
@@ -107,7 +97,7 @@ TEST_F(HardwareLinkTest, ConnectSendsTheFirstStatusReadBeforeAnyReply) {
   EXPECT_TRUE(Link().Connected());
   EXPECT_FALSE(Link().Responding());
   EXPECT_TRUE(lifecycle.PortInUse());
-  EXPECT_TRUE(host.autoUpdate);
+  EXPECT_TRUE(lifecycle.AutoUpdateBox().AutoUpdate());
   EXPECT_EQ(host.refreshEnable, 1);
   EXPECT_EQ(lifecycle.CurrentState(), CLinkLifecycle::State::kAwaitingFirstReply);
   EXPECT_EQ(sleeper.sleeps, (std::vector<int>{100, 200}));  // break, then the settle wait
@@ -197,7 +187,7 @@ TEST_F(HardwareLinkTest, CorruptReplyIsRepeatedByteForByte) {
 
 TEST_F(HardwareLinkTest, WriteReplyWithBadChecksumWaitsForNineBytesAgain) {
   ASSERT_TRUE(lifecycle.ConnectHardware());
-  host.autoUpdate = false;
+  SetAutoUpdate(false);
   AnswerNext();  // status; nothing further while AUTO UPDATE is off
   Link().WriteControlRegisters();
   const Bytes write = NextRequest();
@@ -245,14 +235,14 @@ TEST_F(HardwareLinkTest, FourthFailureGivesUpAndTheTimerClosesTheLink) {
   EXPECT_FALSE(Link().Connected());
   EXPECT_FALSE(Link().Port().IsOpen());
   EXPECT_FALSE(lifecycle.PortInUse());
-  EXPECT_FALSE(host.autoUpdate);
+  EXPECT_FALSE(lifecycle.AutoUpdateBox().AutoUpdate());
   EXPECT_EQ(lifecycle.CurrentState(), CLinkLifecycle::State::kClosed);
 }
 
 TEST_F(HardwareLinkTest, SilentInstrumentIsGivenUpAfterAboutTwentyOneSeconds) {
   test::FakeClock clock;
   test::FakeSleeper timedSleeper(&clock);
-  CLinkLifecycle timed(host, target, timedSleeper);
+  test::RecordedLifecycle timed(host, target, timedSleeper);
   timed.SetDeviceName(pty.SlavePath());
   ASSERT_TRUE(timed.ConnectHardware());
   const std::int64_t connectedAt = clock.UtcMilliseconds();
@@ -347,7 +337,7 @@ TEST_F(HardwareLinkTest, PortEventsDuringCloseAndLineErrors) {
 TEST_F(HardwareLinkTest, StatusReadWithRefreshDisabledTakesOnlyTheStatusValues) {
   ASSERT_TRUE(lifecycle.ConnectHardware());
   host.refreshEnable = 0;
-  host.autoUpdate = false;
+  SetAutoUpdate(false);
   host.image[reg::kControlWord] = cw::kResetPulseA;
   Deliver(ReplyTo(NextRequest(), cw::kRun));
   EXPECT_EQ(host.image[reg::kControlWord], cw::kResetPulseA);  // unchanged, pulses not acknowledged
@@ -360,13 +350,13 @@ TEST_F(HardwareLinkTest, StatusReadWithRefreshDisabledTakesOnlyTheStatusValues) 
   Link().RequestStatusRead();
   Deliver(ReplyTo(NextRequest(), cw::kRun | cw::kResetPulseA));
   EXPECT_EQ(host.image[reg::kControlWord], cw::kRun | cw::kResetIdle);  // folded, pulses acknowledged
-  EXPECT_EQ(Link().LastRunBit(), 1);
+  EXPECT_EQ(lifecycle.Policy().LastRunBit(), 1);
   EXPECT_EQ(host.refreshes, 1);
 }
 
 TEST_F(HardwareLinkTest, ResetPulseIsAcknowledgedAfterTheWriteReply) {
   ASSERT_TRUE(lifecycle.ConnectHardware());
-  host.autoUpdate = false;
+  SetAutoUpdate(false);
   AnswerNext();
   host.image.RaiseResetPulses();
   Link().WriteSettingsRegisters();
@@ -379,10 +369,12 @@ TEST_F(HardwareLinkTest, ResetPulseIsAcknowledgedAfterTheWriteReply) {
 
 TEST_F(HardwareLinkTest, PendingTraceReadIsDroppedWhenALoggedSeriesRuns) {
   ASSERT_TRUE(lifecycle.ConnectHardware());
-  host.autoUpdate = false;
+  SetAutoUpdate(false);
   const Bytes status = NextRequest();
   Link().RequestTraceRead();
-  host.loggedSeriesRunning = true;
+  test::ScriptedSeries series;
+  series.running = true;
+  lifecycle.SetLoggedSeries(&series);
   Deliver(ReplyTo(status));
   EXPECT_FALSE(Link().Pending(CHardwareLink::kSlotTrace));
   EXPECT_FALSE(Link().Busy());  // nothing was sent in its place
@@ -390,7 +382,7 @@ TEST_F(HardwareLinkTest, PendingTraceReadIsDroppedWhenALoggedSeriesRuns) {
 
 TEST_F(HardwareLinkTest, BytesWhileIdleAreNotTakenForAReply) {
   ASSERT_TRUE(lifecycle.ConnectHardware());
-  host.autoUpdate = false;
+  SetAutoUpdate(false);
   AnswerNext();
   ASSERT_FALSE(Link().Busy());
   for (int piece = 0; piece < 70; ++piece) {  // more than the receive buffer holds, in pieces the tty takes

@@ -7,6 +7,7 @@
 #include <chrono>
 
 #include "FakeClock.h"
+#include "LinkDoubles.h"
 #include "PtyPair.h"
 #include "acquisition/CLinkLifecycle.h"
 #include "protocol/Packets.h"
@@ -16,16 +17,6 @@ namespace {
 
 using Bytes = std::vector<std::uint8_t>;
 
-class SeriesHost final : public LinkHostState {
- public:
-  void SaveLoggedRun(int runCounter) override { saved.push_back(runCounter); }
-  std::vector<int> saved;
-};
-
-class NullTarget final : public IMessageTarget {
- public:
-  void PostMessage(unsigned, std::uintptr_t, std::intptr_t) override {}
-};
 
 class LoggerRunEndTest : public ::testing::Test {
  protected:
@@ -33,11 +24,12 @@ class LoggerRunEndTest : public ::testing::Test {
     ASSERT_TRUE(pty.Ok());
     lifecycle.SetDeviceName(pty.SlavePath());
     ASSERT_TRUE(lifecycle.ConnectHardware());
-    host.autoUpdate = false;  // only the series' own requests go out
-    Answer(Next(), 0);        // the first status read: stopped, times cleared
-    host.loggedSeriesRunning = true;
-    host.loggingEnabled = true;
-    host.numberOfRuns = 2;
+    lifecycle.AutoUpdateBox().SetAutoUpdate(false);  // only the series' own requests go out
+    Answer(Next(), 0);                                // the first status read: stopped, times cleared
+    lifecycle.SetLoggedSeries(&series);
+    series.running = true;
+    series.enabled = true;
+    series.runs = 2;
   }
   CHardwareLink& Link() { return lifecycle.Link(); }
 
@@ -101,9 +93,10 @@ class LoggerRunEndTest : public ::testing::Test {
 
   test::PtyPair pty;
   test::FakeSleeper sleeper;
-  SeriesHost host;
-  NullTarget target;
-  CLinkLifecycle lifecycle{host, target, sleeper};
+  test::RecordingLinkHost host;
+  test::ScriptedSeries series;
+  test::NullTarget target;
+  test::RecordedLifecycle lifecycle{host, target, sleeper};
 };
 
 TEST_F(LoggerRunEndTest, ARunOverBeforeAnyStatusReadSawItIsStillSaved) {
@@ -118,7 +111,7 @@ TEST_F(LoggerRunEndTest, ARunOverBeforeAnyStatusReadSawItIsStillSaved) {
   const Bytes status = AnswerUntil(IsStatusRead);
   ASSERT_TRUE(IsStatusRead(status));
   Answer(status, 0);
-  EXPECT_EQ(Link().LoggedSeriesStep(), 3);
+  EXPECT_EQ(lifecycle.Policy().Step(), LoggedStep::kReadFirstHalf);
 
   const Bytes firstHalf = Next();
   ASSERT_EQ(firstHalf.size(), packet::kReadRequestLength);
@@ -129,8 +122,8 @@ TEST_F(LoggerRunEndTest, ARunOverBeforeAnyStatusReadSawItIsStillSaved) {
   ASSERT_EQ(secondHalf.size(), packet::kReadRequestLength);
   EXPECT_EQ(packet::GetLong(secondHalf, 4), packet::SpectrumReadAddress(8192));
   Answer(secondHalf, 0);
-  EXPECT_EQ(host.saved, std::vector<int>{1});
-  EXPECT_EQ(host.runCounter, 1);
+  EXPECT_EQ(series.saved, std::vector<int>{1});
+  EXPECT_EQ(series.completed, 1);
 
   // The reset between runs goes out, then the restart of run 2 with its stamp.
   Answer(AnswerUntil(StartsARun), 0);
@@ -140,9 +133,9 @@ TEST_F(LoggerRunEndTest, ARunOverBeforeAnyStatusReadSawItIsStillSaved) {
   const Bytes half = AnswerUntil(IsHalf);
   Answer(half, 0);
   Answer(AnswerUntil(IsHalf), 0);
-  EXPECT_EQ(host.saved, (std::vector<int>{1, 2}));
-  EXPECT_FALSE(host.loggedSeriesRunning);
-  EXPECT_FALSE(host.loggingEnabled);
+  EXPECT_EQ(series.saved, (std::vector<int>{1, 2}));
+  EXPECT_FALSE(series.running);
+  EXPECT_FALSE(series.enabled);
 }
 
 TEST_F(LoggerRunEndTest, AStoppedInstrumentWithoutAStartedRunIsNotARunEnd) {
@@ -152,8 +145,8 @@ TEST_F(LoggerRunEndTest, AStoppedInstrumentWithoutAStartedRunIsNotARunEnd) {
   const Bytes status = Next();
   ASSERT_TRUE(IsStatusRead(status));
   Answer(status, 0);
-  EXPECT_EQ(Link().LoggedSeriesStep(), 0);
-  EXPECT_TRUE(host.saved.empty());
+  EXPECT_EQ(lifecycle.Policy().Step(), LoggedStep::kNone);
+  EXPECT_TRUE(series.saved.empty());
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "FakeClock.h"
+#include "LinkDoubles.h"
 #include "lib/Simulator.h"
 #include "acquisition/CLinkLifecycle.h"
 #include "protocol/Packets.h"
@@ -13,12 +14,6 @@
 namespace mirvo {
 namespace {
 
-class LogHost final : public LinkHostState {
- public:
-  void AddLine(const std::string& line) override { lines.push_back(line); }
-  void ShowError(const std::string& message) override { lines.push_back("error: " + message); }
-  std::vector<std::string> lines;
-};
 
 class LinkE2eTest : public ::testing::Test {
  protected:
@@ -49,9 +44,9 @@ class LinkE2eTest : public ::testing::Test {
 
   test::FakeClock clock{1'700'000'000'000};
   test::FakeSleeper sleeper{&clock};
-  LogHost host;
+  test::RecordingLinkHost host;
   CEventLoop loop{clock};
-  CLinkLifecycle lifecycle{host, loop, sleeper};
+  test::RecordedLifecycle lifecycle{host, loop, sleeper};
   std::unique_ptr<kvetral::Simulator> sim;
 };
 

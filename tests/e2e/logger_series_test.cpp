@@ -141,7 +141,7 @@ TEST_F(LoggerSeriesTest, ClearingEnableMidSeriesStopsFurtherSaves) {
   ASSERT_TRUE(rig->RunUntil([&] { return rig->host.record.registers.Running(); }));
   rig->panel.OnLoggerEnableClicked(false);
   EXPECT_FALSE(rig->panel.Logger().Running());
-  EXPECT_EQ(rig->lifecycle.Link().LoggedSeriesStep(), 0);
+  EXPECT_EQ(rig->lifecycle.Policy().Step(), LoggedStep::kNone);
 
   // The run in the instrument goes on to its end; nothing more is counted or saved.
   ASSERT_TRUE(rig->RunUntil([&] { return !rig->host.record.registers.Running(); }));

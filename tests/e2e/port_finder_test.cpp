@@ -7,6 +7,7 @@
 #include <set>
 
 #include "FakeClock.h"
+#include "LinkDoubles.h"
 #include "PtyPair.h"
 #include "lib/Simulator.h"
 #include "acquisition/PortFinder.h"
@@ -15,11 +16,6 @@
 namespace mirvo {
 namespace {
 
-class RecordingHost final : public LinkHostState {
- public:
-  void AddLine(const std::string& line) override { lines.push_back(line); }
-  std::vector<std::string> lines;
-};
 
 class PortFinderTest : public ::testing::Test, public IPortFinderHost {
  protected:
@@ -70,11 +66,11 @@ class PortFinderTest : public ::testing::Test, public IPortFinderHost {
     return std::find(host.lines.begin(), host.lines.end(), line) != host.lines.end();
   }
 
-  RecordingHost host;
+  test::RecordingLinkHost host;
   CEventLoop loop;
   test::FakeSleeper sleeper;
-  CLinkLifecycle lifecycle{host, loop, sleeper};
-  CPortFinder finder{lifecycle, host, *this, loop, sleeper};
+  test::RecordedLifecycle lifecycle{host, loop, sleeper};
+  CPortFinder finder{lifecycle, *this, loop, sleeper};
   std::vector<std::unique_ptr<kvetral::Simulator>> sims;
   std::vector<std::unique_ptr<test::PtyPair>> silent;
   std::set<std::string> silentDevices;
@@ -107,15 +103,15 @@ TEST_F(PortFinderTest, ExactlyOneInstrumentIsChosenAndAutoConnectConnectsAt92160
   AddSilentPort();
   kvetral::Simulator& sim = AddSimulator(12);
   lifecycle.SetBaudRate(460800);
-  PrepareAutoConnect(lifecycle, host);
+  PrepareAutoConnect(lifecycle);
   finder.Find();
   EXPECT_EQ(finder.FoundCounter(), 0);
   ASSERT_TRUE(finder.Accepted());  // closed by itself, as if OK had been pressed
   EXPECT_EQ(finder.ChosenDevice(), sim.DevicePath());
   EXPECT_TRUE(Logged("Found: ttyKV12 -> SN: 00012"));
-  EXPECT_FALSE(host.autoUpdate);
+  EXPECT_FALSE(lifecycle.AutoUpdateBox().AutoUpdate());
 
-  ASSERT_TRUE(ConnectChosenPort(lifecycle, host, finder.ChosenDevice()));
+  ASSERT_TRUE(ConnectChosenPort(lifecycle, finder.ChosenDevice()));
   EXPECT_EQ(lifecycle.BaudRate(), 921600u);
   EXPECT_TRUE(Logged(sim.DevicePath()));
   EXPECT_TRUE(Logged("Connected to: " + sim.DevicePath()));

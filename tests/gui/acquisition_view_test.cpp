@@ -11,9 +11,10 @@
 
 #include "FakeClock.h"
 #include "ScriptedDialogs.h"
-#include "acquisition/AcquisitionLinkHost.h"
+#include "LinkDoubles.h"
 #include "acquisition/gui/CAcquisitionView.h"
 #include "acquisition/gui/CFindComPort.h"
+#include "shell/HeadlessHost.h"
 
 using namespace mirvo;
 
@@ -24,10 +25,6 @@ void SaveShot(QWidget& widget, const char* name) {
   if (!folder.isEmpty()) QVERIFY(widget.grab().save(QString::fromLocal8Bit(folder) + "/" + name));
 }
 
-class NullTarget final : public IMessageTarget {
- public:
-  void PostMessage(unsigned, std::uintptr_t, std::intptr_t) override {}
-};
 
 }  // namespace
 
@@ -38,9 +35,8 @@ class AcquisitionViewTest : public QObject {
     test::FakeClock clock(UtcMillisecondsFromCivil({2026, 12, 9, 10, 0, 0, 0}));
     test::FakeSleeper sleeper(&clock);
     test::ScriptedDialogs dialogs;
-    AcquisitionLinkHost host(clock);
+    HeadlessHost host(clock);
     CAcquisitionPanel panel(host, {host.startTime, dialogs, clock, sleeper}, dialogs, dialogs);
-    host.SetPanel(&panel);
     CAcquisitionView view(panel);
     host.onPanelChanged = [&] { view.ShowValues(); };
     view.resize(view.sizeHint());
@@ -81,10 +77,10 @@ class AcquisitionViewTest : public QObject {
   }
 
   void FinderWithoutInstrumentsSaysSo() {
-    LinkHostState host;
-    NullTarget target;
-    CLinkLifecycle lifecycle(host, target);
-    CFindComPort dialog(lifecycle, host, [] { return std::uint16_t{0}; });
+    test::RecordingLinkHost host;
+    test::NullTarget target;
+    CLinkLifecycle lifecycle(host, host, host.memory, target);
+    CFindComPort dialog(lifecycle, [] { return std::uint16_t{0}; });
     dialog.SetPortSource([] {
       return std::vector<PortListEntry>{{"/nonexistent/ttyUSB7", "ttyUSB7", "USB Serial (ttyUSB7)", "USB Serial", true}};
     });

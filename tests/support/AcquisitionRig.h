@@ -12,10 +12,10 @@
 
 #include "FakeClock.h"
 #include "ScriptedDialogs.h"
-#include "acquisition/AcquisitionLinkHost.h"
 #include "acquisition/LoggedRunSaver.h"
 #include "lib/Simulator.h"
 #include "acquisition/CLinkLifecycle.h"
+#include "shell/HeadlessHost.h"
 #include "shell/EventLoop.h"
 
 namespace mirvo::test {
@@ -25,11 +25,8 @@ class AcquisitionRig {
   static constexpr int kGuardMs = 20000;  // against a hung test only
 
   explicit AcquisitionRig(kvetral::SimOptions options = {}) {
-    host.SetPanel(&panel);
-    panel.SetLink(&lifecycle.Link());
+    panel.Attach(lifecycle);
     panel.Initialise();
-    loop.SetMessageHandler([this](unsigned, std::uintptr_t wParam, std::intptr_t) { lifecycle.OnSerialEvent(wParam); });
-    loop.SetTimer(200, [this] { lifecycle.OnCommTimer(); });
     sim = std::make_unique<kvetral::Simulator>(options);
     std::string error;
     started = sim->Start(&error);
@@ -70,9 +67,10 @@ class AcquisitionRig {
   FakeSleeper stampSleeper{&stampClock};
   FakeSleeper linkSleeper;
   ScriptedDialogs dialogs;
-  AcquisitionLinkHost host{stampClock};
-  CEventLoop loop;
-  CLinkLifecycle lifecycle{host, loop, linkSleeper};
+  HeadlessHost host{stampClock};
+  HeadlessConnection connection{host, linkSleeper};
+  CEventLoop& loop = connection.loop;
+  CLinkLifecycle& lifecycle = connection.lifecycle;
   CAcquisitionPanel panel{host, {host.startTime, dialogs, stampClock, stampSleeper}, dialogs, dialogs};
   std::unique_ptr<kvetral::Simulator> sim;
   bool started = false;
