@@ -28,7 +28,8 @@ bool CLinkLifecycle::ConnectHardware() {
   CSerialMFC& port = link_.Port();
   link_.SetConnected(false);
   link_.SetResponding(false);
-  Notify([](IConnectionObserver& o) { o.OnConnecting(); });  // start-time kind asked again, trace viewer stopped
+  Notify([](IConnectionObserver& o) { o.OnConnecting(); });  // the start-time kind is asked again
+  if (ITraceSink* trace = policy_.TraceSink()) trace->ResetTraceViewer();
 
   port.Close();
   link_.ClearPendingRequests();
@@ -87,6 +88,8 @@ void CLinkLifecycle::CloseHardwareLink() {
   ignorePortEvents_ = true;
   StopPolling();
   link_.ClearPendingRequests();
+  ITraceSink* trace = policy_.TraceSink();
+  if (trace != nullptr) trace->RefreshTraceControls();
   sleeper_.SleepMilliseconds(100);
 
   if (link_.Port().IsOpen()) link_.Port().Close();
@@ -95,7 +98,8 @@ void CLinkLifecycle::CloseHardwareLink() {
   link_.SetResponding(false);
   portInUse_ = false;
   link_.SetBusy(false);
-  Notify([](IConnectionObserver& o) { o.OnLinkClosed(); });  // captions without the port, trace viewer stopped
+  if (trace != nullptr) trace->ResetTraceViewer();
+  Notify([](IConnectionObserver& o) { o.OnLinkClosed(); });  // captions without the port
   reporter_.AddLine("Disconnected from hardware");
 }
 

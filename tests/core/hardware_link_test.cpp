@@ -380,6 +380,41 @@ TEST_F(HardwareLinkTest, PendingTraceReadIsDroppedWhenALoggedSeriesRuns) {
   EXPECT_FALSE(Link().Busy());  // nothing was sent in its place
 }
 
+TEST_F(HardwareLinkTest, SingleTraceDropsTheFirstBlockAndShowsTheSecond) {
+  test::ScriptedTraceSink trace;
+  lifecycle.SetTraceSink(&trace);
+  ASSERT_TRUE(lifecycle.ConnectHardware());
+  SetAutoUpdate(false);
+  trace.singlePending = 2;  // RUN pressed for one trace
+  const auto traceRequest = packet::BuildReadRequest(packet::kTraceAddress, packet::kTraceByteCount);
+  std::vector<std::uint16_t> samples(packet::kTraceByteCount / 2);
+  for (std::size_t i = 0; i < samples.size(); ++i) samples[i] = static_cast<std::uint16_t>(i * 3);
+  Bytes data;
+  for (const std::uint16_t word : samples) {
+    data.push_back(static_cast<std::uint8_t>(word & 0xFF));
+    data.push_back(static_cast<std::uint8_t>(word >> 8));
+  }
+
+  for (int block = 0; block < 2; ++block) {
+    const Bytes status = NextRequest();
+    ASSERT_TRUE(IsStatusRead(status)) << block;
+    Deliver(ReplyTo(status, cw::kTraceReady));  // a trace is ready: it is read at once
+    EXPECT_EQ(host.image.ControlWord() & cw::kTraceReady, 0) << block;
+    const Bytes request = NextRequest();
+    ASSERT_EQ(request, Bytes(traceRequest.begin(), traceRequest.end())) << block;
+    Deliver(packet::BuildReadReply(packet::kTraceAddress, kStatusWords, data));
+  }
+  ASSERT_EQ(trace.shown.size(), 1u);  // the first block after the request was dropped
+  EXPECT_EQ(trace.shown[0], samples);
+  EXPECT_EQ(trace.releases, 1);
+  EXPECT_EQ(trace.singlePending, 0);
+  EXPECT_TRUE(IsStatusRead(NextRequest()));  // the status read that follows the shown trace
+
+  lifecycle.DisconnectHardware();
+  EXPECT_FALSE(trace.running);
+  EXPECT_GT(trace.controlRefreshes, 0);
+}
+
 TEST_F(HardwareLinkTest, BytesWhileIdleAreNotTakenForAReply) {
   ASSERT_TRUE(lifecycle.ConnectHardware());
   SetAutoUpdate(false);

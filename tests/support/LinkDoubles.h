@@ -69,6 +69,25 @@ class ScriptedSeries final : public ILoggedSeries {
   int runTimesShown = 0;
 };
 
+// A trace viewer whose state the test sets; shown traces and released buttons are recorded.
+class ScriptedTraceSink final : public ITraceSink {
+ public:
+  bool TraceRunning() const override { return running; }
+  void SetTraceRunning(bool value) override { running = value; }
+  int SingleTracePending() const override { return singlePending; }
+  void SetSingleTracePending(int count) override { singlePending = count; }
+  void ReleaseRunButton() override { ++releases; }
+  void ShowTrace(std::span<const std::uint16_t> words) override { shown.emplace_back(words.begin(), words.end()); }
+  void RefreshTraceControls() override { ++controlRefreshes; }
+  void ResetTraceViewer() override { running = false; }
+
+  bool running = false;
+  int singlePending = 0;
+  int releases = 0;
+  int controlRefreshes = 0;
+  std::vector<std::vector<std::uint16_t>> shown;
+};
+
 class NullTarget final : public IMessageTarget {
  public:
   void PostMessage(unsigned, std::uintptr_t, std::intptr_t) override {}
