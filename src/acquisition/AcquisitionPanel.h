@@ -6,7 +6,10 @@
 #include <cstdint>
 #include <string>
 
-#include "acquisition/LinkRoles.h"
+#include "acquisition/AutoUpdate.h"
+#include "acquisition/ConnectionObserver.h"
+#include "acquisition/LoggedSeries.h"
+#include "acquisition/TraceSink.h"
 #include "acquisition/RegisterRefreshChain.h"
 #include "acquisition/SpectrumLogger.h"
 #include "acquisition/SpectrumRecord.h"

@@ -7,7 +7,10 @@
 #include <string>
 #include <vector>
 
-#include "acquisition/LinkRoles.h"
+#include "acquisition/AutoUpdate.h"
+#include "acquisition/ConnectionObserver.h"
+#include "acquisition/LoggedSeries.h"
+#include "acquisition/TraceSink.h"
 #include "acquisition/PollingPolicy.h"
 #include "acquisition/RegisterRefreshChain.h"
 #include "link/MessageTarget.h"

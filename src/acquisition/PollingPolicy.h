@@ -6,7 +6,9 @@
 #include <cstdint>
 #include <functional>
 
-#include "acquisition/LinkRoles.h"
+#include "acquisition/AutoUpdate.h"
+#include "acquisition/LoggedSeries.h"
+#include "acquisition/TraceSink.h"
 #include "acquisition/PollingRules.h"
 #include "acquisition/RegisterRefreshChain.h"
 #include "protocol/CHardwareLink.h"

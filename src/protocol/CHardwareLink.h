@@ -9,7 +9,8 @@
 #include <vector>
 
 #include "link/CSerialWnd.h"
-#include "protocol/LinkRoles.h"
+#include "protocol/LiveRecord.h"
+#include "protocol/Reporter.h"
 #include "protocol/ReplyHandler.h"
 #include "timesvc/Clock.h"
 

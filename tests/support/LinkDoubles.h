@@ -6,11 +6,15 @@
 #include <vector>
 
 #include "acquisition/CLinkLifecycle.h"
-#include "acquisition/LinkRoles.h"
+#include "acquisition/AutoUpdate.h"
+#include "acquisition/ConnectionObserver.h"
+#include "acquisition/LoggedSeries.h"
+#include "acquisition/TraceSink.h"
 #include "acquisition/RegisterRefreshChain.h"
 #include "link/MessageTarget.h"
 #include "protocol/CHardwareLink.h"
-#include "protocol/LinkRoles.h"
+#include "protocol/LiveRecord.h"
+#include "protocol/Reporter.h"
 
 namespace mirvo::test {
 

@@ -6,9 +6,13 @@
 #include <functional>
 
 #include "acquisition/AcquisitionPanel.h"
-#include "acquisition/LinkRoles.h"
+#include "acquisition/AutoUpdate.h"
+#include "acquisition/ConnectionObserver.h"
+#include "acquisition/LoggedSeries.h"
+#include "acquisition/TraceSink.h"
 #include "acquisition/RegisterRefreshChain.h"
-#include "protocol/LinkRoles.h"
+#include "protocol/LiveRecord.h"
+#include "protocol/Reporter.h"
 
 class QWidget;
 
