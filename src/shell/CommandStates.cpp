@@ -11,7 +11,8 @@ namespace mirvo {
 namespace {
 
 std::optional<bool> FlagOf(const std::vector<CommandFlag>& flags, int command) {
-  const auto it = std::find_if(flags.begin(), flags.end(), [command](const CommandFlag& f) { return f.command == command; });
+  const auto it =
+      std::find_if(flags.begin(), flags.end(), [command](const CommandFlag& flag) { return flag.command == command; });
   if (it == flags.end()) return std::nullopt;
   return it->on;
 }

@@ -80,19 +80,21 @@ struct Situation {
 };
 
 TEST(CommandStates, EnablingFollowsTheLinkTheLoggerTheRunBitAndTheShownSet) {
+  constexpr State kClosed = State::kClosed, kNoReply = State::kAwaitingFirstReply, kOnline = State::kRunning,
+                  kFailing = State::kFailing;
   const Situation situations[] = {
-      // what                                   link                     file   log    run    conn   disc   port   start  stop   erase
-      {"closed, BUFFER shown",                  State::kClosed,          false, false, false, true,  false, true,  false, false, false},
-      {"closed, run bit left from before",      State::kClosed,          false, false, true,  true,  false, true,  false, false, false},
-      {"closed, FILE shown",                    State::kClosed,          true,  false, false, false, false, false, false, false, false},
-      {"online, stopped",                       State::kRunning,         false, false, false, false, true,  true,  true,  false, true},
-      {"online, acquiring",                     State::kRunning,         false, false, true,  false, true,  true,  false, true,  true},
-      {"port open, no reply yet, stopped",      State::kAwaitingFirstReply, false, false, false, false, true, true, true, false, true},
-      {"link failing, acquiring",               State::kFailing,         false, false, true,  false, true,  true,  false, true,  true},
-      {"online, logged series between runs",    State::kRunning,         false, true,  false, false, true,  true,  false, false, false},
-      {"online, logged series acquiring",       State::kRunning,         false, true,  true,  false, true,  true,  false, false, false},
-      {"online, FILE shown, stopped",           State::kRunning,         true,  false, false, false, false, false, false, false, false},
-      {"online, FILE shown, acquiring",         State::kRunning,         true,  false, true,  false, false, false, false, false, false},
+      // what                                link      file   log    run    conn   disc   port   start  stop   erase
+      {"closed, BUFFER shown",               kClosed,  false, false, false, true,  false, true,  false, false, false},
+      {"closed, run bit left from before",   kClosed,  false, false, true,  true,  false, true,  false, false, false},
+      {"closed, FILE shown",                 kClosed,  true,  false, false, false, false, false, false, false, false},
+      {"online, stopped",                    kOnline,  false, false, false, false, true,  true,  true,  false, true},
+      {"online, acquiring",                  kOnline,  false, false, true,  false, true,  true,  false, true,  true},
+      {"port open, no reply yet, stopped",   kNoReply, false, false, false, false, true,  true,  true,  false, true},
+      {"link failing, acquiring",            kFailing, false, false, true,  false, true,  true,  false, true,  true},
+      {"online, logged series between runs", kOnline,  false, true,  false, false, true,  true,  false, false, false},
+      {"online, logged series acquiring",    kOnline,  false, true,  true,  false, true,  true,  false, false, false},
+      {"online, FILE shown, stopped",        kOnline,  true,  false, false, false, false, false, false, false, false},
+      {"online, FILE shown, acquiring",      kOnline,  true,  false, true,  false, false, false, false, false, false},
   };
   for (const Situation& s : situations) {
     SCOPED_TRACE(s.what);
@@ -114,7 +116,8 @@ TEST(CommandStates, EnablingFollowsTheLinkTheLoggerTheRunBitAndTheShownSet) {
 
 TEST(CommandStates, OnlyTheLinkAndAcquisitionCommandsFollowTheState) {
   const CommandStates states = DecideCommandStates(CommandFacts{});
-  for (int always : {cmd::kOpenSpectrum, cmd::kSaveSpectrumAs, cmd::kAbout, cmd::kColor, cmd::kLinear, cmd::kFullSpectrum})
+  for (int always :
+       {cmd::kOpenSpectrum, cmd::kSaveSpectrumAs, cmd::kAbout, cmd::kColor, cmd::kLinear, cmd::kFullSpectrum})
     EXPECT_FALSE(states.Enabled(always).has_value()) << always;
   EXPECT_EQ(states.enabled.size(), 7u);
 }
