@@ -14,6 +14,10 @@ void BuildPlotFrame(const CSpectrumPlot& plot, const ClientRect& client, PlotFra
   const PlotGeometry g = PlotGeometry::From(client, n);
   frame.geometry = g;
   frame.first = first;
+  frame.viewWidth = n;
+  frame.drawStyle = plot.DrawStyle();
+  frame.colours = plot.Colours();
+  frame.labels = BuildLabels(plot);
   const int columnCount = std::max(g.right - g.left + 1, 0);
   constexpr int kUntouched = std::numeric_limits<int>::max();
   frame.columns.assign(static_cast<std::size_t>(columnCount), PlotColumn{kUntouched, false});
@@ -53,6 +57,17 @@ void BuildPlotFrame(const CSpectrumPlot& plot, const ClientRect& client, PlotFra
   }
   for (PlotColumn& column : frame.columns)
     if (column.y == kUntouched) column.y = g.bottom;
+}
+
+bool PrepareFrame(CSpectrumPlot& plot, const ClientRect& client, PlotFrame& frame) {
+  plot.RebuildSoftSpectrum();
+  plot.FitView(100);
+  if (client.right <= client.left || client.bottom <= client.top) return false;
+  BuildPlotFrame(plot, client, frame);
+  const int scaleBefore = plot.LinearScale();
+  plot.ApplyAutoScale(frame.highestY, frame.geometry);
+  if (plot.LinearScale() != scaleBefore) plot.RequestRedraw(RedrawKind::Partial);
+  return true;
 }
 
 const std::vector<int>& CPlotColumnBook::Update(const PlotFrame& frame, bool full) {

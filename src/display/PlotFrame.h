@@ -1,15 +1,15 @@
 // One paint of a spectrum plot worked out without pixels drawn: per pixel column the height and ROI
-// state (filled histogram), per channel its point, and the highest unclamped y for the auto scale.
+// state (filled histogram), per channel its point, the labels, style and colours, and the highest
+// unclamped y for the auto scale. The widget paints a frame; it reads nothing else of the plot.
 #pragma once
 
 #include <cstdint>
 #include <vector>
 
 #include "display/PlotGeometry.h"
+#include "display/SpectrumPlot.h"
 
 namespace mirvo {
-
-class CSpectrumPlot;
 
 struct PlotColumn {
   int y = 0;         // top of the column (bottom when empty), clamped into [top, bottom]
@@ -26,6 +26,10 @@ struct PlotPoint {
 struct PlotFrame {
   PlotGeometry geometry;
   int first = 0;
+  int viewWidth = 0;                // N of the view drawn
+  int drawStyle = 1;                // 0 points, 1 filled histogram, 2 outline, 3 line
+  PlotColours colours;
+  PlotLabels labels;
   std::vector<PlotColumn> columns;  // pixel columns left .. right
   std::vector<PlotPoint> points;    // channels first .. last
   std::int64_t highestY = 0;        // smallest unclamped y, starting from bottom
@@ -34,6 +38,13 @@ struct PlotFrame {
 // Works out the frame of the plot's current view for a client rectangle. Where several channels
 // share a column the highest point wins, with its ROI state.
 void BuildPlotFrame(const CSpectrumPlot& plot, const ClientRect& client, PlotFrame& frame);
+
+// One paint's model step, taken before anything is drawn: the soft spectrum is rebuilt from the hard
+// counts, the view is fixed (FitView mode 100), the frame is worked out for the client rectangle,
+// and then the automatic scale looks at that frame; a changed scale asks for a partial redraw and
+// shows in the next frame. Returns false for an empty client area: the soft spectrum and the view
+// are updated all the same, but there is no frame to draw and the scale stays.
+bool PrepareFrame(CSpectrumPlot& plot, const ClientRect& client, PlotFrame& frame);
 
 // The last drawn state of every pixel column, so that a partial redraw repaints only the columns
 // whose height or ROI state changed.

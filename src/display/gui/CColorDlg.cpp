@@ -63,7 +63,8 @@ class CColourPreview final : public QWidget {
 
  protected:
   void paintEvent(QPaintEvent*) override {
-    if (!painter_.Valid(size())) painter_.Render(plot_, size(), devicePixelRatioF(), true);
+    if (!painter_.Valid(size()) && PrepareFrame(plot_, ClientRect{0, 0, width(), height()}, frame_))
+      painter_.Render(frame_, size(), devicePixelRatioF(), true);
     QPainter p(this);
     painter_.PaintTo(p, plot_.Cursor(), plot_.Colours().cursor);
   }
@@ -71,6 +72,7 @@ class CColourPreview final : public QWidget {
 
  private:
   CSpectrumPlot plot_;
+  PlotFrame frame_;
   CSpectrumPainter painter_;
 };
 

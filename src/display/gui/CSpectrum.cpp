@@ -59,6 +59,14 @@ int CSpectrum::ChannelAt(const QMouseEvent* event) const {
   return CurrentGeometry().XToChannel(event->position().toPoint().x(), plot_.First(), plot_.ViewWidth());
 }
 
+QRegion CSpectrum::RenderFrame(QSize size, bool full) {
+  if (!PrepareFrame(plot_, ClientRect{0, 0, size.width(), size.height()}, frame_)) {
+    painter_.Invalidate();
+    return {};
+  }
+  return painter_.Render(frame_, size, devicePixelRatioF(), full);
+}
+
 void CSpectrum::Redraw(RedrawKind least) {
   RedrawKind kind = plot_.TakeRedraw();
   if (static_cast<int>(least) > static_cast<int>(kind)) kind = least;
@@ -71,7 +79,7 @@ void CSpectrum::Redraw(RedrawKind least) {
   }
   const QSize size = viewport()->size();
   if (kind != RedrawKind::None || !painter_.Valid(size)) {
-    lastRepaint_ = painter_.Render(plot_, size, devicePixelRatioF(), kind == RedrawKind::Full);
+    lastRepaint_ = RenderFrame(size, kind == RedrawKind::Full);
     viewport()->update(lastRepaint_);
   }
   UpdateCursorLine();
@@ -123,7 +131,7 @@ void CSpectrum::scrollContentsBy(int, int) {}  // the plot decides what to repai
 void CSpectrum::paintEvent(QPaintEvent*) {
   const QSize size = viewport()->size();
   if (!painter_.Valid(size)) {
-    painter_.Render(plot_, size, devicePixelRatioF(), true);
+    RenderFrame(size, true);
     cursorRect_ = painter_.CursorRect(plot_.Cursor());
     SyncScrollBars();
   }

@@ -48,6 +48,8 @@ class CSpectrum final : public QAbstractScrollArea {
 
  private:
   PlotGeometry CurrentGeometry() const;
+  // Prepares the plot's frame for the viewport (the model's share of a paint) and renders it.
+  QRegion RenderFrame(QSize size, bool full);
   int ChannelAt(const QMouseEvent* event) const;
   void OnHorizontalAction(int action);
   void OnVerticalAction(int action);
@@ -55,6 +57,7 @@ class CSpectrum final : public QAbstractScrollArea {
   void UpdateCursorLine();
 
   CSpectrumPlot& plot_;
+  PlotFrame frame_;
   CSpectrumPainter painter_;
   QRegion lastRepaint_;
   QRect cursorRect_;

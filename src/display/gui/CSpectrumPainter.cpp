@@ -84,22 +84,20 @@ int PointPenWidth(const PlotGeometry& g) { return std::clamp(g.pixelsPerChannel,
 }  // namespace
 
 QRect CSpectrumPainter::PlotRect() const {
-  const PlotGeometry& g = frame_.geometry;
+  const PlotGeometry& g = geometry_;
   return QRect(QPoint(g.left, g.top), QPoint(g.right, g.bottom));
 }
 
-QRegion CSpectrumPainter::Render(CSpectrumPlot& plot, QSize size, qreal devicePixelRatio, bool full) {
-  plot.RebuildSoftSpectrum();
-  plot.FitView(100);
+QRegion CSpectrumPainter::Render(const PlotFrame& frame, QSize size, qreal devicePixelRatio, bool full) {
   if (size.isEmpty()) {
     valid_ = false;
     return {};
   }
-  BuildPlotFrame(plot, ClientRect{0, 0, size.width(), size.height()}, frame_);
-  const PlotColours& colours = plot.Colours();
-  style_ = plot.DrawStyle();
+  geometry_ = frame.geometry;
+  const PlotColours& colours = frame.colours;
+  style_ = frame.drawStyle;
   full = full || !valid_ || size != renderedSize_ || devicePixelRatio != renderedRatio_ || style_ != drawnStyle_ ||
-         !(colours == drawnColours_) || frame_.first != drawnFirst_ || plot.ViewWidth() != drawnWidth_;
+         !(colours == drawnColours_) || frame.first != drawnFirst_ || frame.viewWidth != drawnWidth_;
   if (full && (image_.size() != size * devicePixelRatio || image_.devicePixelRatio() != devicePixelRatio)) {
     image_ = QPixmap(size * devicePixelRatio);
     image_.setDevicePixelRatio(devicePixelRatio);
@@ -117,34 +115,28 @@ QRegion CSpectrumPainter::Render(CSpectrumPlot& plot, QSize size, qreal devicePi
     PaintBackgroundAndAxes(p);
     dirty = QRect(QPoint(0, 0), size);
   }
-  const PlotLabels labels = BuildLabels(plot);
-  if (labels_.BottomChanged(labels, full)) PaintBottomLabels(p, labels, dirty);
-  if (labels_.ScaleChanged(labels, full)) PaintScaleLabel(p, labels, dirty);
-  const std::vector<int>& changed = columns_.Update(frame_, full);
+  if (labels_.BottomChanged(frame.labels, full)) PaintBottomLabels(p, frame.labels, dirty);
+  if (labels_.ScaleChanged(frame.labels, full)) PaintScaleLabel(p, frame.labels, dirty);
+  const std::vector<int>& changed = columns_.Update(frame, full);
   if (style_ == 1 || style_ == 2)
-    PaintColumns(p, changed, style_ == 2, dirty);
+    PaintColumns(p, frame.columns, changed, style_ == 2, dirty);
   else
-    PaintPoints(p, full, dirty);
+    PaintPoints(p, frame.points, full, dirty);
   // The top tick reaches into the plot area, where columns may have been repainted.
-  const PlotGeometry& g = frame_.geometry;
+  const PlotGeometry& g = geometry_;
   p.fillRect(QRect(g.left - 4, g.top, 9, 1), spectrum_);
 
-  drawnPoints_ = frame_.points;
-  drawnFirst_ = frame_.first;
-  drawnWidth_ = plot.ViewWidth();
+  drawnPoints_ = frame.points;
+  drawnFirst_ = frame.first;
+  drawnWidth_ = frame.viewWidth;
   drawnStyle_ = style_;
   drawnColours_ = colours;
   valid_ = true;
-
-  // The automatic scale looks at what was just drawn; a new scale shows at the next redraw.
-  const int scaleBefore = plot.LinearScale();
-  plot.ApplyAutoScale(frame_.highestY, g);
-  if (plot.LinearScale() != scaleBefore) plot.RequestRedraw(RedrawKind::Partial);
   return dirty;
 }
 
 void CSpectrumPainter::PaintBackgroundAndAxes(QPainter& p) {
-  const PlotGeometry& g = frame_.geometry;
+  const PlotGeometry& g = geometry_;
   p.fillRect(QRect(QPoint(0, 0), renderedSize_), background_);
   const int w = g.width;
   p.fillRect(QRect(QPoint(g.left - 1, g.top), QPoint(g.left - 1, g.bottom + 8)), spectrum_);  // vertical axis
@@ -154,7 +146,7 @@ void CSpectrumPainter::PaintBackgroundAndAxes(QPainter& p) {
 }
 
 void CSpectrumPainter::PaintBottomLabels(QPainter& p, const PlotLabels& labels, QRegion& dirty) {
-  const PlotGeometry& g = frame_.geometry;
+  const PlotGeometry& g = geometry_;
   const int y = g.bottom + 9;
   const int width = renderedSize_.width();
   const QRect strip(0, y, width, kLabelHeight);
@@ -168,7 +160,7 @@ void CSpectrumPainter::PaintBottomLabels(QPainter& p, const PlotLabels& labels, 
 }
 
 void CSpectrumPainter::PaintScaleLabel(QPainter& p, const PlotLabels& labels, QRegion& dirty) {
-  const PlotGeometry& g = frame_.geometry;
+  const PlotGeometry& g = geometry_;
   const QRect band(0, 0, renderedSize_.width(), g.top);
   p.fillRect(band, background_);
   p.setFont(font_);
@@ -180,9 +172,9 @@ void CSpectrumPainter::PaintScaleLabel(QPainter& p, const PlotLabels& labels, QR
 
 // Filled histogram: a column of h pixels above the base line. Outline: the column's top pixel and
 // a riser to its left neighbour's top, so a changed column also changes the riser right of it.
-void CSpectrumPainter::PaintColumns(QPainter& p, const std::vector<int>& changed, bool outline, QRegion& dirty) {
-  const PlotGeometry& g = frame_.geometry;
-  const auto& columns = frame_.columns;
+void CSpectrumPainter::PaintColumns(QPainter& p, const std::vector<PlotColumn>& columns, const std::vector<int>& changed,
+                                     bool outline, QRegion& dirty) {
+  const PlotGeometry& g = geometry_;
   const int count = static_cast<int>(columns.size());
   RunCollector runs(g.top, g.bottom);
   int lastPainted = -1;
@@ -213,9 +205,8 @@ void CSpectrumPainter::PaintColumns(QPainter& p, const std::vector<int>& changed
 
 // Points and lines are drawn per channel; a changed channel repaints the stretch from its left to
 // its right neighbour, wide enough for the point pen.
-void CSpectrumPainter::PaintPoints(QPainter& p, bool full, QRegion& dirty) {
-  const PlotGeometry& g = frame_.geometry;
-  const auto& points = frame_.points;
+void CSpectrumPainter::PaintPoints(QPainter& p, const std::vector<PlotPoint>& points, bool full, QRegion& dirty) {
+  const PlotGeometry& g = geometry_;
   const int n = static_cast<int>(points.size());
   const int reach = PointPenWidth(g) / 2 + 2;
   std::vector<std::pair<int, int>> stretches;
@@ -237,14 +228,13 @@ void CSpectrumPainter::PaintPoints(QPainter& p, bool full, QRegion& dirty) {
   for (const auto& [from, to] : stretches) {
     const QRect area = QRect(QPoint(from, g.top), QPoint(to, g.bottom)).intersected(PlotRect());
     if (area.isEmpty()) continue;
-    PaintPointRun(p, area.left(), area.right());
+    PaintPointRun(p, points, area.left(), area.right());
     dirty += area;
   }
 }
 
-void CSpectrumPainter::PaintPointRun(QPainter& p, int fromX, int toX) {
-  const PlotGeometry& g = frame_.geometry;
-  const auto& points = frame_.points;
+void CSpectrumPainter::PaintPointRun(QPainter& p, const std::vector<PlotPoint>& points, int fromX, int toX) {
+  const PlotGeometry& g = geometry_;
   const QRect area(QPoint(fromX, g.top), QPoint(toX, g.bottom));
   p.save();
   p.setClipRect(area);
@@ -273,7 +263,7 @@ void CSpectrumPainter::PaintPointRun(QPainter& p, int fromX, int toX) {
 }
 
 QRect CSpectrumPainter::CursorRect(int cursorChannel) const {
-  const PlotGeometry& g = frame_.geometry;
+  const PlotGeometry& g = geometry_;
   if (!valid_ || drawnWidth_ <= 0) return {};
   const int x = std::clamp(g.ChannelToX(cursorChannel, drawnFirst_, drawnWidth_), g.left, std::max(g.left, g.right));
   return QRect(QPoint(x, g.top), QPoint(x, g.bottom));

@@ -1,5 +1,6 @@
-// Paints a spectrum plot into a cached image: everything on a full redraw, only the pixel columns
-// whose height or ROI state changed on a partial one; the cursor is an overlay drawn over the cache.
+// Paints a prepared plot frame (PrepareFrame) into a cached image: everything on a full redraw, only
+// the pixel columns whose height or ROI state changed on a partial one; the cursor is an overlay drawn
+// over the cache. It reads the frame only: the plot's model is left as it is.
 #pragma once
 
 #include <QColor>
@@ -9,7 +10,6 @@
 #include <vector>
 
 #include "display/PlotFrame.h"
-#include "display/SpectrumPlot.h"
 
 class QPainter;
 
@@ -24,14 +24,13 @@ QFont PlotLabelFont();
 
 class CSpectrumPainter {
  public:
-  // Rebuilds the soft spectrum, fixes the view and renders it for a client area of `size`.
-  // Returns the part of the image that changed.
-  QRegion Render(CSpectrumPlot& plot, QSize size, qreal devicePixelRatio, bool full);
+  // Renders a frame prepared for a client area of `size`. Returns the part of the image that changed.
+  QRegion Render(const PlotFrame& frame, QSize size, qreal devicePixelRatio, bool full);
   bool Valid(QSize size) const { return valid_ && renderedSize_ == size; }
   void Invalidate() { valid_ = false; }
 
   const QPixmap& Image() const { return image_; }
-  const PlotGeometry& Geometry() const { return frame_.geometry; }
+  const PlotGeometry& Geometry() const { return geometry_; }
   // The client rectangle of the cursor line for a cursor channel in the rendered view.
   QRect CursorRect(int cursorChannel) const;
   // Draws the image (clipped by the painter) and the cursor line over it.
@@ -41,16 +40,17 @@ class CSpectrumPainter {
   void PaintBackgroundAndAxes(QPainter& p);
   void PaintBottomLabels(QPainter& p, const PlotLabels& labels, QRegion& dirty);
   void PaintScaleLabel(QPainter& p, const PlotLabels& labels, QRegion& dirty);
-  void PaintColumns(QPainter& p, const std::vector<int>& changed, bool outline, QRegion& dirty);
-  void PaintPoints(QPainter& p, bool full, QRegion& dirty);
-  void PaintPointRun(QPainter& p, int fromX, int toX);
+  void PaintColumns(QPainter& p, const std::vector<PlotColumn>& columns, const std::vector<int>& changed, bool outline,
+                    QRegion& dirty);
+  void PaintPoints(QPainter& p, const std::vector<PlotPoint>& points, bool full, QRegion& dirty);
+  void PaintPointRun(QPainter& p, const std::vector<PlotPoint>& points, int fromX, int toX);
   QRect PlotRect() const;
 
   QPixmap image_;
   QSize renderedSize_;
   qreal renderedRatio_ = 0.0;
   bool valid_ = false;
-  PlotFrame frame_;
+  PlotGeometry geometry_;
   CPlotColumnBook columns_;
   CPlotLabelBook labels_;
   std::vector<PlotPoint> drawnPoints_;

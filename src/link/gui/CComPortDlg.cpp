@@ -7,14 +7,15 @@
 #include <QVBoxLayout>
 
 #include "link/PortEnumerator.h"
+#include "link/PortSettings.h"
 
 namespace mirvo {
 namespace {
 
-QComboBox* MakeCombo(QWidget* parent, const QStringList& items, int preset) {
+QComboBox* MakeCombo(QWidget* parent, const PortSettingList& list) {
   auto* combo = new QComboBox(parent);
-  combo->addItems(items);
-  combo->setCurrentIndex(preset);
+  for (const char* item : list.items) combo->addItem(QString::fromLatin1(item));
+  combo->setCurrentIndex(list.preset);
   return combo;
 }
 
@@ -25,11 +26,11 @@ CComPortDlg::CComPortDlg(QWidget* parent) : QDialog(parent) {
   setObjectName("ComPortDialog");
   port_ = new QComboBox(this);
   port_->setMinimumWidth(320);
-  baud_ = MakeCombo(this, {"460800", "230400", "115200", "57600", "19200", "9600", "2400"}, 0);
-  dataBits_ = MakeCombo(this, {"8", "7", "6", "5", "4"}, 0);
-  parity_ = MakeCombo(this, {"None", "Even", "Odd", "Mark", "Space"}, 0);
-  stopBits_ = MakeCombo(this, {"1", "1.5", "2"}, 0);
-  handshake_ = MakeCombo(this, {"OFF", "CTS/RTS", "DSR/DTR"}, 1);
+  baud_ = MakeCombo(this, kBaudRateList);
+  dataBits_ = MakeCombo(this, kDataBitsList);
+  parity_ = MakeCombo(this, kParityList);
+  stopBits_ = MakeCombo(this, kStopBitsList);
+  handshake_ = MakeCombo(this, kHandshakeList);
   for (QComboBox* hidden : {baud_, dataBits_, parity_, stopBits_, handshake_}) hidden->hide();
 
   auto* form = new QFormLayout;
@@ -51,10 +52,8 @@ void CComPortDlg::FillPorts() {
 }
 
 void CComPortDlg::accept() {
-  const std::string display = port_->currentText().toStdString();
-  const QString device = port_->currentData().toString();
-  deviceName_ = device.isEmpty() ? DeviceNameForPort(PortNameFromDisplayText(display)) : device.toStdString();
-  baudRate_ = baud_->currentText().toUInt();
+  deviceName_ = PortDialogDeviceName(port_->currentText().toStdString(), port_->currentData().toString().toStdString());
+  baudRate_ = BaudRateAt(baud_->currentIndex());
   QDialog::accept();
 }
 

@@ -5,6 +5,8 @@
 #include <QDialog>
 #include <string>
 
+#include "link/PortSettings.h"
+
 class QComboBox;
 
 namespace mirvo {
@@ -31,7 +33,7 @@ class CComPortDlg : public QDialog {
   QComboBox* stopBits_;
   QComboBox* handshake_;
   std::string deviceName_;
-  unsigned baudRate_ = 460800;
+  unsigned baudRate_ = kPortDialogBaudRate;
 };
 
 }  // namespace mirvo

@@ -21,6 +21,7 @@
 #include "acquisition/PortFinder.h"
 #include "link/gui/CComPortDlg.h"
 #include "acquisition/gui/CFindComPort.h"
+#include "shell/CommandStates.h"
 #include "shell/Commands.h"
 #include "shell/OutputLog.h"
 #include "shell/SettingsStore.h"
@@ -180,24 +181,10 @@ void CMainFrame::BuildToolBars() {
 }
 
 void CMainFrame::UpdateCommandStates() {
-  const bool liveShown = recordSets_->ShownSetMode() == kBufferSet;
-  const CHardwareLink& link = lifecycle_->Link();
-  const bool connected = link.Connected();
-  const bool logging = acquisitionPanel_->SeriesRunning();
-  const bool running = recordSets_->LiveRecord().registers.Running();
-  actions_[cmd::kConnect]->setEnabled(lifecycle_->CanConnect(liveShown));
-  actions_[cmd::kAutoConnect]->setEnabled(lifecycle_->CanConnect(liveShown));
-  actions_[cmd::kDisconnect]->setEnabled(lifecycle_->CanDisconnect(liveShown));
-  actions_[cmd::kPort]->setEnabled(liveShown);
-  const bool acquisition = connected && !logging && liveShown;
-  actions_[cmd::kStart]->setEnabled(acquisition && !running && acquisitionPanel_->StartCommandEnabled());
-  actions_[cmd::kStop]->setEnabled(acquisition && running && acquisitionPanel_->StopCommandEnabled());
-  actions_[cmd::kErase]->setEnabled(acquisition);
-  const int softSize = recordSets_->ActivePlot().SoftSize();
-  for (std::size_t i = 0; i < kSoftSizes.size(); ++i) actions_[kSoftSizeCommands[i]]->setChecked(kSoftSizes[i] == softSize);
-  actions_[cmd::kRoiMarkOver]->setChecked(recordSets_->RoiMode() == 0);
-  actions_[cmd::kRoiFromCursor]->setChecked(recordSets_->RoiMode() == 1);
-  statusPanes_[0]->setText(connected ? (link.Responding() ? "ONLINE" : "WAITING") : "OFFLINE");
+  const CommandStates states = DecideCommandStates(ReadCommandFacts(*lifecycle_, *acquisitionPanel_, *recordSets_));
+  for (const CommandFlag& flag : states.enabled) actions_.at(flag.command)->setEnabled(flag.on);
+  for (const CommandFlag& flag : states.checked) actions_.at(flag.command)->setChecked(flag.on);
+  statusPanes_[0]->setText(QString::fromStdString(states.linkStateText));
 }
 
 void CMainFrame::NotYetAvailable(const QString& what) {

@@ -1,0 +1,72 @@
+#include "shell/CommandStates.h"
+
+#include <algorithm>
+
+#include "acquisition/AcquisitionPanel.h"
+#include "acquisition/RecordSets.h"
+#include "shell/Commands.h"
+
+namespace mirvo {
+
+namespace {
+
+std::optional<bool> FlagOf(const std::vector<CommandFlag>& flags, int command) {
+  const auto it =
+      std::find_if(flags.begin(), flags.end(), [command](const CommandFlag& flag) { return flag.command == command; });
+  if (it == flags.end()) return std::nullopt;
+  return it->on;
+}
+
+}  // namespace
+
+std::optional<bool> CommandStates::Enabled(int command) const { return FlagOf(enabled, command); }
+std::optional<bool> CommandStates::Checked(int command) const { return FlagOf(checked, command); }
+
+CommandFacts ReadCommandFacts(const CLinkLifecycle& lifecycle, const CAcquisitionPanel& panel, CRecordSets& sets) {
+  CommandFacts facts;
+  facts.link = lifecycle.CurrentState();
+  facts.bufferSetShown = sets.ShownSetMode() == kBufferSet;
+  facts.loggedSeriesRunning = panel.Logger().Running();
+  facts.connectAllowed = lifecycle.CanConnect(facts.bufferSetShown);
+  facts.disconnectAllowed = lifecycle.CanDisconnect(facts.bufferSetShown);
+  facts.startAllowed = panel.StartCommandEnabled();
+  facts.stopAllowed = panel.StopCommandEnabled();
+  facts.activeSoftSize = sets.ActivePlot().SoftSize();
+  facts.roiMode = sets.RoiMode();
+  return facts;
+}
+
+CommandStates DecideCommandStates(const CommandFacts& facts) {
+  CommandStates states;
+  const bool linkOpen = facts.link != CLinkLifecycle::State::kClosed;
+  // Erasing touches the instrument's spectra: only on an open link, outside a logged series, and
+  // while the instrument's set is shown.
+  const bool erase = linkOpen && !facts.loggedSeriesRunning && facts.bufferSetShown;
+  states.enabled = {
+      {cmd::kConnect, facts.connectAllowed},
+      {cmd::kAutoConnect, facts.connectAllowed},
+      {cmd::kDisconnect, facts.disconnectAllowed},
+      {cmd::kPort, facts.bufferSetShown},
+      {cmd::kStart, facts.startAllowed},
+      {cmd::kStop, facts.stopAllowed},
+      {cmd::kErase, erase},
+  };
+  for (std::size_t i = 0; i < kSoftSizes.size(); ++i)
+    states.checked.push_back({kSoftSizeCommands[i], kSoftSizes[i] == facts.activeSoftSize});
+  states.checked.push_back({cmd::kRoiMarkOver, facts.roiMode == 0});
+  states.checked.push_back({cmd::kRoiFromCursor, facts.roiMode == 1});
+  states.linkStateText = LinkStateText(facts.link);
+  return states;
+}
+
+const char* LinkStateText(CLinkLifecycle::State state) {
+  switch (state) {
+    case CLinkLifecycle::State::kClosed: return "OFFLINE";
+    case CLinkLifecycle::State::kRunning: return "ONLINE";
+    case CLinkLifecycle::State::kAwaitingFirstReply:
+    case CLinkLifecycle::State::kFailing: break;
+  }
+  return "WAITING";
+}
+
+}  // namespace mirvo
