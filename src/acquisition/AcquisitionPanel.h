@@ -20,8 +20,8 @@
 namespace mirvo {
 
 class CHardwareLink;
-class CLinkLifecycle;
-class CSpectrumInfo;
+class LinkLifecycle;
+class SpectrumInfo;
 class PollingPolicy;
 
 inline constexpr std::array<const char*, 2> kPresetKindTexts = {"REAL TIME ", "LIVE TIME "};
@@ -72,7 +72,7 @@ class IAcquisitionHost {
   virtual const SpectrumRecord* SettingsRecord() = 0;
   virtual bool SettingsRecordLive() const { return true; }
   // nullptr until the information pane exists.
-  virtual CSpectrumInfo* SpectrumInfo() { return nullptr; }
+  virtual SpectrumInfo* InfoPane() { return nullptr; }
   virtual double SamplePeriodUs() const = 0;
   virtual void AddLine(const std::string& line) = 0;
   // The form shows the panel's values again.
@@ -90,17 +90,17 @@ struct StartTimeServices {
 // Besides its own operations the panel is the engine's AUTO UPDATE box and spectrum logger, the
 // first member of the register-refresh chain, and resets its start-time choice and its synchronised
 // flag at each connection.
-class CAcquisitionPanel final : public IAutoUpdate,
+class AcquisitionPanel final : public IAutoUpdate,
                                 public ILoggedSeries,
                                 public IRegisterRefresh,
                                 public IConnectionObserver {
  public:
-  CAcquisitionPanel(IAcquisitionHost& host, StartTimeServices time, IUserDialog& dialogs, IFolderChooser& folders);
-  CAcquisitionPanel(const CAcquisitionPanel&) = delete;
-  CAcquisitionPanel& operator=(const CAcquisitionPanel&) = delete;
+  AcquisitionPanel(IAcquisitionHost& host, StartTimeServices time, IUserDialog& dialogs, IFolderChooser& folders);
+  AcquisitionPanel(const AcquisitionPanel&) = delete;
+  AcquisitionPanel& operator=(const AcquisitionPanel&) = delete;
 
   // Takes its roles in the connection (the panel refuses to send before).
-  void Attach(CLinkLifecycle& lifecycle);
+  void Attach(LinkLifecycle& lifecycle);
   // The controls exist: start values, initialised flag set.
   void Initialise();
   bool Initialised() const { return initialised_; }
@@ -128,8 +128,8 @@ class CAcquisitionPanel final : public IAutoUpdate,
   int OnStoreDelayChanged(std::int64_t samples);
 
   // --- the SPECTRUM LOGGER group
-  CSpectrumLogger& Logger() { return logger_; }
-  const CSpectrumLogger& Logger() const { return logger_; }
+  SpectrumLogger& Logger() { return logger_; }
+  const SpectrumLogger& Logger() const { return logger_; }
   void OnLoggerEnableClicked(bool ticked);
   void OnLoggerFolderClicked();
   void OnLoggerBaseEdited(const std::string& base);
@@ -216,7 +216,7 @@ class CAcquisitionPanel final : public IAutoUpdate,
   IUserDialog& dialogs_;
   CHardwareLink* link_ = nullptr;
   PollingPolicy* policy_ = nullptr;
-  CSpectrumLogger logger_;
+  SpectrumLogger logger_;
 
   bool initialised_ = false;
   bool synchronised_ = false;

@@ -10,12 +10,12 @@ std::string SerialNumberSuffix(std::uint16_t serial) {
   return text;
 }
 
-CPortFinder::CPortFinder(CLinkLifecycle& lifecycle, IPortFinderHost& host, IMessageTarget& events, ISleeper& sleeper)
+PortFinder::PortFinder(LinkLifecycle& lifecycle, IPortFinderHost& host, IMessageTarget& events, ISleeper& sleeper)
     : lifecycle_(lifecycle), reporter_(lifecycle.Reporter()), host_(host), events_(events), sleeper_(sleeper) {}
 
-void CPortFinder::OnSerialEvent(std::uintptr_t wParam) { LogSerialEvent(reporter_, wParam, &lifecycle_.Link()); }
+void PortFinder::OnSerialEvent(std::uintptr_t wParam) { LogSerialEvent(reporter_, wParam, &lifecycle_.Link()); }
 
-void CPortFinder::Find() {
+void PortFinder::Find() {
   reporter_.AddLine(host_.StartTickTimer(kFinderTickMs) ? "Find Timer Started" : "Error Timer");
   progress_ = 0;
   searching_ = true;
@@ -28,7 +28,7 @@ void CPortFinder::Find() {
   foundCounter_ = -1;
   lifecycle_.StopPolling();
   ClosePort();
-  lifecycle_.SetBaudRate(CLinkLifecycle::kDefaultBaudRate);
+  lifecycle_.SetBaudRate(LinkLifecycle::kDefaultBaudRate);
   const std::vector<PortListEntry> ports = host_.Ports();
   progressRange_ = static_cast<int>(ports.size());
   Changed();
@@ -50,7 +50,7 @@ void CPortFinder::Find() {
   Changed();
 }
 
-void CPortFinder::Probe(const PortListEntry& entry) {
+void PortFinder::Probe(const PortListEntry& entry) {
   ++progress_;
   Changed();
   reporter_.AddLine("Searching...");
@@ -69,7 +69,7 @@ void CPortFinder::Probe(const PortListEntry& entry) {
   link.SetConnected(true);
   lifecycle_.SetPortInUse(true);
   reporter_.AddLine("Trying: " + name);
-  port.Setup(CLinkLifecycle::kDefaultBaudRate, DataBits::k8, Parity::kNone, StopBits::kOne);
+  port.Setup(LinkLifecycle::kDefaultBaudRate, DataBits::k8, Parity::kNone, StopBits::kOne);
   port.SetEventMask(serial_event::kRxChar | serial_event::kLineError);
   port.SetReadMode(kReadNonblocking);
   port.SetHandshake(kHandshakeRtsCts);
@@ -99,7 +99,7 @@ void CPortFinder::Probe(const PortListEntry& entry) {
 
 // The finder leaves the link closed and idle: a silent port's unanswered request must not be
 // supervised (and closed again) by the main window's timer after the search.
-void CPortFinder::ClosePort() {
+void PortFinder::ClosePort() {
   CHardwareLink& link = lifecycle_.Link();
   link.SetConnected(false);
   link.SetResponding(false);
@@ -109,26 +109,26 @@ void CPortFinder::ClosePort() {
   if (link.Port().IsOpen()) link.Port().Close();
 }
 
-void CPortFinder::Select(int index) {
+void PortFinder::Select(int index) {
   if (index >= 0 && index < static_cast<int>(found_.size())) selected_ = index;
 }
 
-bool CPortFinder::Accept() {
+bool PortFinder::Accept() {
   if (selected_ < 0 || selected_ >= static_cast<int>(found_.size())) return false;
   chosenDevice_ = found_[static_cast<std::size_t>(selected_)].device;
   accepted_ = true;
   return true;
 }
 
-void PrepareAutoConnect(CLinkLifecycle& lifecycle) {
+void PrepareAutoConnect(LinkLifecycle& lifecycle) {
   lifecycle.LiveRecord().SetRefreshEnable(0);
   lifecycle.SetIgnorePortEvents(false);
 }
 
-bool ConnectChosenPort(CLinkLifecycle& lifecycle, const std::string& device) {
+bool ConnectChosenPort(LinkLifecycle& lifecycle, const std::string& device) {
   lifecycle.SetDeviceName(device);
   lifecycle.Reporter().AddLine(device);
-  lifecycle.SetBaudRate(CLinkLifecycle::kDefaultBaudRate);
+  lifecycle.SetBaudRate(LinkLifecycle::kDefaultBaudRate);
   return lifecycle.ConnectHardware();
 }
 

@@ -13,14 +13,14 @@ IRecordSetsListener& NoListener() {
 }
 }  // namespace
 
-CRecordSets::CRecordSets(SpectrumMemory& memory, IRecordSetsListener* listener)
+RecordSets::RecordSets(SpectrumMemory& memory, IRecordSetsListener* listener)
     : listener_(listener != nullptr ? listener : &NoListener()),
       fileCounts_(std::make_unique<std::array<CountArray, 4>>()),
       softCounts_(std::make_unique<std::array<CountArray, 8>>()) {
   for (int set = 0; set < 2; ++set) {
     for (int k = 0; k < 4; ++k) {
       const auto slot = static_cast<std::size_t>(set * 4 + k);
-      plots_[slot] = std::make_unique<CSpectrumPlot>(k, set == kBufferSet, this);
+      plots_[slot] = std::make_unique<SpectrumPlot>(k, set == kBufferSet, this);
       SpectrumRecord& record = plots_[slot]->Record();
       std::uint32_t* hard = set == kBufferSet ? memory.Spectrum(static_cast<std::size_t>(k))
                                               : (*fileCounts_)[static_cast<std::size_t>(k)].data();
@@ -34,33 +34,33 @@ CRecordSets::CRecordSets(SpectrumMemory& memory, IRecordSetsListener* listener)
   }
 }
 
-void CRecordSets::SetListener(IRecordSetsListener* listener) {
+void RecordSets::SetListener(IRecordSetsListener* listener) {
   listener_ = listener != nullptr ? listener : &NoListener();
 }
 
-CSpectrumPlot& CRecordSets::Plot(int spectrum, int set) {
+SpectrumPlot& RecordSets::Plot(int spectrum, int set) {
   return *plots_[static_cast<std::size_t>((set == kFileSet ? 4 : 0) + Wrap(spectrum))];
 }
 
-CSpectrumPlot& CRecordSets::ActivePlot(int spectrum) {
+SpectrumPlot& RecordSets::ActivePlot(int spectrum) {
   return Plot(spectrum, activeSet_[static_cast<std::size_t>(Wrap(spectrum))]);
 }
 
-int CRecordSets::SelectedTab(int spectrum) const { return selectedTab_[static_cast<std::size_t>(Wrap(spectrum))]; }
+int RecordSets::SelectedTab(int spectrum) const { return selectedTab_[static_cast<std::size_t>(Wrap(spectrum))]; }
 
-void CRecordSets::SetSaveSet(bool bufferSet) {
+void RecordSets::SetSaveSet(bool bufferSet) {
   for (int k = 0; k < 4; ++k) saveSet_[static_cast<std::size_t>(k)] = bufferSet ? &BufferPlot(k) : &ActivePlot(k);
 }
 
-CSpectrumPlot& CRecordSets::SavePlot(int spectrum) { return *saveSet_[static_cast<std::size_t>(Wrap(spectrum))]; }
+SpectrumPlot& RecordSets::SavePlot(int spectrum) { return *saveSet_[static_cast<std::size_t>(Wrap(spectrum))]; }
 
-const std::string& CRecordSets::PaneTitle(int spectrum) const {
+const std::string& RecordSets::PaneTitle(int spectrum) const {
   return paneTitles_[static_cast<std::size_t>(Wrap(spectrum))];
 }
 
 // ---------------------------------------------------------------- panes
 
-void CRecordSets::ShowTab(int spectrum, int set) {
+void RecordSets::ShowTab(int spectrum, int set) {
   const auto k = static_cast<std::size_t>(Wrap(spectrum));
   set = set == kFileSet ? kFileSet : kBufferSet;
   if (selectedTab_[k] == set) return;
@@ -70,23 +70,23 @@ void CRecordSets::ShowTab(int spectrum, int set) {
   Plot(spectrum, set).SetVisible(true);
 }
 
-void CRecordSets::SelectTab(int spectrum, int set) { ShowTab(spectrum, set); }
+void RecordSets::SelectTab(int spectrum, int set) { ShowTab(spectrum, set); }
 
-void CRecordSets::PaneFocused(int spectrum) { Plot(spectrum, SelectedTab(spectrum)).GainFocus(); }
+void RecordSets::PaneFocused(int spectrum) { Plot(spectrum, SelectedTab(spectrum)).GainFocus(); }
 
-void CRecordSets::RetitlePane(int spectrum) {
-  CSpectrumPlot& plot = Plot(spectrum, SelectedTab(spectrum));
+void RecordSets::RetitlePane(int spectrum) {
+  SpectrumPlot& plot = Plot(spectrum, SelectedTab(spectrum));
   const SpectrumRecord& record = plot.Record();
   std::string& title = paneTitles_[static_cast<std::size_t>(Wrap(spectrum))];
   title = BuildPaneTitle(record.spectrumIndex, record.caption, plot.IsBuffer(), record.fileLabel, connected_, portName_);
   listener_->PaneTitleChanged(Wrap(spectrum), title);
 }
 
-void CRecordSets::RetitlePanes() {
+void RecordSets::RetitlePanes() {
   for (int k = 0; k < 4; ++k) RetitlePane(k);
 }
 
-void CRecordSets::SetConnection(bool connected, const std::string& portName) {
+void RecordSets::SetConnection(bool connected, const std::string& portName) {
   connected_ = connected;
   portName_ = portName;
   for (int k = 0; k < 4; ++k)
@@ -95,7 +95,7 @@ void CRecordSets::SetConnection(bool connected, const std::string& portName) {
 
 // ---------------------------------------------------------------- main loop
 
-void CRecordSets::SyncShownSet() {
+void RecordSets::SyncShownSet() {
   const int k = activeSpectrum_;
   const int mode = SetOf(ActivePlot(k));
   settingsSet_ = mode;
@@ -112,14 +112,14 @@ void CRecordSets::SyncShownSet() {
   // The amplifier panel rereads register 0x12 when its change copy differs from the register.
   LiveRecord().register12Copy = static_cast<std::uint16_t>(~settings.registers[0x12]);
   listener_->RefreshSettingsPanels(settings, SettingsRecordLive());
-  CSpectrumPlot& active = ActivePlot(k);
+  SpectrumPlot& active = ActivePlot(k);
   active.SetUnitsRefresh();
   listener_->ActiveSpectrumShown(active, k);
   // The tabs selected above asked for a refresh that this run has just done.
   refreshRequested_ = false;
 }
 
-bool CRecordSets::SyncIfRequested() {
+bool RecordSets::SyncIfRequested() {
   if (!refreshRequested_) return false;
   refreshRequested_ = false;
   SyncShownSet();
@@ -128,41 +128,41 @@ bool CRecordSets::SyncIfRequested() {
 
 // ---------------------------------------------------------------- Spectrum menu
 
-int CRecordSets::SetSoftSize(int softSize) {
+int RecordSets::SetSoftSize(int softSize) {
   for (int size : kSoftSizes)
     if (size == softSize) return ActivePlot().SetSizes(kMaxChannels, softSize);
   return -1;
 }
 
-int CRecordSets::SoftSizeCommand(int command) {
+int RecordSets::SoftSizeCommand(int command) {
   for (std::size_t i = 0; i < kSoftSizeCommands.size(); ++i)
     if (kSoftSizeCommands[i] == command) return SetSoftSize(kSoftSizes[i]);
   return -1;
 }
 
-std::array<std::string, 4> CRecordSets::BufferCaptions() const {
+std::array<std::string, 4> RecordSets::BufferCaptions() const {
   std::array<std::string, 4> captions;
   for (std::size_t k = 0; k < 4; ++k) captions[k] = plots_[k]->Record().caption;
   return captions;
 }
 
-void CRecordSets::ApplyCaptions(const std::array<std::string, 4>& captions) {
+void RecordSets::ApplyCaptions(const std::array<std::string, 4>& captions) {
   for (int k = 0; k < 4; ++k) BufferPlot(k).Record().caption = CutCaption(captions[static_cast<std::size_t>(k)]);
   if (shownSetMode_ == kBufferSet) RetitlePanes();
 }
 
-void CRecordSets::CopyRoi(bool fileToBuffer) {
+void RecordSets::CopyRoi(bool fileToBuffer) {
   for (int k = 0; k < 4; ++k) {
-    CSpectrumPlot& to = Plot(k, fileToBuffer ? kBufferSet : kFileSet);
+    SpectrumPlot& to = Plot(k, fileToBuffer ? kBufferSet : kFileSet);
     to.Record().hardRoi = Plot(k, fileToBuffer ? kFileSet : kBufferSet).Record().hardRoi;
     to.RebuildSoftRoi();
     to.RequestRedraw(RedrawKind::Partial);
   }
 }
 
-void CRecordSets::CopyCalibration(bool fileToBuffer) {
+void RecordSets::CopyCalibration(bool fileToBuffer) {
   for (int k = 0; k < 4; ++k) {
-    CSpectrumPlot& to = Plot(k, fileToBuffer ? kBufferSet : kFileSet);
+    SpectrumPlot& to = Plot(k, fileToBuffer ? kBufferSet : kFileSet);
     const SpectrumRecord& from = Plot(k, fileToBuffer ? kFileSet : kBufferSet).Record();
     to.Record().stored = from.stored;
     to.Record().working = from.working;
@@ -172,30 +172,30 @@ void CRecordSets::CopyCalibration(bool fileToBuffer) {
   }
 }
 
-void CRecordSets::SetRoiMode(int mode) {
+void RecordSets::SetRoiMode(int mode) {
   roiMode_ = mode == 1 ? 1 : 0;
   for (auto& plot : plots_) plot->SetRoiMode(roiMode_);
 }
 
 // ---------------------------------------------------------------- IPlotHost
 
-void CRecordSets::PlotFocused(CSpectrumPlot& plot) {
+void RecordSets::PlotFocused(SpectrumPlot& plot) {
   activeSpectrum_ = plot.SpectrumIndex();
   activeSet_[static_cast<std::size_t>(Wrap(activeSpectrum_))] = SetOf(plot);
   refreshRequested_ = true;
 }
 
-void CRecordSets::FocusRequested(CSpectrumPlot& plot) { listener_->FocusRequested(plot); }
+void RecordSets::FocusRequested(SpectrumPlot& plot) { listener_->FocusRequested(plot); }
 
-void CRecordSets::PaneCaptionUpdated(CSpectrumPlot& plot) {
+void RecordSets::PaneCaptionUpdated(SpectrumPlot& plot) {
   const int k = plot.SpectrumIndex();
   activeSet_[static_cast<std::size_t>(Wrap(k))] = SetOf(plot);
   RetitlePane(k);
   refreshRequested_ = true;
 }
 
-void CRecordSets::PeakInfoDue(CSpectrumPlot& plot) { listener_->PeakInfoDue(plot); }
+void RecordSets::PeakInfoDue(SpectrumPlot& plot) { listener_->PeakInfoDue(plot); }
 
-void CRecordSets::SizesApplied(CSpectrumPlot& plot) { listener_->SizesApplied(plot); }
+void RecordSets::SizesApplied(SpectrumPlot& plot) { listener_->SizesApplied(plot); }
 
 }  // namespace mirvo

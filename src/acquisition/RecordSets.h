@@ -38,30 +38,30 @@ class IRecordSetsListener {
   virtual void RefreshSettingsPanels(SpectrumRecord& /*settingsRecord*/, bool /*enabled*/) {}
   // SyncShownSet step 5: reload the calibration panel from the plot and retitle the calibration
   // and information panes with the spectrum index.
-  virtual void ActiveSpectrumShown(CSpectrumPlot& /*plot*/, int /*spectrum*/) {}
+  virtual void ActiveSpectrumShown(SpectrumPlot& /*plot*/, int /*spectrum*/) {}
   // A calibration was copied onto the active plot of the active spectrum: reload the panel.
-  virtual void CalibrationCopiedOntoActive(CSpectrumPlot& /*plot*/) {}
+  virtual void CalibrationCopiedOntoActive(SpectrumPlot& /*plot*/) {}
   // Forwarded from the plots (IPlotHost).
-  virtual void PeakInfoDue(CSpectrumPlot& /*plot*/) {}
-  virtual void SizesApplied(CSpectrumPlot& /*plot*/) {}
-  virtual void FocusRequested(CSpectrumPlot& /*plot*/) {}
+  virtual void PeakInfoDue(SpectrumPlot& /*plot*/) {}
+  virtual void SizesApplied(SpectrumPlot& /*plot*/) {}
+  virtual void FocusRequested(SpectrumPlot& /*plot*/) {}
 };
 
-class CRecordSets final : public IPlotHost, public IPlotTables {
+class RecordSets final : public IPlotHost, public IPlotTables {
  public:
   // Binds the BUFFER records to the spectra of `memory` (which must outlive this object) and the
   // FILE records to arrays of their own.
-  explicit CRecordSets(SpectrumMemory& memory, IRecordSetsListener* listener = nullptr);
-  CRecordSets(const CRecordSets&) = delete;
-  CRecordSets& operator=(const CRecordSets&) = delete;
+  explicit RecordSets(SpectrumMemory& memory, IRecordSetsListener* listener = nullptr);
+  RecordSets(const RecordSets&) = delete;
+  RecordSets& operator=(const RecordSets&) = delete;
   void SetListener(IRecordSetsListener* listener);
 
   // --- tables
-  CSpectrumPlot& Plot(int spectrum, int set);
-  CSpectrumPlot& BufferPlot(int spectrum) { return Plot(spectrum, kBufferSet); }
-  CSpectrumPlot& FilePlot(int spectrum) { return Plot(spectrum, kFileSet); }
+  SpectrumPlot& Plot(int spectrum, int set);
+  SpectrumPlot& BufferPlot(int spectrum) { return Plot(spectrum, kBufferSet); }
+  SpectrumPlot& FilePlot(int spectrum) { return Plot(spectrum, kFileSet); }
   int ActiveSpectrumIndex() const override { return activeSpectrum_; }
-  CSpectrumPlot& ActivePlot(int spectrum) override;
+  SpectrumPlot& ActivePlot(int spectrum) override;
   using IPlotTables::ActivePlot;
   SpectrumRecord& LiveRecord() { return BufferPlot(0).Record(); }
   SpectrumRecord& SettingsRecord() { return Plot(0, settingsSet_).Record(); }
@@ -72,7 +72,7 @@ class CRecordSets final : public IPlotHost, public IPlotTables {
   int SelectedTab(int spectrum) const;
   // The save set: the BUFFER records, or the four active records (Save Spectrum As).
   void SetSaveSet(bool bufferSet);
-  CSpectrumPlot& SavePlot(int spectrum);
+  SpectrumPlot& SavePlot(int spectrum);
 
   // --- panes
   // The user selected a tab of pane k: the plots' visible flags follow and the shown plot takes
@@ -106,26 +106,26 @@ class CRecordSets final : public IPlotHost, public IPlotTables {
   int RoiMode() const { return roiMode_; }
 
   // --- IPlotHost
-  void PlotFocused(CSpectrumPlot& plot) override;
-  void FocusRequested(CSpectrumPlot& plot) override;
-  void PaneCaptionUpdated(CSpectrumPlot& plot) override;
-  void PeakInfoDue(CSpectrumPlot& plot) override;
-  void SizesApplied(CSpectrumPlot& plot) override;
+  void PlotFocused(SpectrumPlot& plot) override;
+  void FocusRequested(SpectrumPlot& plot) override;
+  void PaneCaptionUpdated(SpectrumPlot& plot) override;
+  void PeakInfoDue(SpectrumPlot& plot) override;
+  void SizesApplied(SpectrumPlot& plot) override;
 
  private:
-  static int SetOf(const CSpectrumPlot& plot) { return plot.IsBuffer() ? kBufferSet : kFileSet; }
+  static int SetOf(const SpectrumPlot& plot) { return plot.IsBuffer() ? kBufferSet : kFileSet; }
   static int Wrap(int spectrum) { return ((spectrum % 4) + 4) % 4; }
   void ShowTab(int spectrum, int set);
   void RetitlePane(int spectrum);
 
   IRecordSetsListener* listener_;
-  std::array<std::unique_ptr<CSpectrumPlot>, 8> plots_;  // [set * 4 + spectrum]
+  std::array<std::unique_ptr<SpectrumPlot>, 8> plots_;  // [set * 4 + spectrum]
   std::unique_ptr<std::array<CountArray, 4>> fileCounts_;
   std::unique_ptr<std::array<CountArray, 8>> softCounts_;
   std::array<int, 4> activeSet_{};
   std::array<int, 4> selectedTab_{};
   std::array<std::string, 4> paneTitles_;
-  std::array<CSpectrumPlot*, 4> saveSet_{};
+  std::array<SpectrumPlot*, 4> saveSet_{};
   int settingsSet_ = kBufferSet;
   int activeSpectrum_ = 0;
   int shownSetMode_ = kBufferSet;

@@ -37,18 +37,18 @@ struct PlotFrame {
 
 // Works out the frame of the plot's current view for a client rectangle. Where several channels
 // share a column the highest point wins, with its ROI state.
-void BuildPlotFrame(const CSpectrumPlot& plot, const ClientRect& client, PlotFrame& frame);
+void BuildPlotFrame(const SpectrumPlot& plot, const ClientRect& client, PlotFrame& frame);
 
 // One paint's model step, taken before anything is drawn: the soft spectrum is rebuilt from the hard
 // counts, the view is fixed (FitView mode 100), the frame is worked out for the client rectangle,
 // and then the automatic scale looks at that frame; a changed scale asks for a partial redraw and
 // shows in the next frame. Returns false for an empty client area: the soft spectrum and the view
 // are updated all the same, but there is no frame to draw and the scale stays.
-bool PrepareFrame(CSpectrumPlot& plot, const ClientRect& client, PlotFrame& frame);
+bool PrepareFrame(SpectrumPlot& plot, const ClientRect& client, PlotFrame& frame);
 
 // The last drawn state of every pixel column, so that a partial redraw repaints only the columns
 // whose height or ROI state changed.
-class CPlotColumnBook {
+class PlotColumnBook {
  public:
   // Compares a frame with what was drawn and records it. Returns the indexes (x - left) of the
   // columns to repaint: all of them when full is set or the geometry changed.
@@ -65,7 +65,7 @@ class CPlotColumnBook {
 
 // Remembers the label texts last written, so that labels are rewritten only when the view or the
 // scale changed.
-class CPlotLabelBook {
+class PlotLabelBook {
  public:
   // True when the bottom labels must be rewritten (and records them).
   bool BottomChanged(const PlotLabels& labels, bool full);

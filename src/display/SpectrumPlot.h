@@ -29,15 +29,15 @@ struct PlotColours {
   bool operator==(const PlotColours&) const = default;
 };
 
-class CSpectrumPlot {
+class SpectrumPlot {
  public:
   static constexpr int kMinViewWidth = 32;
   static constexpr int kMaxLinearScale = 31;
   static constexpr int kMaxLogRange = 1;
 
-  CSpectrumPlot(int spectrumIndex, bool isBuffer, IPlotHost* host = nullptr);
-  CSpectrumPlot(const CSpectrumPlot&) = delete;
-  CSpectrumPlot& operator=(const CSpectrumPlot&) = delete;
+  SpectrumPlot(int spectrumIndex, bool isBuffer, IPlotHost* host = nullptr);
+  SpectrumPlot(const SpectrumPlot&) = delete;
+  SpectrumPlot& operator=(const SpectrumPlot&) = delete;
 
   SpectrumRecord& Record() { return record_; }
   const SpectrumRecord& Record() const { return record_; }

@@ -22,7 +22,7 @@ std::optional<bool> FlagOf(const std::vector<CommandFlag>& flags, int command) {
 std::optional<bool> CommandStates::Enabled(int command) const { return FlagOf(enabled, command); }
 std::optional<bool> CommandStates::Checked(int command) const { return FlagOf(checked, command); }
 
-CommandFacts ReadCommandFacts(const CLinkLifecycle& lifecycle, const CAcquisitionPanel& panel, CRecordSets& sets) {
+CommandFacts ReadCommandFacts(const LinkLifecycle& lifecycle, const AcquisitionPanel& panel, RecordSets& sets) {
   CommandFacts facts;
   facts.link = lifecycle.CurrentState();
   facts.bufferSetShown = sets.ShownSetMode() == kBufferSet;
@@ -38,7 +38,7 @@ CommandFacts ReadCommandFacts(const CLinkLifecycle& lifecycle, const CAcquisitio
 
 CommandStates DecideCommandStates(const CommandFacts& facts) {
   CommandStates states;
-  const bool linkOpen = facts.link != CLinkLifecycle::State::kClosed;
+  const bool linkOpen = facts.link != LinkLifecycle::State::kClosed;
   // Erasing touches the instrument's spectra: only on an open link, outside a logged series, and
   // while the instrument's set is shown.
   const bool erase = linkOpen && !facts.loggedSeriesRunning && facts.bufferSetShown;
@@ -59,12 +59,12 @@ CommandStates DecideCommandStates(const CommandFacts& facts) {
   return states;
 }
 
-const char* LinkStateText(CLinkLifecycle::State state) {
+const char* LinkStateText(LinkLifecycle::State state) {
   switch (state) {
-    case CLinkLifecycle::State::kClosed: return "OFFLINE";
-    case CLinkLifecycle::State::kRunning: return "ONLINE";
-    case CLinkLifecycle::State::kAwaitingFirstReply:
-    case CLinkLifecycle::State::kFailing: break;
+    case LinkLifecycle::State::kClosed: return "OFFLINE";
+    case LinkLifecycle::State::kRunning: return "ONLINE";
+    case LinkLifecycle::State::kAwaitingFirstReply:
+    case LinkLifecycle::State::kFailing: break;
   }
   return "WAITING";
 }

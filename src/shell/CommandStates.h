@@ -7,18 +7,18 @@
 #include <string>
 #include <vector>
 
-#include "acquisition/CLinkLifecycle.h"
+#include "acquisition/LinkLifecycle.h"
 
 namespace mirvo {
 
-class CAcquisitionPanel;
-class CRecordSets;
+class AcquisitionPanel;
+class RecordSets;
 
 // What the decision rests on. The allowed flags are the verdicts of the objects that own those
 // rules (the connection lifecycle for Connect and Disconnect, the acquisition panel for START and
 // STOP); the rest are plain state.
 struct CommandFacts {
-  CLinkLifecycle::State link = CLinkLifecycle::State::kClosed;
+  LinkLifecycle::State link = LinkLifecycle::State::kClosed;
   bool bufferSetShown = true;       // the shown set is the BUFFER set (the settings record is live)
   bool loggedSeriesRunning = false;
   bool connectAllowed = false;      // Connect and AutoConnect
@@ -46,12 +46,12 @@ struct CommandStates {
 };
 
 // Reads the facts off the main window's long-lived objects, asking each for its own rule.
-CommandFacts ReadCommandFacts(const CLinkLifecycle& lifecycle, const CAcquisitionPanel& panel, CRecordSets& sets);
+CommandFacts ReadCommandFacts(const LinkLifecycle& lifecycle, const AcquisitionPanel& panel, RecordSets& sets);
 
 CommandStates DecideCommandStates(const CommandFacts& facts);
 
 // The link state as the status bar shows it: "OFFLINE" while the port is closed, "ONLINE" while
 // the instrument answers, "WAITING" while the port is open but no reply has been accepted.
-const char* LinkStateText(CLinkLifecycle::State state);
+const char* LinkStateText(LinkLifecycle::State state);
 
 }  // namespace mirvo

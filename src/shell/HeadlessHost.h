@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "acquisition/AcquisitionPanel.h"
-#include "acquisition/CLinkLifecycle.h"
+#include "acquisition/LinkLifecycle.h"
 #include "acquisition/SpectrumRecord.h"
 #include "display/SpectrumInfo.h"
 #include "shell/EventLoop.h"
@@ -35,7 +35,7 @@ class HeadlessHost final : public IReporter, public ILiveRecord, public IAcquisi
   // --- IAcquisitionHost
   SpectrumRecord& LiveRecord() override { return record; }
   const SpectrumRecord* SettingsRecord() override { return &record; }
-  CSpectrumInfo* SpectrumInfo() override { return &info; }
+  SpectrumInfo* InfoPane() override { return &info; }
   double SamplePeriodUs() const override { return samplePeriodUs; }
   void PanelChanged() override {
     if (onPanelChanged) onPanelChanged();
@@ -46,8 +46,8 @@ class HeadlessHost final : public IReporter, public ILiveRecord, public IAcquisi
   SpectrumMemory memory;
   std::array<SpectrumRecord, 4> buffers;  // the BUFFER set, counts in `memory`
   SpectrumRecord& record = buffers[0];     // the live record, also the settings record
-  CSpectrumInfo info;
-  COutputLog log;
+  SpectrumInfo info;
+  OutputLog log;
   StartTimeSettings startTime;
   double samplePeriodUs = kDefaultSamplePeriodUs;
   packet::StatusBlock status;  // of the last read reply
@@ -69,8 +69,8 @@ struct HeadlessConnection {
   }
   explicit HeadlessConnection(HeadlessHost& host, ISleeper& sleeper = DefaultSleeper())
       : HeadlessConnection(host, host, host.memory, host, sleeper) {}
-  CEventLoop loop;
-  CLinkLifecycle lifecycle;
+  EventLoop loop;
+  LinkLifecycle lifecycle;
 };
 
 }  // namespace mirvo

@@ -9,14 +9,14 @@
 #include "ScriptedDialogs.h"
 #include "acquisition/AcquisitionPanel.h"
 #include "acquisition/RecordSets.h"
-#include "acquisition/CLinkLifecycle.h"
+#include "acquisition/LinkLifecycle.h"
 #include "shell/CommandStates.h"
 #include "shell/Commands.h"
 
 namespace mirvo {
 namespace {
 
-using State = CLinkLifecycle::State;
+using State = LinkLifecycle::State;
 
 class DiscardedEvents final : public IMessageTarget {
  public:
@@ -26,11 +26,11 @@ class DiscardedEvents final : public IMessageTarget {
 // The engine's host, with the live and settings records of the record tables as the main window has them.
 class TablesHost final : public IReporter, public ILiveRecord, public IAcquisitionHost {
  public:
-  explicit TablesHost(CRecordSets& sets) : sets_(sets) {}
+  explicit TablesHost(RecordSets& sets) : sets_(sets) {}
   void AddLine(const std::string&) override {}
   void ShowError(const std::string&) override {}
   RegisterImage& Image() override { return sets_.LiveRecord().registers; }
-  int RefreshEnable() const override { return const_cast<CRecordSets&>(sets_).LiveRecord().refreshEnable; }
+  int RefreshEnable() const override { return const_cast<RecordSets&>(sets_).LiveRecord().refreshEnable; }
   void SetRefreshEnable(int value) override { sets_.LiveRecord().refreshEnable = value; }
   void StoreStatus(const packet::StatusBlock&) override {}
   SpectrumRecord& LiveRecord() override { return sets_.LiveRecord(); }
@@ -41,7 +41,7 @@ class TablesHost final : public IReporter, public ILiveRecord, public IAcquisiti
   StartTimeSettings startTime;
 
  private:
-  CRecordSets& sets_;
+  RecordSets& sets_;
 };
 
 // The main window's long-lived objects, put into a situation.
@@ -65,14 +65,14 @@ struct Window {
   CommandStates Decide() { return DecideCommandStates(ReadCommandFacts(lifecycle, panel, sets)); }
 
   std::unique_ptr<SpectrumMemory> memory = std::make_unique<SpectrumMemory>();
-  CRecordSets sets{*memory};
+  RecordSets sets{*memory};
   test::FakeClock clock;
   test::FakeSleeper sleeper;
   test::ScriptedDialogs dialogs;
   TablesHost host{sets};
   DiscardedEvents events;
-  CLinkLifecycle lifecycle{host, host, *memory, events, sleeper};
-  CAcquisitionPanel panel{host, {host.startTime, dialogs, clock, sleeper}, dialogs, dialogs};
+  LinkLifecycle lifecycle{host, host, *memory, events, sleeper};
+  AcquisitionPanel panel{host, {host.startTime, dialogs, clock, sleeper}, dialogs, dialogs};
 };
 
 struct Situation {

@@ -10,7 +10,7 @@
 #include "FakeClock.h"
 #include "LinkDoubles.h"
 #include "PtyPair.h"
-#include "acquisition/CLinkLifecycle.h"
+#include "acquisition/LinkLifecycle.h"
 #include "protocol/Packets.h"
 
 namespace mirvo {
@@ -99,7 +99,7 @@ TEST_F(HardwareLinkTest, ConnectSendsTheFirstStatusReadBeforeAnyReply) {
   EXPECT_TRUE(lifecycle.PortInUse());
   EXPECT_TRUE(lifecycle.AutoUpdateBox().AutoUpdate());
   EXPECT_EQ(host.refreshEnable, 1);
-  EXPECT_EQ(lifecycle.CurrentState(), CLinkLifecycle::State::kAwaitingFirstReply);
+  EXPECT_EQ(lifecycle.CurrentState(), LinkLifecycle::State::kAwaitingFirstReply);
   EXPECT_EQ(sleeper.sleeps, (std::vector<int>{100, 200}));  // break, then the settle wait
   EXPECT_EQ(Link().Port().GetBaudRate(), 921600);
   EXPECT_TRUE(IsStatusRead(NextRequest()));
@@ -128,7 +128,7 @@ TEST_F(HardwareLinkTest, PollingScheduleFourChunksThenAStatusRead) {
   }
   EXPECT_TRUE(Link().Responding());
   EXPECT_EQ(host.status.serialnumber, 7);  // taken from the chunk replies too
-  EXPECT_EQ(lifecycle.CurrentState(), CLinkLifecycle::State::kRunning);
+  EXPECT_EQ(lifecycle.CurrentState(), LinkLifecycle::State::kRunning);
 }
 
 TEST_F(HardwareLinkTest, ChunkRepliesLandInSpectrumMemory) {
@@ -214,7 +214,7 @@ TEST_F(HardwareLinkTest, FourthFailureGivesUpAndTheTimerClosesTheLink) {
     }
   }
   EXPECT_EQ(Link().RetryCounter(), CHardwareLink::kRetryLimit);
-  EXPECT_EQ(lifecycle.CurrentState(), CLinkLifecycle::State::kFailing);
+  EXPECT_EQ(lifecycle.CurrentState(), LinkLifecycle::State::kFailing);
 
   // A good reply now is not examined.
   Deliver(ReplyTo(request));
@@ -236,7 +236,7 @@ TEST_F(HardwareLinkTest, FourthFailureGivesUpAndTheTimerClosesTheLink) {
   EXPECT_FALSE(Link().Port().IsOpen());
   EXPECT_FALSE(lifecycle.PortInUse());
   EXPECT_FALSE(lifecycle.AutoUpdateBox().AutoUpdate());
-  EXPECT_EQ(lifecycle.CurrentState(), CLinkLifecycle::State::kClosed);
+  EXPECT_EQ(lifecycle.CurrentState(), LinkLifecycle::State::kClosed);
 }
 
 TEST_F(HardwareLinkTest, SilentInstrumentIsGivenUpAfterAboutTwentyOneSeconds) {

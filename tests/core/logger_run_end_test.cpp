@@ -9,7 +9,7 @@
 #include "FakeClock.h"
 #include "LinkDoubles.h"
 #include "PtyPair.h"
-#include "acquisition/CLinkLifecycle.h"
+#include "acquisition/LinkLifecycle.h"
 #include "protocol/Packets.h"
 
 namespace mirvo {

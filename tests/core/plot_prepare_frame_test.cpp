@@ -36,7 +36,7 @@ TEST(PrepareFrame, TheFrameShowsTheScaleItWasDrawnWithAndTheAutomaticScaleMovesA
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
-    CSpectrumPlot plot(0, true);
+    SpectrumPlot plot(0, true);
     if (c.automatic) plot.ToggleAutomaticScale();
     plot.Record().hardCounts[2000] = c.peak;  // the soft spectrum still holds 0 there
     plot.TakeRedraw();
@@ -69,7 +69,7 @@ TEST(PrepareFrame, SoftChannelsFollowTheHardCountsOfThePaint) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.softSize);
-    CSpectrumPlot plot(0, true);
+    SpectrumPlot plot(0, true);
     plot.ApplySizes(4096, c.softSize);
     for (int ch = c.hardFirst; ch <= c.hardLast; ++ch) plot.Record().hardCounts[ch] = 1;
     ASSERT_EQ(plot.SoftCount(c.softChannel), 0u);
@@ -98,7 +98,7 @@ TEST(PrepareFrame, TheViewIsLimitedWithoutMovingTheCursorOrAskingForARedraw) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
-    CSpectrumPlot plot(0, true);
+    SpectrumPlot plot(0, true);
     plot.SetViewWidth(512);
     plot.SetCursorChannel(3900);
     plot.FitView(1);
@@ -120,7 +120,7 @@ TEST(PrepareFrame, TheViewIsLimitedWithoutMovingTheCursorOrAskingForARedraw) {
 }
 
 TEST(PrepareFrame, AFrameCarriesWhatThePainterNeedsOfThePlot) {
-  CSpectrumPlot plot(0, true);
+  SpectrumPlot plot(0, true);
   PlotColours colours;
   colours.spectrum = 0x123456;
   plot.SetColours(colours);
@@ -135,7 +135,7 @@ TEST(PrepareFrame, AFrameCarriesWhatThePainterNeedsOfThePlot) {
 
 TEST(PrepareFrame, AnEmptyClientAreaUpdatesTheModelButGivesNoFrame) {
   for (const ClientRect client : {ClientRect{0, 0, 0, 300}, ClientRect{0, 0, 600, 0}, ClientRect{10, 10, 5, 5}}) {
-    CSpectrumPlot plot(0, true);
+    SpectrumPlot plot(0, true);
     plot.ToggleAutomaticScale();
     plot.Record().hardCounts[10] = 100000;
     plot.SetViewWidth(8);

@@ -7,7 +7,7 @@
 #include "FakeClock.h"
 #include "LinkDoubles.h"
 #include "lib/Simulator.h"
-#include "acquisition/CLinkLifecycle.h"
+#include "acquisition/LinkLifecycle.h"
 #include "protocol/Packets.h"
 #include "shell/EventLoop.h"
 
@@ -45,7 +45,7 @@ class LinkE2eTest : public ::testing::Test {
   test::FakeClock clock{1'700'000'000'000};
   test::FakeSleeper sleeper{&clock};
   test::RecordingLinkHost host;
-  CEventLoop loop{clock};
+  EventLoop loop{clock};
   test::RecordedLifecycle lifecycle{host, loop, sleeper};
   std::unique_ptr<kvetral::Simulator> sim;
 };

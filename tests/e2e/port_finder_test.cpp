@@ -67,10 +67,10 @@ class PortFinderTest : public ::testing::Test, public IPortFinderHost {
   }
 
   test::RecordingLinkHost host;
-  CEventLoop loop;
+  EventLoop loop;
   test::FakeSleeper sleeper;
   test::RecordedLifecycle lifecycle{host, loop, sleeper};
-  CPortFinder finder{lifecycle, *this, loop, sleeper};
+  PortFinder finder{lifecycle, *this, loop, sleeper};
   std::vector<std::unique_ptr<kvetral::Simulator>> sims;
   std::vector<std::unique_ptr<test::PtyPair>> silent;
   std::set<std::string> silentDevices;

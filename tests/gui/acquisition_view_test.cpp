@@ -36,7 +36,7 @@ class AcquisitionViewTest : public QObject {
     test::FakeSleeper sleeper(&clock);
     test::ScriptedDialogs dialogs;
     HeadlessHost host(clock);
-    CAcquisitionPanel panel(host, {host.startTime, dialogs, clock, sleeper}, dialogs, dialogs);
+    AcquisitionPanel panel(host, {host.startTime, dialogs, clock, sleeper}, dialogs, dialogs);
     CAcquisitionView view(panel);
     host.onPanelChanged = [&] { view.ShowValues(); };
     view.resize(view.sizeHint());
@@ -79,7 +79,7 @@ class AcquisitionViewTest : public QObject {
   void FinderWithoutInstrumentsSaysSo() {
     test::RecordingLinkHost host;
     test::NullTarget target;
-    CLinkLifecycle lifecycle(host, host, host.memory, target);
+    LinkLifecycle lifecycle(host, host, host.memory, target);
     CFindComPort dialog(lifecycle, [] { return std::uint16_t{0}; });
     dialog.SetPortSource([] {
       return std::vector<PortListEntry>{{"/nonexistent/ttyUSB7", "ttyUSB7", "USB Serial (ttyUSB7)", "USB Serial", true}};

@@ -14,7 +14,7 @@
 #include "ScriptedDialogs.h"
 #include "acquisition/LoggedRunSaver.h"
 #include "lib/Simulator.h"
-#include "acquisition/CLinkLifecycle.h"
+#include "acquisition/LinkLifecycle.h"
 #include "shell/HeadlessHost.h"
 #include "shell/EventLoop.h"
 
@@ -69,9 +69,9 @@ class AcquisitionRig {
   ScriptedDialogs dialogs;
   HeadlessHost host{stampClock};
   HeadlessConnection connection{host, linkSleeper};
-  CEventLoop& loop = connection.loop;
-  CLinkLifecycle& lifecycle = connection.lifecycle;
-  CAcquisitionPanel panel{host, {host.startTime, dialogs, stampClock, stampSleeper}, dialogs, dialogs};
+  EventLoop& loop = connection.loop;
+  LinkLifecycle& lifecycle = connection.lifecycle;
+  AcquisitionPanel panel{host, {host.startTime, dialogs, stampClock, stampSleeper}, dialogs, dialogs};
   std::unique_ptr<kvetral::Simulator> sim;
   bool started = false;
 };

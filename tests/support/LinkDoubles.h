@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "acquisition/CLinkLifecycle.h"
+#include "acquisition/LinkLifecycle.h"
 #include "acquisition/AutoUpdate.h"
 #include "acquisition/ConnectionObserver.h"
 #include "acquisition/LoggedSeries.h"
@@ -40,10 +40,10 @@ class RecordingLinkHost : public IReporter, public ILiveRecord, public IRegister
 };
 
 // A lifecycle over the recording host, the host counting folds after the panels.
-class RecordedLifecycle : public CLinkLifecycle {
+class RecordedLifecycle : public LinkLifecycle {
  public:
   RecordedLifecycle(RecordingLinkHost& host, IMessageTarget& events, ISleeper& sleeper = DefaultSleeper())
-      : CLinkLifecycle(host, host, host.memory, events, sleeper) {
+      : LinkLifecycle(host, host, host.memory, events, sleeper) {
     RefreshChain().Join(RegisterRefreshChain::Rank::kAfterPanels, host);
   }
   IAutoUpdate& AutoUpdateBox() { return Policy().AutoUpdateSwitch(); }

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "acquisition/CLinkLifecycle.h"
+#include "acquisition/LinkLifecycle.h"
 #include "link/PortEnumerator.h"
 #include "shell/HeadlessHost.h"
 #include "shell/OutputLog.h"
@@ -40,7 +40,7 @@ class CliLinkHost final : public IReporter, public ILiveRecord, public IRegister
     for (const auto& entry : log.Entries()) std::fprintf(out, "%s\n", entry.text.c_str());
   }
 
-  COutputLog log;
+  OutputLog log;
   std::vector<std::string> errors;
   RegisterImage image;
   int refreshEnable = 0;

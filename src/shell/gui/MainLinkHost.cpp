@@ -9,7 +9,7 @@
 
 namespace mirvo {
 
-MainLinkHost::MainLinkHost(QWidget* window, COutputLog& log, CRecordSets& sets, std::function<double()> samplePeriodUs)
+MainLinkHost::MainLinkHost(QWidget* window, OutputLog& log, RecordSets& sets, std::function<double()> samplePeriodUs)
     : window_(window), log_(log), sets_(sets), samplePeriodUs_(std::move(samplePeriodUs)) {}
 
 SpectrumRecord& MainLinkHost::LiveRecord() { return sets_.LiveRecord(); }
@@ -26,7 +26,7 @@ void MainLinkHost::ShowError(const std::string& message) {
 
 RegisterImage& MainLinkHost::Image() { return sets_.LiveRecord().registers; }
 
-int MainLinkHost::RefreshEnable() const { return const_cast<CRecordSets&>(sets_).LiveRecord().refreshEnable; }
+int MainLinkHost::RefreshEnable() const { return const_cast<RecordSets&>(sets_).LiveRecord().refreshEnable; }
 
 void MainLinkHost::SetRefreshEnable(int value) { sets_.LiveRecord().refreshEnable = value; }
 

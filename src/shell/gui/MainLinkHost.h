@@ -18,8 +18,8 @@ class QWidget;
 
 namespace mirvo {
 
-class COutputLog;
-class CRecordSets;
+class OutputLog;
+class RecordSets;
 
 class MainLinkHost final : public IReporter,
                            public ILiveRecord,
@@ -27,9 +27,9 @@ class MainLinkHost final : public IReporter,
                            public IConnectionObserver,
                            public IRegisterRefresh {
  public:
-  MainLinkHost(QWidget* window, COutputLog& log, CRecordSets& sets, std::function<double()> samplePeriodUs);
+  MainLinkHost(QWidget* window, OutputLog& log, RecordSets& sets, std::function<double()> samplePeriodUs);
 
-  void SetSpectrumInfo(CSpectrumInfo* info) { info_ = info; }
+  void SetSpectrumInfo(SpectrumInfo* info) { info_ = info; }
 
   // IReporter
   void AddLine(const std::string& line) override;
@@ -43,7 +43,7 @@ class MainLinkHost final : public IReporter,
   SpectrumRecord& LiveRecord() override;
   const SpectrumRecord* SettingsRecord() override;
   bool SettingsRecordLive() const override;
-  CSpectrumInfo* SpectrumInfo() override { return info_; }
+  SpectrumInfo* InfoPane() override { return info_; }
   double SamplePeriodUs() const override { return samplePeriodUs_(); }
   void PanelChanged() override {
     if (onPanelChanged) onPanelChanged();
@@ -64,10 +64,10 @@ class MainLinkHost final : public IReporter,
   void Redraw();
 
   QWidget* window_;
-  COutputLog& log_;
-  CRecordSets& sets_;
+  OutputLog& log_;
+  RecordSets& sets_;
   std::function<double()> samplePeriodUs_;
-  CSpectrumInfo* info_ = nullptr;
+  SpectrumInfo* info_ = nullptr;
 };
 
 }  // namespace mirvo

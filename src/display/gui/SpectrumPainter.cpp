@@ -1,4 +1,4 @@
-#include "display/gui/CSpectrumPainter.h"
+#include "display/gui/SpectrumPainter.h"
 
 #include <QFontMetrics>
 #include <QPainter>
@@ -83,12 +83,12 @@ int PointPenWidth(const PlotGeometry& g) { return std::clamp(g.pixelsPerChannel,
 
 }  // namespace
 
-QRect CSpectrumPainter::PlotRect() const {
+QRect SpectrumPainter::PlotRect() const {
   const PlotGeometry& g = geometry_;
   return QRect(QPoint(g.left, g.top), QPoint(g.right, g.bottom));
 }
 
-QRegion CSpectrumPainter::Render(const PlotFrame& frame, QSize size, qreal devicePixelRatio, bool full) {
+QRegion SpectrumPainter::Render(const PlotFrame& frame, QSize size, qreal devicePixelRatio, bool full) {
   if (size.isEmpty()) {
     valid_ = false;
     return {};
@@ -135,7 +135,7 @@ QRegion CSpectrumPainter::Render(const PlotFrame& frame, QSize size, qreal devic
   return dirty;
 }
 
-void CSpectrumPainter::PaintBackgroundAndAxes(QPainter& p) {
+void SpectrumPainter::PaintBackgroundAndAxes(QPainter& p) {
   const PlotGeometry& g = geometry_;
   p.fillRect(QRect(QPoint(0, 0), renderedSize_), background_);
   const int w = g.width;
@@ -145,7 +145,7 @@ void CSpectrumPainter::PaintBackgroundAndAxes(QPainter& p) {
     p.fillRect(QRect(QPoint(x, g.bottom + 1), QPoint(x, g.bottom + 8)), spectrum_);
 }
 
-void CSpectrumPainter::PaintBottomLabels(QPainter& p, const PlotLabels& labels, QRegion& dirty) {
+void SpectrumPainter::PaintBottomLabels(QPainter& p, const PlotLabels& labels, QRegion& dirty) {
   const PlotGeometry& g = geometry_;
   const int y = g.bottom + 9;
   const int width = renderedSize_.width();
@@ -159,7 +159,7 @@ void CSpectrumPainter::PaintBottomLabels(QPainter& p, const PlotLabels& labels, 
   dirty += strip;
 }
 
-void CSpectrumPainter::PaintScaleLabel(QPainter& p, const PlotLabels& labels, QRegion& dirty) {
+void SpectrumPainter::PaintScaleLabel(QPainter& p, const PlotLabels& labels, QRegion& dirty) {
   const PlotGeometry& g = geometry_;
   const QRect band(0, 0, renderedSize_.width(), g.top);
   p.fillRect(band, background_);
@@ -172,7 +172,7 @@ void CSpectrumPainter::PaintScaleLabel(QPainter& p, const PlotLabels& labels, QR
 
 // Filled histogram: a column of h pixels above the base line. Outline: the column's top pixel and
 // a riser to its left neighbour's top, so a changed column also changes the riser right of it.
-void CSpectrumPainter::PaintColumns(QPainter& p, const std::vector<PlotColumn>& columns, const std::vector<int>& changed,
+void SpectrumPainter::PaintColumns(QPainter& p, const std::vector<PlotColumn>& columns, const std::vector<int>& changed,
                                      bool outline, QRegion& dirty) {
   const PlotGeometry& g = geometry_;
   const int count = static_cast<int>(columns.size());
@@ -205,7 +205,7 @@ void CSpectrumPainter::PaintColumns(QPainter& p, const std::vector<PlotColumn>& 
 
 // Points and lines are drawn per channel; a changed channel repaints the stretch from its left to
 // its right neighbour, wide enough for the point pen.
-void CSpectrumPainter::PaintPoints(QPainter& p, const std::vector<PlotPoint>& points, bool full, QRegion& dirty) {
+void SpectrumPainter::PaintPoints(QPainter& p, const std::vector<PlotPoint>& points, bool full, QRegion& dirty) {
   const PlotGeometry& g = geometry_;
   const int n = static_cast<int>(points.size());
   const int reach = PointPenWidth(g) / 2 + 2;
@@ -233,7 +233,7 @@ void CSpectrumPainter::PaintPoints(QPainter& p, const std::vector<PlotPoint>& po
   }
 }
 
-void CSpectrumPainter::PaintPointRun(QPainter& p, const std::vector<PlotPoint>& points, int fromX, int toX) {
+void SpectrumPainter::PaintPointRun(QPainter& p, const std::vector<PlotPoint>& points, int fromX, int toX) {
   const PlotGeometry& g = geometry_;
   const QRect area(QPoint(fromX, g.top), QPoint(toX, g.bottom));
   p.save();
@@ -262,14 +262,14 @@ void CSpectrumPainter::PaintPointRun(QPainter& p, const std::vector<PlotPoint>& 
   p.restore();
 }
 
-QRect CSpectrumPainter::CursorRect(int cursorChannel) const {
+QRect SpectrumPainter::CursorRect(int cursorChannel) const {
   const PlotGeometry& g = geometry_;
   if (!valid_ || drawnWidth_ <= 0) return {};
   const int x = std::clamp(g.ChannelToX(cursorChannel, drawnFirst_, drawnWidth_), g.left, std::max(g.left, g.right));
   return QRect(QPoint(x, g.top), QPoint(x, g.bottom));
 }
 
-void CSpectrumPainter::PaintTo(QPainter& painter, int cursorChannel, std::uint32_t cursorColour) const {
+void SpectrumPainter::PaintTo(QPainter& painter, int cursorChannel, std::uint32_t cursorColour) const {
   if (!valid_) return;
   painter.drawPixmap(0, 0, image_);
   // Exclusive-or: the cursor colour on the background, a contrasting colour over the spectrum.

@@ -1,10 +1,10 @@
-#include "acquisition/CLinkLifecycle.h"
+#include "acquisition/LinkLifecycle.h"
 
 #include "link/PortEnumerator.h"
 
 namespace mirvo {
 
-CLinkLifecycle::CLinkLifecycle(IReporter& reporter, ILiveRecord& live, SpectrumMemory& memory, IMessageTarget& events,
+LinkLifecycle::LinkLifecycle(IReporter& reporter, ILiveRecord& live, SpectrumMemory& memory, IMessageTarget& events,
                                ISleeper& sleeper)
     : reporter_(reporter),
       live_(live),
@@ -15,16 +15,16 @@ CLinkLifecycle::CLinkLifecycle(IReporter& reporter, ILiveRecord& live, SpectrumM
   link_.SetReplyHandler(&policy_);
 }
 
-void CLinkLifecycle::StopPolling() {
+void LinkLifecycle::StopPolling() {
   policy_.AutoUpdateSwitch().SetAutoUpdate(false);
   if (ITraceSink* trace = policy_.TraceSink()) trace->SetTraceRunning(false);
 }
 
-void CLinkLifecycle::NotifyPortOpened() {
+void LinkLifecycle::NotifyPortOpened() {
   Notify([](IConnectionObserver& o) { o.OnPortOpened(); });
 }
 
-bool CLinkLifecycle::ConnectHardware() {
+bool LinkLifecycle::ConnectHardware() {
   CSerialMFC& port = link_.Port();
   link_.SetConnected(false);
   link_.SetResponding(false);
@@ -70,7 +70,7 @@ bool CLinkLifecycle::ConnectHardware() {
   return true;
 }
 
-void CLinkLifecycle::DisconnectHardware() {
+void LinkLifecycle::DisconnectHardware() {
   if (SeriesRunning()) {
     reporter_.ShowError(
         "Spectrum Logging in progress!\nPlease Stop the Spectrum Logger\nbefore disconnecting from hardware!");
@@ -82,7 +82,7 @@ void CLinkLifecycle::DisconnectHardware() {
   CloseHardwareLink();
 }
 
-void CLinkLifecycle::CloseHardwareLink() {
+void LinkLifecycle::CloseHardwareLink() {
   link_.SetConnected(false);
   link_.SetResponding(false);
   ignorePortEvents_ = true;
@@ -115,12 +115,12 @@ void LogSerialEvent(IReporter& reporter, std::uintptr_t wParam, CHardwareLink* l
   if (events & serial_event::kTxEmpty) reporter.AddLine("All data sent.");
 }
 
-void CLinkLifecycle::OnSerialEvent(std::uintptr_t wParam) {
+void LinkLifecycle::OnSerialEvent(std::uintptr_t wParam) {
   if (ignorePortEvents_) return;
   LogSerialEvent(reporter_, wParam, &link_);
 }
 
-CLinkLifecycle::State CLinkLifecycle::CurrentState() const {
+LinkLifecycle::State LinkLifecycle::CurrentState() const {
   if (!link_.Connected()) return State::kClosed;
   if (link_.Responding()) return State::kRunning;
   return link_.RetryCounter() == CHardwareLink::kRetryLimit ? State::kFailing : State::kAwaitingFirstReply;

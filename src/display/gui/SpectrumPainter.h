@@ -22,7 +22,7 @@ std::uint32_t FromQColor(const QColor& colour);
 // The bold 16-pixel "Arial" label font.
 QFont PlotLabelFont();
 
-class CSpectrumPainter {
+class SpectrumPainter {
  public:
   // Renders a frame prepared for a client area of `size`. Returns the part of the image that changed.
   QRegion Render(const PlotFrame& frame, QSize size, qreal devicePixelRatio, bool full);
@@ -51,8 +51,8 @@ class CSpectrumPainter {
   qreal renderedRatio_ = 0.0;
   bool valid_ = false;
   PlotGeometry geometry_;
-  CPlotColumnBook columns_;
-  CPlotLabelBook labels_;
+  PlotColumnBook columns_;
+  PlotLabelBook labels_;
   std::vector<PlotPoint> drawnPoints_;
   int drawnFirst_ = -1;
   int drawnWidth_ = -1;

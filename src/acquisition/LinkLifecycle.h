@@ -18,17 +18,17 @@
 
 namespace mirvo {
 
-class CLinkLifecycle : public ILinkSupervisor {
+class LinkLifecycle : public ILinkSupervisor {
  public:
   static constexpr unsigned kDefaultBaudRate = 921600;  // the rate after AutoConnect
   static constexpr std::size_t kDriverQueueBytes = 2000;
 
   // Port events are posted to `events`; the owner routes them back to OnSerialEvent. Chunks of the
   // spectrum memory land in `memory`.
-  CLinkLifecycle(IReporter& reporter, ILiveRecord& live, SpectrumMemory& memory, IMessageTarget& events,
+  LinkLifecycle(IReporter& reporter, ILiveRecord& live, SpectrumMemory& memory, IMessageTarget& events,
                  ISleeper& sleeper = DefaultSleeper());
-  CLinkLifecycle(const CLinkLifecycle&) = delete;
-  CLinkLifecycle& operator=(const CLinkLifecycle&) = delete;
+  LinkLifecycle(const LinkLifecycle&) = delete;
+  LinkLifecycle& operator=(const LinkLifecycle&) = delete;
 
   CHardwareLink& Link() { return link_; }
   const CHardwareLink& Link() const { return link_; }
