@@ -33,7 +33,7 @@
 #include "shell/OutputLog.h"
 #include "shell/SettingsStore.h"
 #include "shell/gui/CMainFrame.h"
-#include "timesvc/Clock.h"
+#include "base/Clock.h"
 
 #ifndef KVETRAL_SIM_PATH
 #define KVETRAL_SIM_PATH "kvetral-sim"

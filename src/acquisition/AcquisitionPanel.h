@@ -9,7 +9,7 @@
 #include "acquisition/SpectrumLogger.h"
 #include "acquisition/SpectrumRecord.h"
 #include "display/UserDialog.h"
-#include "timesvc/Clock.h"
+#include "base/Clock.h"
 #include "timesvc/StartTimeStamp.h"
 
 namespace mirvo {

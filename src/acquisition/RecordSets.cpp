@@ -1,7 +1,7 @@
 #include "acquisition/RecordSets.h"
 
 #include "acquisition/Captions.h"
-#include "display/TextFormat.h"
+#include "base/TextFormat.h"
 #include "protocol/RegisterImage.h"
 
 namespace mirvo {

@@ -4,7 +4,7 @@
 #include "shell/SettingsStore.h"
 #include "shell/gui/CMainFrame.h"
 #include "shell/gui/QtSettingsBackend.h"
-#include "timesvc/Clock.h"
+#include "base/Clock.h"
 
 int main(int argc, char** argv) {
   QApplication app(argc, argv);

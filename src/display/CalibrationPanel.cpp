@@ -5,7 +5,7 @@
 #include "display/PlotTables.h"
 #include "display/SpectrumInfo.h"
 #include "display/SpectrumPlot.h"
-#include "display/TextFormat.h"
+#include "base/TextFormat.h"
 #include "display/UserDialog.h"
 
 namespace mirvo {

@@ -4,7 +4,7 @@
 #include <cmath>
 
 #include "display/SpectrumPlot.h"
-#include "display/TextFormat.h"
+#include "base/TextFormat.h"
 #include "protocol/RegisterImage.h"
 
 namespace mirvo {

@@ -3,7 +3,7 @@
 #include <cmath>
 
 #include "display/SpectrumPlot.h"
-#include "display/TextFormat.h"
+#include "base/TextFormat.h"
 
 namespace mirvo {
 

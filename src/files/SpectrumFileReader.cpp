@@ -5,7 +5,7 @@
 #include <limits>
 
 #include "acquisition/RecordSets.h"
-#include "display/TextFormat.h"
+#include "base/TextFormat.h"
 #include "files/RegisterFile.h"
 #include "files/SpectrumFile.h"
 #include "files/TextLines.h"

@@ -10,7 +10,7 @@
 
 #include "link/CSerialWnd.h"
 #include "protocol/LinkHost.h"
-#include "timesvc/Clock.h"
+#include "base/Clock.h"
 
 namespace mirvo {
 

@@ -12,7 +12,7 @@
 
 #include "link/MessageTarget.h"
 #include "shell/MessagePump.h"
-#include "timesvc/Clock.h"
+#include "base/Clock.h"
 
 namespace mirvo {
 

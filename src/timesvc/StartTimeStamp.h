@@ -14,7 +14,7 @@
 #include <string>
 
 #include "protocol/RegisterImage.h"
-#include "timesvc/Clock.h"
+#include "base/Clock.h"
 
 namespace mirvo {
 

@@ -9,7 +9,7 @@
 
 #include "timesvc/CSNTPClient.h"
 #include "timesvc/ClockSetter.h"
-#include "timesvc/Clock.h"
+#include "base/Clock.h"
 
 namespace mirvo {
 

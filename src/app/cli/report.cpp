@@ -4,7 +4,7 @@
 
 #include "app/cli/CliCommand.h"
 #include "display/PeakAnalysis.h"
-#include "display/TextFormat.h"
+#include "base/TextFormat.h"
 #include "files/LoadedSpectrumFile.h"
 #include "files/SafeFileWriter.h"
 
