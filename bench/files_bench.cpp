@@ -8,7 +8,7 @@
 #include <filesystem>
 #include <string>
 
-#include "acquisition/RecordSets.h"
+#include "display/RecordSets.h"
 #include "display/PeakAnalysis.h"
 #include "files/LoadedSpectrumFile.h"
 #include "files/SpectrumFile.h"

@@ -5,7 +5,7 @@
 #include <cmath>
 #include <memory>
 
-#include "acquisition/RecordSets.h"
+#include "display/RecordSets.h"
 #include "display/PeakAnalysis.h"
 #include "display/PlotFrame.h"
 #include "display/SpectrumInfo.h"

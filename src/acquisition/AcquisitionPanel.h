@@ -7,7 +7,7 @@
 #include <string>
 
 #include "acquisition/SpectrumLogger.h"
-#include "acquisition/SpectrumRecord.h"
+#include "records/SpectrumRecord.h"
 #include "display/UserDialog.h"
 #include "base/Clock.h"
 #include "timesvc/StartTimeStamp.h"

@@ -6,7 +6,7 @@
 #include <functional>
 
 #include "acquisition/AcquisitionPanel.h"
-#include "acquisition/SpectrumRecord.h"
+#include "records/SpectrumRecord.h"
 #include "protocol/LinkHost.h"
 #include "timesvc/StartTimeStamp.h"
 

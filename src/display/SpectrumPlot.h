@@ -4,7 +4,7 @@
 
 #include <cstdint>
 
-#include "acquisition/SpectrumRecord.h"
+#include "records/SpectrumRecord.h"
 #include "display/PeakResult.h"
 #include "display/PlotHost.h"
 

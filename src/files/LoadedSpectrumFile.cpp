@@ -2,7 +2,7 @@
 
 #include <charconv>
 
-#include "acquisition/RecordSets.h"
+#include "display/RecordSets.h"
 #include "display/PeakAnalysis.h"
 #include "files/SpectrumFile.h"
 #include "protocol/RegisterImage.h"

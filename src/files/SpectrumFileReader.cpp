@@ -4,7 +4,7 @@
 #include <cmath>
 #include <limits>
 
-#include "acquisition/RecordSets.h"
+#include "display/RecordSets.h"
 #include "base/TextFormat.h"
 #include "files/RegisterFile.h"
 #include "files/SpectrumFile.h"

@@ -4,7 +4,7 @@
 
 #include <memory>
 
-#include "acquisition/RecordSets.h"
+#include "display/RecordSets.h"
 #include "display/ColourTargets.h"
 #include "protocol/RegisterImage.h"
 

@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
-#include "acquisition/Captions.h"
-#include "acquisition/RecordSets.h"
+#include "records/Captions.h"
+#include "display/RecordSets.h"
 #include "protocol/RegisterImage.h"
 #include "shell/SettingsStore.h"
 

@@ -7,7 +7,7 @@
 #include <random>
 
 #include "FileTestSupport.h"
-#include "acquisition/RecordSets.h"
+#include "display/RecordSets.h"
 #include "display/PeakAnalysis.h"
 #include "files/LoadedSpectrumFile.h"
 #include "files/SpectrumFile.h"

@@ -4,10 +4,10 @@
 #include <string>
 #include <vector>
 
-#include "acquisition/CalibrationRecord.h"
-#include "acquisition/Captions.h"
-#include "acquisition/RecordSets.h"
-#include "acquisition/SpectrumRecord.h"
+#include "records/CalibrationRecord.h"
+#include "records/Captions.h"
+#include "display/RecordSets.h"
+#include "records/SpectrumRecord.h"
 #include "protocol/RegisterImage.h"
 
 namespace mirvo {

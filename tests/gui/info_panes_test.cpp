@@ -18,7 +18,7 @@
 #include <cmath>
 #include <memory>
 
-#include "acquisition/RecordSets.h"
+#include "display/RecordSets.h"
 #include "display/PeakAnalysis.h"
 #include "display/SampleSpectrum.h"
 #include "display/gui/CCalibrationView.h"

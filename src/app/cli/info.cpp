@@ -2,7 +2,7 @@
 #include <cinttypes>
 #include <cstdio>
 
-#include "acquisition/RecordSets.h"
+#include "display/RecordSets.h"
 #include "app/cli/CliCommand.h"
 #include "display/CalibrationPanel.h"
 #include "display/UserDialog.h"

@@ -14,8 +14,8 @@
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
-#include "acquisition/CalibrationRecord.h"
-#include "acquisition/RecordSets.h"
+#include "records/CalibrationRecord.h"
+#include "display/RecordSets.h"
 #include "display/gui/CSpectrumInfoView.h"
 
 namespace mirvo {

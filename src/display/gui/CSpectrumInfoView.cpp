@@ -13,7 +13,7 @@
 #include <QVBoxLayout>
 #include <utility>
 
-#include "acquisition/RecordSets.h"
+#include "display/RecordSets.h"
 #include "display/PeakAnalysis.h"
 #include "protocol/RegisterImage.h"
 

@@ -6,7 +6,7 @@
 #include <memory>
 #include <string>
 
-#include "acquisition/SpectrumRecord.h"
+#include "records/SpectrumRecord.h"
 #include "display/PlotHost.h"
 #include "display/PlotTables.h"
 #include "display/SpectrumPlot.h"

@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <string>
 
-#include "acquisition/CalibrationRecord.h"
+#include "records/CalibrationRecord.h"
 #include "protocol/RegisterImage.h"
 
 namespace mirvo {

@@ -1,6 +1,6 @@
-#include "acquisition/RecordSets.h"
+#include "display/RecordSets.h"
 
-#include "acquisition/Captions.h"
+#include "records/Captions.h"
 #include "base/TextFormat.h"
 #include "protocol/RegisterImage.h"
 

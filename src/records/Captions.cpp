@@ -1,4 +1,4 @@
-#include "acquisition/Captions.h"
+#include "records/Captions.h"
 
 #include "base/TextFormat.h"
 
