@@ -7,9 +7,9 @@
 #include <string>
 
 #include "acquisition/SpectrumLogger.h"
-#include "records/SpectrumRecord.h"
-#include "display/UserDialog.h"
 #include "base/Clock.h"
+#include "display/UserDialog.h"
+#include "records/SpectrumRecord.h"
 #include "timesvc/StartTimeStamp.h"
 
 namespace mirvo {

@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <cmath>
 
-#include "display/SpectrumPlot.h"
 #include "base/TextFormat.h"
+#include "display/SpectrumPlot.h"
 #include "protocol/RegisterImage.h"
 
 namespace mirvo {

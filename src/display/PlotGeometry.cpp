@@ -2,8 +2,8 @@
 
 #include <cmath>
 
-#include "display/SpectrumPlot.h"
 #include "base/TextFormat.h"
+#include "display/SpectrumPlot.h"
 
 namespace mirvo {
 

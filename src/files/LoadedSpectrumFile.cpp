@@ -2,8 +2,8 @@
 
 #include <charconv>
 
-#include "display/RecordSets.h"
 #include "display/PeakAnalysis.h"
+#include "display/RecordSets.h"
 #include "files/SpectrumFile.h"
 #include "protocol/RegisterImage.h"
 

@@ -4,11 +4,11 @@
 #include <string>
 #include <vector>
 
+#include "display/RecordSets.h"
+#include "protocol/RegisterImage.h"
 #include "records/CalibrationRecord.h"
 #include "records/Captions.h"
-#include "display/RecordSets.h"
 #include "records/SpectrumRecord.h"
-#include "protocol/RegisterImage.h"
 
 namespace mirvo {
 namespace {

@@ -7,8 +7,8 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include "records/Captions.h"
 #include "display/RecordSets.h"
+#include "records/Captions.h"
 
 namespace mirvo {
 
