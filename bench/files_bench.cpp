@@ -42,7 +42,7 @@ struct FileFixture {
     std::filesystem::remove_all(folder, ec);
   }
   SpectrumMemory memory;
-  CRecordSets sets{memory};
+  RecordSets sets{memory};
   AcquisitionTimes times{3600.0, 3540.0, 1.67, "10/12/2020  14:33:02", "START TIME: SYSTEM"};
   std::string folder;
   std::string path;
@@ -77,7 +77,7 @@ void BM_ReportOneFile(benchmark::State& state) {
   fixture.sets.BufferPlot(0).Record().stored.fomPeak2First = 1000;
   fixture.sets.BufferPlot(0).Record().stored.fomPeak2Last = 1100;
   SaveSpectrumFile(fixture.sets, fixture.path, true, fixture.times);
-  CLoadedSpectrumFile file;
+  LoadedSpectrumFile file;
   for (auto _ : state) {
     file.Load(fixture.path);
     benchmark::DoNotOptimize(file.Times());

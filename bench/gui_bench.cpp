@@ -29,7 +29,7 @@
 
 #include "base/Clock.h"
 #include "display/gui/CSpectrum.h"
-#include "link/CLinkLifecycle.h"
+#include "link/LinkLifecycle.h"
 #include "shell/Commands.h"
 #include "shell/OutputLog.h"
 #include "shell/SettingsStore.h"
@@ -270,8 +270,8 @@ int main(int argc, char** argv) {
   for (mirvo::CSpectrum* plot : plots) visiblePlots += plot->isVisible() ? 1 : 0;
   std::printf("plot controls %lld, visible %d", static_cast<long long>(plots.size()), visiblePlots);
   for (int k = 0; k < 4; ++k)
-    std::printf("%s S%d %d/%d", k == 0 ? ";" : ",", k, mainFrame.RecordSets().BufferPlot(k).SoftSize(),
-                mainFrame.RecordSets().BufferPlot(k).HardSize());
+    std::printf("%s S%d %d/%d", k == 0 ? ";" : ",", k, mainFrame.Sets().BufferPlot(k).SoftSize(),
+                mainFrame.Sets().BufferPlot(k).HardSize());
   std::printf(" channels (soft/hard)\n");
   if (plots.isEmpty()) std::printf("NOTE: the main window has no spectrum plot controls yet: nothing is redrawn\n");
 
@@ -283,7 +283,7 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "gui_bench: the simulator at %s did not answer\n", simulator.Link().c_str());
     return 1;
   }
-  mainFrame.RecordSets().LiveRecord().registers.SetRun();
+  mainFrame.Sets().LiveRecord().registers.SetRun();
   link.WriteSettingsRegisters();
   const std::uint64_t before = TotalCounts(mainFrame);
   if (!RunUntil([&] { return TotalCounts(mainFrame) > before; }, 15000)) {
@@ -329,9 +329,9 @@ int main(int argc, char** argv) {
                 simulatorAtEnd - simulatorAtStart, 100.0 * (simulatorAtEnd - simulatorAtStart) / wall);
 
   mainFrame.RunCommand(mirvo::cmd::kDisconnect);
-  const std::size_t lines = mainFrame.OutputLog().Size();
+  const std::size_t lines = mainFrame.Log().Size();
   for (std::size_t i = lines > 6 ? lines - 6 : 0; i < lines; ++i)
-    std::printf("  log: %s\n", mainFrame.OutputLog().Line(i).c_str());
+    std::printf("  log: %s\n", mainFrame.Log().Line(i).c_str());
   mainFrame.close();
   return 0;
 }

@@ -13,7 +13,7 @@
 namespace {
 
 void BM_GenerateEvents(benchmark::State& state) {
-  kvetral::CEventGenerator generator(kvetral::Source::Mixed, 1.5, 1);
+  kvetral::EventGenerator generator(kvetral::Source::Mixed, 1.5, 1);
   const kvetral::EventRouting routing = kvetral::DecodeRouting(kvetral::PowerUpRegisters(generator.TipsBorder()));
   std::vector<std::uint32_t> spectra(4 * 4096);
   const auto batch = static_cast<std::uint64_t>(state.range(0));
@@ -31,7 +31,7 @@ BENCHMARK(BM_GenerateEvents)->Arg(1000)->Arg(1 << 20);
 void BM_InstrumentSecondAtOneMillionPerSecond(benchmark::State& state) {
   kvetral::InstrumentConfig config;
   config.rate = 1e6;
-  kvetral::CInstrument instrument(config);
+  kvetral::Instrument instrument(config);
   std::int64_t nowMs = 1'765'000'000'000;
   const std::vector<std::uint16_t> run{mirvo::cw::kRun | mirvo::cw::kRunCompanion};
   instrument.Handle(mirvo::packet::BuildWriteRequest(mirvo::packet::RegisterWriteAddress(mirvo::reg::kControlWord), run),

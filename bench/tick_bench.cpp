@@ -28,9 +28,9 @@ void FillSpectra(SpectrumMemory& memory) {
 }
 
 struct TickFixture {
-  TickFixture() : memory(std::make_unique<SpectrumMemory>()), sets(std::make_unique<CRecordSets>(*memory)) {
+  TickFixture() : memory(std::make_unique<SpectrumMemory>()), sets(std::make_unique<RecordSets>(*memory)) {
     FillSpectra(*memory);
-    CSpectrumPlot& s0 = sets->BufferPlot(0);
+    SpectrumPlot& s0 = sets->BufferPlot(0);
     for (int ch = 1000; ch < 1100; ++ch) s0.SetChannelRoi(ch, true);  // the ROI at the cursor: 100 channels
     s0.MoveCursor(1050);
     CalibrationRecord& stored = s0.Record().stored;
@@ -40,8 +40,8 @@ struct TickFixture {
     stored.fomPeak2Last = 1360;
   }
   std::unique_ptr<SpectrumMemory> memory;
-  std::unique_ptr<CRecordSets> sets;
-  CSpectrumInfo info;
+  std::unique_ptr<RecordSets> sets;
+  SpectrumInfo info;
 };
 
 void BM_TimerTick(benchmark::State& state) {
@@ -59,7 +59,7 @@ BENCHMARK(BM_TimerTick)->Unit(benchmark::kMicrosecond);
 
 void BM_RebuildSoftSpectrum(benchmark::State& state) {
   TickFixture f;
-  CSpectrumPlot& plot = f.sets->BufferPlot(1);
+  SpectrumPlot& plot = f.sets->BufferPlot(1);
   plot.SetSizes(4096, static_cast<int>(state.range(0)));
   for (auto _ : state) {
     plot.RebuildSoftSpectrum();
@@ -71,9 +71,9 @@ BENCHMARK(BM_RebuildSoftSpectrum)->Arg(4096)->Arg(1365)->Arg(512)->Unit(benchmar
 // The pixel-free part of a partial redraw of one 4096-channel plot in an 800 x 500 pane.
 void BM_PartialRedrawFrame(benchmark::State& state) {
   TickFixture f;
-  CSpectrumPlot& plot = f.sets->BufferPlot(0);
+  SpectrumPlot& plot = f.sets->BufferPlot(0);
   PlotFrame frame;
-  CPlotColumnBook book;
+  PlotColumnBook book;
   const ClientRect client{0, 0, 800, 500};
   for (auto _ : state) {
     BuildPlotFrame(plot, client, frame);

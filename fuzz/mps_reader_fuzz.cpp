@@ -13,7 +13,7 @@ using namespace mirvo;
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   static SpectrumMemory memory;
-  static CRecordSets sets(memory);
+  static RecordSets sets(memory);
   if (size == 0) return 0;
   std::FILE* stream = fmemopen(const_cast<std::uint8_t*>(data), size, "rb");
   if (stream == nullptr) return 0;
@@ -21,7 +21,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   std::fclose(stream);
   if (!result.Ok()) std::abort();
   for (int k = 0; k < 4; ++k) {
-    const CSpectrumPlot& plot = sets.FilePlot(k);
+    const SpectrumPlot& plot = sets.FilePlot(k);
     const SpectrumRecord& record = plot.Record();
     if (record.hardSize < kMinHardSize || record.hardSize > kMaxChannels) std::abort();
     if (record.softSize < kMinHardSize || record.softSize > record.hardSize) std::abort();

@@ -14,7 +14,7 @@
 namespace pk = mirvo::packet;
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  static kvetral::CInstrument instrument([] {
+  static kvetral::Instrument instrument([] {
     kvetral::InstrumentConfig config;
     config.rate = 1000;
     return config;
@@ -23,14 +23,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   if (size == 0) return 0;
   // The first byte chooses the piece size, so one input also tests requests split across reads.
   const std::size_t piece = 1 + data[0] % 64;
-  kvetral::CRequestFramer framer;
+  kvetral::RequestFramer framer;
   std::vector<std::uint8_t> request;
   for (std::size_t at = 1; at < size; at += piece) {
     const std::size_t n = std::min(piece, size - at);
     framer.Feed(std::span<const std::uint8_t>(data + at, n));
     while (framer.Next(&request)) {
       const std::size_t expected =
-          kvetral::CRequestFramer::FrameLength(pk::GetWord(request, 0), pk::GetWord(request, 2));
+          kvetral::RequestFramer::FrameLength(pk::GetWord(request, 0), pk::GetWord(request, 2));
       if (expected != request.size() || !pk::ChecksumValid(request)) std::abort();
       nowMs += 7;
       const auto reply = instrument.Handle(request, nowMs);

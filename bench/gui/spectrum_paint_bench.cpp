@@ -33,7 +33,7 @@ struct PaneFixture {
     QCoreApplication::processEvents();  // the paint events
   }
   std::unique_ptr<SpectrumMemory> memory = std::make_unique<SpectrumMemory>();
-  CRecordSets sets{*memory};
+  RecordSets sets{*memory};
   QMainWindow window;
   std::array<CSpectrumWnd*, 4> panes{};
 };
@@ -67,7 +67,7 @@ BENCHMARK(BM_FullRedrawOnePane)->Unit(benchmark::kMicrosecond);
 void BM_CursorStep(benchmark::State& state) {
   PaneFixture fixture;
   CSpectrum& widget = *fixture.panes[1]->PlotWidget(kBufferSet);
-  CSpectrumPlot& plot = widget.Plot();
+  SpectrumPlot& plot = widget.Plot();
   int step = 1;
   for (auto _ : state) {
     if (plot.Cursor() >= 4000 || plot.Cursor() <= 100) step = -step;

@@ -173,7 +173,7 @@ const std::vector<float>& NormalQuantiles() {
 
 }  // namespace
 
-CEventGenerator::CEventGenerator(Source source, double fom, std::uint64_t seed)
+EventGenerator::EventGenerator(Source source, double fom, std::uint64_t seed)
     : random_(seed), table_(TableFor(source)), normal_(&NormalQuantiles()) {
   // FOM = separation / (FWHM gamma + FWHM neutron); the neutron hump is a little wider.
   const double widths = (kNeutronTips - kGammaTips) / std::max(fom, 0.05);
@@ -181,11 +181,11 @@ CEventGenerator::CEventGenerator(Source source, double fom, std::uint64_t seed)
   neutronSigma_ = 0.55 * widths / 2.3548;
 }
 
-std::uint32_t CEventGenerator::TipsBorder() const {
+std::uint32_t EventGenerator::TipsBorder() const {
   return static_cast<std::uint32_t>(kGammaTips + (kNeutronTips - kGammaTips) * gammaSigma_ / (gammaSigma_ + neutronSigma_));
 }
 
-SimEvent CEventGenerator::Sample(const EventRouting& routing) {
+SimEvent EventGenerator::Sample(const EventRouting& routing) {
   const std::uint64_t r1 = random_.Next();
   std::uint32_t index = static_cast<std::uint32_t>(((r1 >> 32) * table_->threshold.size()) >> 32);
   if (static_cast<std::uint32_t>(r1) >= table_->threshold[index]) index = table_->alias[index];
@@ -201,7 +201,7 @@ SimEvent CEventGenerator::Sample(const EventRouting& routing) {
   return event;
 }
 
-void CEventGenerator::Generate(std::uint64_t count, const EventRouting& routing, std::uint32_t* spectra) {
+void EventGenerator::Generate(std::uint64_t count, const EventRouting& routing, std::uint32_t* spectra) {
   const std::uint32_t n = static_cast<std::uint32_t>(table_->threshold.size());
   const double gammaMean = kGammaTips * routing.tipsScale, gammaSigma = gammaSigma_ * routing.tipsScale;
   const double neutronMean = kNeutronTips * routing.tipsScale, neutronSigma = neutronSigma_ * routing.tipsScale;

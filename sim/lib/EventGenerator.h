@@ -37,7 +37,7 @@ struct SimEvent {
   bool neutron = false;
 };
 
-class CEventGenerator {
+class EventGenerator {
  public:
   static constexpr std::size_t kSpectra = 4;
   static constexpr std::size_t kChannels = 4096;
@@ -45,13 +45,13 @@ class CEventGenerator {
   static constexpr double kNeutronTips = 1600.0;  // and of neutron events
   static constexpr double kChannelsPerKeV = 1.5;  // pulse-height scale at gain 1
 
-  CEventGenerator(Source source, double fom, std::uint64_t seed);
+  EventGenerator(Source source, double fom, std::uint64_t seed);
 
   // Generates `count` processed events and adds them into 4 x 4096 counts (spectrum k at k x 4096).
   void Generate(std::uint64_t count, const EventRouting& routing, std::uint32_t* spectra);
   // One event, for the trace block.
   SimEvent Sample(const EventRouting& routing);
-  CRandom& Random() { return random_; }
+  Random& Rng() { return random_; }
 
   double GammaSigma() const { return gammaSigma_; }
   double NeutronSigma() const { return neutronSigma_; }
@@ -59,7 +59,7 @@ class CEventGenerator {
   std::uint32_t TipsBorder() const;
 
  private:
-  CRandom random_;
+  Random random_;
   double gammaSigma_ = 0;
   double neutronSigma_ = 0;
   std::shared_ptr<const EnergyTable> table_;  // built once per source, shared by all generators

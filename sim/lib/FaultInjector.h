@@ -14,9 +14,9 @@ struct FaultOptions {
   long silentAfter = -1, closeAfter = -1;     // -1 = never
 };
 
-class CFaultInjector {
+class FaultInjector {
  public:
-  CFaultInjector(const FaultOptions& options, std::uint64_t seed) : options_(options), random_(seed) {}
+  FaultInjector(const FaultOptions& options, std::uint64_t seed) : options_(options), random_(seed) {}
 
   // Whether the request with this number (1 for the first) is acted on and answered at all.
   bool Admit(std::uint64_t requestNumber) {
@@ -53,7 +53,7 @@ class CFaultInjector {
 
  private:
   FaultOptions options_;
-  CRandom random_;
+  Random random_;
   int corruptNext_ = 0;
   int dropNext_ = 0;
   bool silent_ = false;

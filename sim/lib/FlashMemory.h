@@ -10,9 +10,9 @@
 
 namespace kvetral {
 
-class CFlashMemory {
+class FlashMemory {
  public:
-  CFlashMemory() : bytes_(mirvo::fpga::kFlashSize, 0xFF) {}
+  FlashMemory() : bytes_(mirvo::fpga::kFlashSize, 0xFF) {}
 
   static bool BlockFits(std::uint32_t address) {
     return address <= mirvo::fpga::kFlashSize - mirvo::fpga::kFlashBlockSize;

@@ -45,7 +45,7 @@ double TimeFromRegisters(const Registers& regs, unsigned ticksLow, unsigned frac
 
 }  // namespace
 
-CInstrument::CInstrument(const InstrumentConfig& config)
+Instrument::Instrument(const InstrumentConfig& config)
     : config_(config),
       events_(config.source, config.fom, config.seed),
       noise_(config.seed ^ 0x6E6F697365ull),
@@ -53,32 +53,32 @@ CInstrument::CInstrument(const InstrumentConfig& config)
   regs_ = PowerUpRegisters(events_.TipsBorder());
 }
 
-bool CInstrument::Running() const { return (regs_[mirvo::reg::kControlWord] & kRun) != 0; }
+bool Instrument::Running() const { return (regs_[mirvo::reg::kControlWord] & kRun) != 0; }
 
-std::uint32_t CInstrument::Count(unsigned spectrum, unsigned channel) const {
-  if (spectrum >= CEventGenerator::kSpectra || channel >= CEventGenerator::kChannels) return 0;
-  return spectra_[spectrum * CEventGenerator::kChannels + channel];
+std::uint32_t Instrument::Count(unsigned spectrum, unsigned channel) const {
+  if (spectrum >= EventGenerator::kSpectra || channel >= EventGenerator::kChannels) return 0;
+  return spectra_[spectrum * EventGenerator::kChannels + channel];
 }
 
-std::uint64_t CInstrument::Total(unsigned spectrum) const {
+std::uint64_t Instrument::Total(unsigned spectrum) const {
   std::uint64_t total = 0;
-  for (unsigned ch = 0; ch < CEventGenerator::kChannels; ++ch) total += Count(spectrum, ch);
+  for (unsigned ch = 0; ch < EventGenerator::kChannels; ++ch) total += Count(spectrum, ch);
   return total;
 }
 
-double CInstrument::RealSeconds() const {
+double Instrument::RealSeconds() const {
   Registers copy = regs_;
   PutTime(copy, mirvo::reg::kRealTicksLow, mirvo::reg::kRealFraction, realNs_, 16 * SamplePeriodNs(regs_));
   return TimeFromRegisters(copy, mirvo::reg::kRealTicksLow, mirvo::reg::kRealFraction);
 }
 
-double CInstrument::LiveSeconds() const {
+double Instrument::LiveSeconds() const {
   Registers copy = regs_;
   PutTime(copy, mirvo::reg::kLiveTicksLow, mirvo::reg::kLiveFraction, liveNs_, 16 * SamplePeriodNs(regs_));
   return TimeFromRegisters(copy, mirvo::reg::kLiveTicksLow, mirvo::reg::kLiveFraction);
 }
 
-void CInstrument::AdvanceTo(std::int64_t nowMs) {
+void Instrument::AdvanceTo(std::int64_t nowMs) {
   if (lastMs_ == kNever) {
     startMs_ = lastMs_ = nowMs;
     traceDueMs_ = nowMs + kTraceRearmMs;
@@ -91,7 +91,7 @@ void CInstrument::AdvanceTo(std::int64_t nowMs) {
   CaptureTraceIfDue(nowMs);
 }
 
-void CInstrument::Run(double instrumentNs, std::int64_t nowMs) {
+void Instrument::Run(double instrumentNs, std::int64_t nowMs) {
   const double liveFraction = 1.0 / (1.0 + config_.rate * DeadTimePerEvent(regs_));
   double step = instrumentNs;
   bool finished = false;
@@ -108,60 +108,60 @@ void CInstrument::Run(double instrumentNs, std::int64_t nowMs) {
   realNs_ += step;
   liveNs_ += step * liveFraction;
   if (finished) (livePreset ? liveNs_ : realNs_) = presetNs;  // the preset is met exactly
-  const std::uint64_t count = events_.Random().Poisson(config_.rate * step * 1e-9 * liveFraction);
+  const std::uint64_t count = events_.Rng().Poisson(config_.rate * step * 1e-9 * liveFraction);
   events_.Generate(count, DecodeRouting(regs_), spectra_.data());
   if (finished) {
     regs_[mirvo::reg::kControlWord] &= static_cast<std::uint16_t>(~(kRun | kRunCompanion));
     const double overshootMs = (instrumentNs - step) / config_.speed / 1e6;
-    Journal("finished", nowMs - static_cast<std::int64_t>(overshootMs));
+    WriteJournal("finished", nowMs - static_cast<std::int64_t>(overshootMs));
   }
 }
 
-void CInstrument::CaptureTraceIfDue(std::int64_t nowMs) {
+void Instrument::CaptureTraceIfDue(std::int64_t nowMs) {
   if (traceDueMs_ == kNever || nowMs < traceDueMs_) return;
   // The trace shows a pulse that triggered: one above the thresholds and within the range.
   const EventRouting routing = DecodeRouting(regs_);
   SimEvent event = events_.Sample(routing);
   for (int attempt = 0; attempt < 100 && (event.channel < static_cast<std::int32_t>(routing.lowestChannel) ||
-                                          event.channel >= static_cast<std::int32_t>(CEventGenerator::kChannels));
+                                          event.channel >= static_cast<std::int32_t>(EventGenerator::kChannels));
        ++attempt)
     event = events_.Sample(routing);
-  trace_ = CaptureTrace(regs_, event, Running(), events_.Random());
+  trace_ = CaptureTrace(regs_, event, Running(), events_.Rng());
   regs_[mirvo::reg::kControlWord] |= kTraceReady;
   traceDueMs_ = kNever;
 }
 
-void CInstrument::Journal(const char* event, std::int64_t nowMs) const {
+void Instrument::WriteJournal(const char* event, std::int64_t nowMs) const {
   if (!journal_.Enabled()) return;
   JournalEntry entry;
   entry.utcMs = nowMs;
   entry.event = event;
   entry.realSeconds = RealSeconds();
   entry.liveSeconds = LiveSeconds();
-  for (unsigned k = 0; k < CEventGenerator::kSpectra; ++k) entry.totals[k] = Total(k);
+  for (unsigned k = 0; k < EventGenerator::kSpectra; ++k) entry.totals[k] = Total(k);
   journal_.Append(entry);
 }
 
-void CInstrument::ClearMemory(const char* event, std::int64_t nowMs) {
+void Instrument::ClearMemory(const char* event, std::int64_t nowMs) {
   const bool anything =
       realNs_ > 0 || std::any_of(spectra_.begin(), spectra_.end(), [](std::uint32_t c) { return c != 0; });
-  if (anything) Journal(event, nowMs);
+  if (anything) WriteJournal(event, nowMs);
   spectra_.fill(0);
   realNs_ = liveNs_ = 0;
 }
 
-void CInstrument::WriteControlWord(std::uint16_t value, std::int64_t nowMs) {
+void Instrument::WriteControlWord(std::uint16_t value, std::int64_t nowMs) {
   const std::uint16_t old = regs_[mirvo::reg::kControlWord];
   // Reset pulses clear the memory and the times; they are pulses, not stored states.
   if (value & (kResetPulseA | kResetPulseB)) ClearMemory("reset", nowMs);
   std::uint16_t stored = static_cast<std::uint16_t>(value & ~(kResetPulseA | kResetPulseB | kTraceReady));
   stored |= old & kTraceReady;  // the trace-ready flag belongs to the instrument
   regs_[mirvo::reg::kControlWord] = stored;
-  if ((old & kRun) && !(stored & kRun)) Journal("stopped", nowMs);
+  if ((old & kRun) && !(stored & kRun)) WriteJournal("stopped", nowMs);
   if (stored & kRun) Run(0, nowMs);  // a preset that is already reached ends the run at once
 }
 
-void CInstrument::UpdateInstrumentRegisters() {
+void Instrument::UpdateInstrumentRegisters() {
   using namespace simreg;
   const double unitNs = 16 * SamplePeriodNs(regs_);
   PutTime(regs_, mirvo::reg::kRealTicksLow, mirvo::reg::kRealFraction, realNs_, unitNs);
@@ -183,7 +183,7 @@ void CInstrument::UpdateInstrumentRegisters() {
   PutLong(regs_, kFastEstimateLow, static_cast<std::uint64_t>(thr.autoFast) * thr.fastFactor);
 }
 
-std::array<std::uint16_t, 8> CInstrument::StatusWords(std::int64_t nowMs) {
+std::array<std::uint16_t, 8> Instrument::StatusWords(std::int64_t nowMs) {
   const double minutes = startMs_ == kNever ? 0.0 : static_cast<double>(nowMs - startMs_) / 60000.0;
   // Warms up from 27 C towards 39 C over about ten minutes, with a slow wander of half a degree.
   const double temperature = 27.0 + 12.0 * (1.0 - std::exp(-minutes / 10.0)) + 0.6 * std::sin(minutes / 5.0);
@@ -196,7 +196,7 @@ std::array<std::uint16_t, 8> CInstrument::StatusWords(std::int64_t nowMs) {
   return words;
 }
 
-std::uint16_t CInstrument::ReadWord(std::uint32_t address, std::uint32_t wordOffset) const {
+std::uint16_t Instrument::ReadWord(std::uint32_t address, std::uint32_t wordOffset) const {
   const std::uint32_t word = (address & 0xFFFFu) + wordOffset;
   if (address & pk::kReadSpace) {
     if (word < kRegisterWords) {
@@ -210,7 +210,7 @@ std::uint16_t CInstrument::ReadWord(std::uint32_t address, std::uint32_t wordOff
   return 0;
 }
 
-std::vector<std::uint8_t> CInstrument::HandleRead(std::span<const std::uint8_t> request, std::int64_t nowMs) {
+std::vector<std::uint8_t> Instrument::HandleRead(std::span<const std::uint8_t> request, std::int64_t nowMs) {
   const std::uint32_t address = pk::GetLong(request, 4);
   const std::uint16_t byteCount = pk::GetWord(request, 8);
   UpdateInstrumentRegisters();
@@ -230,7 +230,7 @@ std::vector<std::uint8_t> CInstrument::HandleRead(std::span<const std::uint8_t> 
   return pk::BuildReadReply(address, status, data);
 }
 
-std::vector<std::uint8_t> CInstrument::HandleWrite(std::span<const std::uint8_t> request, std::int64_t nowMs) {
+std::vector<std::uint8_t> Instrument::HandleWrite(std::span<const std::uint8_t> request, std::int64_t nowMs) {
   const std::uint32_t address = pk::GetLong(request, 4);
   const std::size_t words = (request.size() - pk::kWriteReplyLength) / 2;
   const std::uint32_t first = address & 0xFFFFu;
@@ -255,7 +255,7 @@ std::vector<std::uint8_t> CInstrument::HandleWrite(std::span<const std::uint8_t>
   return std::vector<std::uint8_t>(reply.begin(), reply.end());
 }
 
-std::vector<std::uint8_t> CInstrument::HandleFlash(std::span<const std::uint8_t> request, std::int64_t nowMs) {
+std::vector<std::uint8_t> Instrument::HandleFlash(std::span<const std::uint8_t> request, std::int64_t nowMs) {
   const std::uint16_t opcode = pk::GetWord(request, 0);
   const std::uint32_t dword = pk::GetLong(request, fp::kFlashAddressOffset);
   if (opcode == fp::kFlashWriteOpcode && request.size() == fp::kFlashWriteLength) {
@@ -280,7 +280,7 @@ std::vector<std::uint8_t> CInstrument::HandleFlash(std::span<const std::uint8_t>
   return {reply.begin(), reply.end()};
 }
 
-std::vector<std::uint8_t> CInstrument::Handle(std::span<const std::uint8_t> request, std::int64_t nowMs) {
+std::vector<std::uint8_t> Instrument::Handle(std::span<const std::uint8_t> request, std::int64_t nowMs) {
   AdvanceTo(nowMs);
   if (request.size() < pk::kWriteReplyLength) return {};
   switch (pk::GetWord(request, 0)) {

@@ -27,13 +27,13 @@ struct InstrumentConfig {
   std::string journal;
 };
 
-class CInstrument {
+class Instrument {
  public:
   static constexpr std::uint16_t kFirmware = 250;
-  static constexpr std::size_t kCounts = CEventGenerator::kSpectra * CEventGenerator::kChannels;
+  static constexpr std::size_t kCounts = EventGenerator::kSpectra * EventGenerator::kChannels;
   static constexpr std::int64_t kTraceRearmMs = 20;
 
-  explicit CInstrument(const InstrumentConfig& config);
+  explicit Instrument(const InstrumentConfig& config);
 
   // Brings counting, presets, temperature and trace capture up to the wall-clock time `nowMs`.
   void AdvanceTo(std::int64_t nowMs);
@@ -52,15 +52,15 @@ class CInstrument {
   std::array<std::uint16_t, 8> StatusWords(std::int64_t nowMs);
   // Updates the instrument-driven registers (times, rates, threshold estimates) to the present.
   void UpdateInstrumentRegisters();
-  const CFlashMemory& Flash() const { return flash_; }
+  const FlashMemory& Flash() const { return flash_; }
   unsigned Configurations() const { return configurations_; }
-  const CEventGenerator& Events() const { return events_; }
+  const EventGenerator& Events() const { return events_; }
 
  private:
   void Run(double instrumentNs, std::int64_t nowMs);
   void WriteControlWord(std::uint16_t value, std::int64_t nowMs);
   void ClearMemory(const char* event, std::int64_t nowMs);
-  void Journal(const char* event, std::int64_t nowMs) const;
+  void WriteJournal(const char* event, std::int64_t nowMs) const;
   void CaptureTraceIfDue(std::int64_t nowMs);
   std::uint16_t ReadWord(std::uint32_t address, std::uint32_t wordOffset) const;
   std::vector<std::uint8_t> HandleRead(std::span<const std::uint8_t> request, std::int64_t nowMs);
@@ -68,9 +68,9 @@ class CInstrument {
   std::vector<std::uint8_t> HandleFlash(std::span<const std::uint8_t> request, std::int64_t nowMs);
 
   InstrumentConfig config_;
-  CEventGenerator events_;
-  CRandom noise_;  // status-word noise and rate counters, apart from the event stream
-  CJournal journal_;
+  EventGenerator events_;
+  Random noise_;  // status-word noise and rate counters, apart from the event stream
+  Journal journal_;
   Registers regs_{};
   std::array<std::uint32_t, kCounts> spectra_{};
   double realNs_ = 0, liveNs_ = 0;
@@ -78,7 +78,7 @@ class CInstrument {
   std::int64_t startMs_ = kNever, lastMs_ = kNever;
   std::int64_t traceDueMs_ = kNever;  // next capture; kNever while a captured trace waits to be read
   TraceBlock trace_{};
-  CFlashMemory flash_;
+  FlashMemory flash_;
   unsigned configurations_ = 0;
 };
 

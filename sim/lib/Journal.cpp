@@ -21,7 +21,7 @@ std::string FormatJournalLine(const JournalEntry& entry) {
   return line;
 }
 
-bool CJournal::Append(const JournalEntry& entry) const {
+bool Journal::Append(const JournalEntry& entry) const {
   if (path_.empty()) return true;
   const std::string line = FormatJournalLine(entry);
   const int fd = ::open(path_.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0644);

@@ -18,9 +18,9 @@ struct JournalEntry {
 // "2026-12-09T22:10:03.250Z finished real=2.000000 live=1.991236 S0=3900 S1=3950 S2=2400 S3=1550"
 std::string FormatJournalLine(const JournalEntry& entry);
 
-class CJournal {
+class Journal {
  public:
-  explicit CJournal(std::string path = {}) : path_(std::move(path)) {}
+  explicit Journal(std::string path = {}) : path_(std::move(path)) {}
   bool Enabled() const { return !path_.empty(); }
   // Appends one line in a single write; false when the file cannot be written.
   bool Append(const JournalEntry& entry) const;

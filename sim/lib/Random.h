@@ -7,10 +7,10 @@
 
 namespace kvetral {
 
-class CRandom {
+class Random {
  public:
   using result_type = std::uint64_t;
-  explicit CRandom(std::uint64_t seed = 1) { Seed(seed); }
+  explicit Random(std::uint64_t seed = 1) { Seed(seed); }
 
   void Seed(std::uint64_t seed) {
     std::uint64_t x = seed;

@@ -109,7 +109,7 @@ EventRouting DecodeRouting(const Registers& regs) {
   EventRouting routing;
   // Fine gain: code c = 4095 - register / 16, factor 1 + 0.2 c / 4095. Every coarse range is x1.
   const unsigned fineCode = 4095u - regs[kFineGain] / 16u;
-  routing.channelsPerKeV = CEventGenerator::kChannelsPerKeV * (1.0 + 0.2 * fineCode / 4095.0);
+  routing.channelsPerKeV = EventGenerator::kChannelsPerKeV * (1.0 + 0.2 * fineCode / 4095.0);
   const Thresholds t = DecodeThresholds(regs);
   routing.lowestChannel = std::max(t.slow, t.fast);
   routing.tipsScale = std::max<std::uint16_t>(regs[kTipsGain], 1) / static_cast<double>(kDefaultTipsGain);

@@ -8,7 +8,7 @@ namespace kvetral {
 namespace pk = mirvo::packet;
 namespace fp = mirvo::fpga;
 
-std::size_t CRequestFramer::FrameLength(std::uint16_t opcode, std::uint16_t lengthWord) {
+std::size_t RequestFramer::FrameLength(std::uint16_t opcode, std::uint16_t lengthWord) {
   switch (opcode) {
     case pk::kWriteOpcode:  // n + 9 with n even, at most all 256 registers
       return lengthWord >= 9 && lengthWord <= 9 + 512 && lengthWord % 2 == 1 ? lengthWord : 0;
@@ -21,7 +21,7 @@ std::size_t CRequestFramer::FrameLength(std::uint16_t opcode, std::uint16_t leng
   }
 }
 
-std::size_t CRequestFramer::CompleteRequestAfter(std::span<const std::uint8_t> rest) {
+std::size_t RequestFramer::CompleteRequestAfter(std::span<const std::uint8_t> rest) {
   for (std::size_t at = 1; at + 4 <= rest.size(); ++at) {
     const std::uint16_t opcode = pk::GetWord(rest, at);
     const bool known = opcode == pk::kReadOpcode || opcode == pk::kWriteOpcode || opcode == fp::kFlashReadOpcode ||
@@ -33,7 +33,7 @@ std::size_t CRequestFramer::CompleteRequestAfter(std::span<const std::uint8_t> r
   return 0;
 }
 
-void CRequestFramer::Feed(std::span<const std::uint8_t> bytes) {
+void RequestFramer::Feed(std::span<const std::uint8_t> bytes) {
   if (start_ > 0 && start_ == buffer_.size()) {
     buffer_.clear();
     start_ = 0;
@@ -44,7 +44,7 @@ void CRequestFramer::Feed(std::span<const std::uint8_t> bytes) {
   buffer_.insert(buffer_.end(), bytes.begin(), bytes.end());
 }
 
-bool CRequestFramer::Next(std::vector<std::uint8_t>* request) {
+bool RequestFramer::Next(std::vector<std::uint8_t>* request) {
   while (buffer_.size() - start_ >= 4) {
     const std::span<const std::uint8_t> rest(buffer_.data() + start_, buffer_.size() - start_);
     const std::size_t length = FrameLength(pk::GetWord(rest, 0), pk::GetWord(rest, 2));
@@ -75,7 +75,7 @@ bool CRequestFramer::Next(std::vector<std::uint8_t>* request) {
   return false;
 }
 
-bool CRequestFramer::AbandonPartial() {
+bool RequestFramer::AbandonPartial() {
   if (!HasPartial()) return false;
   ++start_;
   ++discarded_;

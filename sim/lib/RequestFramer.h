@@ -9,7 +9,7 @@
 
 namespace kvetral {
 
-class CRequestFramer {
+class RequestFramer {
  public:
   static constexpr std::size_t kLongestRequest = 521;
 

@@ -94,8 +94,8 @@ struct Simulator::Impl {
   mutable std::mutex mutex;  // guards everything below
   std::condition_variable unplugged;
   bool unplugRequested = false;
-  std::unique_ptr<CInstrument> instrument;
-  std::unique_ptr<CFaultInjector> faults;
+  std::unique_ptr<Instrument> instrument;
+  std::unique_ptr<FaultInjector> faults;
   std::uint64_t requests = 0;
   std::uint64_t replies = 0;
   std::deque<std::vector<std::uint8_t>> log;
@@ -173,7 +173,7 @@ std::vector<std::uint8_t> Simulator::Impl::Process(const std::vector<std::uint8_
 }
 
 void Simulator::Impl::Serve() {
-  CRequestFramer framer;
+  RequestFramer framer;
   std::vector<std::uint8_t> out;
   std::size_t outStart = 0;
   auto lastInput = SteadyClock::now();
@@ -322,8 +322,8 @@ bool Simulator::Start(std::string* error) {
                             s.options.closeAfter};
   {
     std::lock_guard lock(s.mutex);
-    s.instrument = std::make_unique<CInstrument>(config);
-    s.faults = std::make_unique<CFaultInjector>(faults, s.options.seed ^ 0xFA0175ull);
+    s.instrument = std::make_unique<Instrument>(config);
+    s.faults = std::make_unique<FaultInjector>(faults, s.options.seed ^ 0xFA0175ull);
     s.instrument->AdvanceTo(s.Now());
     s.closePending = s.options.closeAfter == 0;
   }

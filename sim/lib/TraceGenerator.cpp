@@ -55,7 +55,7 @@ std::uint16_t Lanes(const Registers& regs, const Pulse& p, double t, const SimEv
 
 }  // namespace
 
-TraceBlock CaptureTrace(const Registers& regs, const SimEvent& event, bool stored, CRandom& random) {
+TraceBlock CaptureTrace(const Registers& regs, const SimEvent& event, bool stored, Random& random) {
   Pulse p;
   p.slowRise = std::max<std::uint16_t>(regs[simreg::kSlowRise], 1);
   p.slowFlat = regs[simreg::kSlowFlat];

@@ -21,6 +21,6 @@ constexpr std::uint16_t kPileUp = 1u << 4, kInhibit = 1u << 5, kInputR = 1u << 6
 
 // Captures a trace of `event` with the trace controls of `regs` (time base 0x18, delay 0x19,
 // signal and trigger 0x1A, ROI-SCA window 0x1B/0x1C). `stored`: the event goes into the spectra.
-TraceBlock CaptureTrace(const Registers& regs, const SimEvent& event, bool stored, CRandom& random);
+TraceBlock CaptureTrace(const Registers& regs, const SimEvent& event, bool stored, Random& random);
 
 }  // namespace kvetral

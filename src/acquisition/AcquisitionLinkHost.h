@@ -1,4 +1,4 @@
-// A link host whose acquisition side is a real CAcquisitionPanel: the command-line tool and the
+// A link host whose acquisition side is a real AcquisitionPanel: the command-line tool and the
 // tests run the engine and the panel with it. Each forwarding line is the one the main window's
 // link host makes to its own panel.
 #pragma once
@@ -53,12 +53,12 @@ class AcquisitionLinkHost : public PanelLinkHost {
   // --- IAcquisitionHost
   SpectrumRecord& LiveRecord() override { return record; }
   const SpectrumRecord* SettingsRecord() override { return &record; }
-  CSpectrumInfo* SpectrumInfo() override { return &info; }
+  SpectrumInfo* InfoPane() override { return &info; }
 
   std::array<SpectrumRecord, 4> buffers;  // the BUFFER set, counts in `memory`
   SpectrumRecord& record = buffers[0];     // the live record, also the settings record
-  CSpectrumInfo info;
-  COutputLog log;
+  SpectrumInfo info;
+  OutputLog log;
   std::vector<std::string> errors;
   int statusFolds = 0;
   std::function<void(const std::string&)> onLine;  // every log line as it is added

@@ -51,7 +51,7 @@ int ClampDelay(std::int64_t value, int maximum) {
 
 std::string MicrosecondsText(int samples, double samplePeriodUs) { return Format("%8.4f", samples * samplePeriodUs); }
 
-CAcquisitionPanel::CAcquisitionPanel(IAcquisitionHost& host, StartTimeServices time, IUserDialog& dialogs,
+AcquisitionPanel::AcquisitionPanel(IAcquisitionHost& host, StartTimeServices time, IUserDialog& dialogs,
                                      IFolderChooser& folders)
     : host_(host), time_(time), dialogs_(dialogs), logger_(dialogs, folders) {
   SetTimes(0.0, 0.0);
@@ -59,7 +59,7 @@ CAcquisitionPanel::CAcquisitionPanel(IAcquisitionHost& host, StartTimeServices t
   RecomputeMicroseconds();
 }
 
-void CAcquisitionPanel::Initialise() {
+void AcquisitionPanel::Initialise() {
   autoUpdate_ = true;
   presetKindIndex_ = 0;
   presetSeconds_ = 0;
@@ -73,12 +73,12 @@ void CAcquisitionPanel::Initialise() {
   ShowValues();
 }
 
-bool CAcquisitionPanel::Responding() const { return link_ != nullptr && link_->Responding(); }
+bool AcquisitionPanel::Responding() const { return link_ != nullptr && link_->Responding(); }
 
 // ---------------------------------------------------------------------------------------------
 // Run control
 
-void CAcquisitionPanel::StartAcquisition() {
+void AcquisitionPanel::StartAcquisition() {
   SetRefreshEnable(0);
   EnsureStartTimeKindChosen(time_.settings, time_.kindDialog, time_.clock);
   if (!Responding()) {
@@ -105,7 +105,7 @@ void CAcquisitionPanel::StartAcquisition() {
   ShowValues();
 }
 
-void CAcquisitionPanel::StopAcquisition() {
+void AcquisitionPanel::StopAcquisition() {
   SetRefreshEnable(0);
   if (!Responding()) {
     SetRefreshEnable(1);
@@ -116,7 +116,7 @@ void CAcquisitionPanel::StopAcquisition() {
   host_.AddLine(kStopAcquisitionLine);
 }
 
-void CAcquisitionPanel::ResetAcquisition() {
+void AcquisitionPanel::ResetAcquisition() {
   SetRefreshEnable(0);
   RegisterImage& image = host_.LiveRecord().registers;
   image.RaiseResetPulses();
@@ -136,7 +136,7 @@ void CAcquisitionPanel::ResetAcquisition() {
 // ---------------------------------------------------------------------------------------------
 // Image
 
-void CAcquisitionPanel::ApplyToImage() {
+void AcquisitionPanel::ApplyToImage() {
   SetRefreshEnable(0);
   RegisterImage& image = host_.LiveRecord().registers;
   std::uint16_t control = image[reg::kControlWord];
@@ -161,7 +161,7 @@ void CAcquisitionPanel::ApplyToImage() {
   image[kRegWindow] = window;
 }
 
-void CAcquisitionPanel::CommitChange() {
+void AcquisitionPanel::CommitChange() {
   SetRefreshEnable(0);
   ApplyToImage();
   if (Responding()) {
@@ -173,7 +173,7 @@ void CAcquisitionPanel::CommitChange() {
 
 // Before the first refresh a change only reaches the image: nothing is sent, and the refresh-enable
 // flag is left alone so that the status reads still fold and bring the panel in step.
-void CAcquisitionPanel::CommitIfSynchronised() {
+void AcquisitionPanel::CommitIfSynchronised() {
   if (synchronised_) {
     CommitChange();
     return;
@@ -183,7 +183,7 @@ void CAcquisitionPanel::CommitIfSynchronised() {
   SetRefreshEnable(refreshEnable);
 }
 
-void CAcquisitionPanel::RecomputeMicroseconds() {
+void AcquisitionPanel::RecomputeMicroseconds() {
   const double period = host_.SamplePeriodUs();
   usTexts_[0] = MicrosecondsText(srcDelay_, period);
   usTexts_[1] = MicrosecondsText(winWidth_, period);
@@ -191,7 +191,7 @@ void CAcquisitionPanel::RecomputeMicroseconds() {
   periodUsed_ = period;
 }
 
-void CAcquisitionPanel::SetTimes(double realSeconds, double liveSeconds) {
+void AcquisitionPanel::SetTimes(double realSeconds, double liveSeconds) {
   realTime_ = realSeconds;
   liveTime_ = liveSeconds;
   deadTime_ = realSeconds > 0 ? (realSeconds - liveSeconds) * 100.0 / realSeconds : 0.0;
@@ -201,10 +201,10 @@ void CAcquisitionPanel::SetTimes(double realSeconds, double liveSeconds) {
   deadText_ = TimeText(deadTime_);
 }
 
-void CAcquisitionPanel::RefreshFromRecord() {
+void AcquisitionPanel::RefreshFromRecord() {
   synchronised_ = false;
   const SpectrumRecord* record = host_.SettingsRecord();
-  CSpectrumInfo* info = host_.SpectrumInfo();
+  SpectrumInfo* info = host_.InfoPane();
   if (record == nullptr || info == nullptr) return;
   const RegisterImage& s = record->registers;
   const std::uint16_t control = s[reg::kControlWord];
@@ -258,7 +258,7 @@ void CAcquisitionPanel::RefreshFromRecord() {
 // ---------------------------------------------------------------------------------------------
 // Handlers
 
-void CAcquisitionPanel::OnTimeStamp() {
+void AcquisitionPanel::OnTimeStamp() {
   ChooseStartTimeKind(time_.settings, time_.kindDialog, time_.clock);
   if (!time_.settings.kindText.empty()) kindText_ = time_.settings.kindText;
   utcShown_ = time_.settings.utcFlag;
@@ -266,19 +266,19 @@ void CAcquisitionPanel::OnTimeStamp() {
   ShowValues();
 }
 
-void CAcquisitionPanel::OnAutoUpdateClicked(bool checked) {
+void AcquisitionPanel::OnAutoUpdateClicked(bool checked) {
   if (!initialised_) return;
   autoUpdate_ = checked;
   if (link_ != nullptr) link_->RequestStatusRead();
 }
 
-void CAcquisitionPanel::OnPresetKindSelected(int index) {
+void AcquisitionPanel::OnPresetKindSelected(int index) {
   if (!initialised_) return;
   presetKindIndex_ = index == 1 ? 1 : 0;
   CommitIfSynchronised();
 }
 
-bool CAcquisitionPanel::OnPresetTyped(std::int64_t seconds) {
+bool AcquisitionPanel::OnPresetTyped(std::int64_t seconds) {
   if (!initialised_) return false;
   if (seconds < 0 || seconds > kMaxPresetSeconds) {
     dialogs_.ShowMessage(kPresetTooLongText);
@@ -290,20 +290,20 @@ bool CAcquisitionPanel::OnPresetTyped(std::int64_t seconds) {
   return true;
 }
 
-void CAcquisitionPanel::OnPulserClicked(bool checked) {
+void AcquisitionPanel::OnPulserClicked(bool checked) {
   if (!initialised_) return;
   pulser_ = checked;
   CommitIfSynchronised();
 }
 
-void CAcquisitionPanel::OnCoincidenceSelected(int index) {
+void AcquisitionPanel::OnCoincidenceSelected(int index) {
   if (!initialised_) return;
   coincidence_ = CoincidenceFromIndex(index);
   ShowValues();
   CommitIfSynchronised();
 }
 
-int CAcquisitionPanel::OnDelayChanged(int which, std::int64_t samples) {
+int AcquisitionPanel::OnDelayChanged(int which, std::int64_t samples) {
   static constexpr int kMaxima[3] = {kSrcDelayMax, kWinWidthMax, kStoreDelayMax};
   int* fields[3] = {&srcDelay_, &winWidth_, &storeDelay_};
   if (!initialised_) return *fields[which];
@@ -314,62 +314,62 @@ int CAcquisitionPanel::OnDelayChanged(int which, std::int64_t samples) {
   return *fields[which];
 }
 
-int CAcquisitionPanel::OnSrcDelayChanged(std::int64_t samples) { return OnDelayChanged(0, samples); }
-int CAcquisitionPanel::OnWinWidthChanged(std::int64_t samples) { return OnDelayChanged(1, samples); }
-int CAcquisitionPanel::OnStoreDelayChanged(std::int64_t samples) { return OnDelayChanged(2, samples); }
+int AcquisitionPanel::OnSrcDelayChanged(std::int64_t samples) { return OnDelayChanged(0, samples); }
+int AcquisitionPanel::OnWinWidthChanged(std::int64_t samples) { return OnDelayChanged(1, samples); }
+int AcquisitionPanel::OnStoreDelayChanged(std::int64_t samples) { return OnDelayChanged(2, samples); }
 
 // ---------------------------------------------------------------------------------------------
 // Logger
 
-void CAcquisitionPanel::OnLoggerEnableClicked(bool ticked) {
+void AcquisitionPanel::OnLoggerEnableClicked(bool ticked) {
   const LoggerArmingFacts facts{Responding(), realTime_,
                                 static_cast<std::uint16_t>(link_ != nullptr ? link_->LastRunBit() : 0)};
   if (logger_.OnEnableClicked(ticked, facts) && link_ != nullptr) link_->SetLoggedSeriesStep(0);
   ShowValues();
 }
 
-void CAcquisitionPanel::OnLoggerFolderClicked() {
+void AcquisitionPanel::OnLoggerFolderClicked() {
   logger_.OnFolderClicked();
   ShowValues();
 }
 
-void CAcquisitionPanel::OnLoggerBaseEdited(const std::string& base) {
+void AcquisitionPanel::OnLoggerBaseEdited(const std::string& base) {
   logger_.OnBaseEdited(base);
   ShowValues();
 }
 
-void CAcquisitionPanel::OnLoggerRunsChanged(std::int32_t runs) {
+void AcquisitionPanel::OnLoggerRunsChanged(std::int32_t runs) {
   logger_.OnRunsChanged(runs);
   ShowValues();
 }
 
-void CAcquisitionPanel::StopLogging() {
+void AcquisitionPanel::StopLogging() {
   logger_.SetRunning(false);
   logger_.SetEnabled(false);
   ShowValues();
 }
 
-void CAcquisitionPanel::SetAutoUpdate(bool checked) {
+void AcquisitionPanel::SetAutoUpdate(bool checked) {
   autoUpdate_ = checked;
   ShowValues();
 }
 
-void CAcquisitionPanel::SetRealLiveTime(double realSeconds, double liveSeconds) {
+void AcquisitionPanel::SetRealLiveTime(double realSeconds, double liveSeconds) {
   SetTimes(realSeconds, liveSeconds);
-  if (CSpectrumInfo* info = host_.SpectrumInfo()) info->SetTimes(realText_, liveText_, deadText_);
+  if (SpectrumInfo* info = host_.InfoPane()) info->SetTimes(realText_, liveText_, deadText_);
   ShowValues();
 }
 
-void CAcquisitionPanel::SetStartStampText(const std::string& text) {
+void AcquisitionPanel::SetStartStampText(const std::string& text) {
   stampText_ = text;
   ShowValues();
 }
 
-StampedStart CAcquisitionPanel::StampLoggedRunStart() {
+StampedStart AcquisitionPanel::StampLoggedRunStart() {
   return StampStartTime(time_.settings, time_.clock, time_.sleeper, host_.LiveRecord().registers, true);
 }
 
-void CAcquisitionPanel::SaveLoggedRun(int runCounter) {
+void AcquisitionPanel::SaveLoggedRun(int runCounter) {
   const LoggedRunFile file{logger_.FileOfRun(runCounter), runCounter, realTime_, liveTime_, deadTime_, stampText_,
                            kindText_};
   if (!logger_.SaveRun(file)) host_.AddLine("Unable to Save File: " + file.path);
@@ -379,21 +379,21 @@ void CAcquisitionPanel::SaveLoggedRun(int runCounter) {
 // ---------------------------------------------------------------------------------------------
 // Enabling and texts
 
-bool CAcquisitionPanel::StartEnabled() const {
+bool AcquisitionPanel::StartEnabled() const {
   return link_ != nullptr && link_->Connected() && !LoggerRunning() &&
          (host_.LiveRecord().registers.ControlWord() & cw::kRun) == 0;
 }
 
-bool CAcquisitionPanel::StopEnabled() const {
+bool AcquisitionPanel::StopEnabled() const {
   return link_ != nullptr && link_->Connected() && !LoggerRunning() &&
          (host_.LiveRecord().registers.ControlWord() & cw::kRun) != 0;
 }
 
-bool CAcquisitionPanel::TimeStampEnabled() const {
+bool AcquisitionPanel::TimeStampEnabled() const {
   return link_ == nullptr || !link_->Connected() || StartEnabled();
 }
 
-std::string CAcquisitionPanel::InternalTemperatureText() const { return std::to_string(internalTemperature_); }
-std::string CAcquisitionPanel::SlowAdcVoltageText() const { return Format("%5.1f", slowAdcVolts_); }
+std::string AcquisitionPanel::InternalTemperatureText() const { return std::to_string(internalTemperature_); }
+std::string AcquisitionPanel::SlowAdcVoltageText() const { return Format("%5.1f", slowAdcVolts_); }
 
 }  // namespace mirvo

@@ -15,7 +15,7 @@
 namespace mirvo {
 
 class CHardwareLink;
-class CSpectrumInfo;
+class SpectrumInfo;
 
 inline constexpr std::array<const char*, 2> kPresetKindTexts = {"REAL TIME ", "LIVE TIME "};
 inline constexpr std::array<const char*, 4> kCoincidenceTexts = {"DISABLED", "DIRECT", "WINDOW COINC",
@@ -65,7 +65,7 @@ class IAcquisitionHost {
   virtual const SpectrumRecord* SettingsRecord() = 0;
   virtual bool SettingsRecordLive() const { return true; }
   // nullptr until the information pane exists.
-  virtual CSpectrumInfo* SpectrumInfo() { return nullptr; }
+  virtual SpectrumInfo* InfoPane() { return nullptr; }
   virtual double SamplePeriodUs() const = 0;
   virtual void AddLine(const std::string& line) = 0;
   // The form shows the panel's values again.
@@ -80,11 +80,11 @@ struct StartTimeServices {
   ISleeper& sleeper;
 };
 
-class CAcquisitionPanel {
+class AcquisitionPanel {
  public:
-  CAcquisitionPanel(IAcquisitionHost& host, StartTimeServices time, IUserDialog& dialogs, IFolderChooser& folders);
-  CAcquisitionPanel(const CAcquisitionPanel&) = delete;
-  CAcquisitionPanel& operator=(const CAcquisitionPanel&) = delete;
+  AcquisitionPanel(IAcquisitionHost& host, StartTimeServices time, IUserDialog& dialogs, IFolderChooser& folders);
+  AcquisitionPanel(const AcquisitionPanel&) = delete;
+  AcquisitionPanel& operator=(const AcquisitionPanel&) = delete;
 
   // The engine, once it exists (the panel refuses to send before).
   void SetLink(CHardwareLink* link) { link_ = link; }
@@ -116,8 +116,8 @@ class CAcquisitionPanel {
   int OnStoreDelayChanged(std::int64_t samples);
 
   // --- the SPECTRUM LOGGER group
-  CSpectrumLogger& Logger() { return logger_; }
-  const CSpectrumLogger& Logger() const { return logger_; }
+  SpectrumLogger& Logger() { return logger_; }
+  const SpectrumLogger& Logger() const { return logger_; }
   void OnLoggerEnableClicked(bool ticked);
   void OnLoggerFolderClicked();
   void OnLoggerBaseEdited(const std::string& base);
@@ -189,7 +189,7 @@ class CAcquisitionPanel {
   StartTimeServices time_;
   IUserDialog& dialogs_;
   CHardwareLink* link_ = nullptr;
-  CSpectrumLogger logger_;
+  SpectrumLogger logger_;
 
   bool initialised_ = false;
   bool synchronised_ = false;

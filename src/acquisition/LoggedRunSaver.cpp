@@ -22,11 +22,11 @@ bool Report(const FileResult& result, IUserDialog& dialogs) {
 
 }  // namespace
 
-bool CRecordSetsRunSaver::SaveLoggedRun(const LoggedRunFile& file) {
+bool RecordSetsRunSaver::SaveLoggedRun(const LoggedRunFile& file) {
   return Report(SaveSpectrumFile(sets_, file.path, true, TimesOf(file)), dialogs_);
 }
 
-bool CBufferRecordsRunSaver::SaveLoggedRun(const LoggedRunFile& file) {
+bool BufferRecordsRunSaver::SaveLoggedRun(const LoggedRunFile& file) {
   return Report(WriteSpectrumFile(records_, file.path, TimesOf(file)), dialogs_);
 }
 

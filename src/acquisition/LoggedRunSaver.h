@@ -8,24 +8,24 @@
 
 namespace mirvo {
 
-class CRecordSets;
+class RecordSets;
 struct SpectrumRecord;
 
 // The main window's: SaveSpectrumFile with the take-BUFFER-set flag.
-class CRecordSetsRunSaver final : public ILoggedRunSaver {
+class RecordSetsRunSaver final : public ILoggedRunSaver {
  public:
-  CRecordSetsRunSaver(CRecordSets& sets, IUserDialog& dialogs) : sets_(sets), dialogs_(dialogs) {}
+  RecordSetsRunSaver(RecordSets& sets, IUserDialog& dialogs) : sets_(sets), dialogs_(dialogs) {}
   bool SaveLoggedRun(const LoggedRunFile& file) override;
 
  private:
-  CRecordSets& sets_;
+  RecordSets& sets_;
   IUserDialog& dialogs_;
 };
 
 // Four given BUFFER records ([0] is S0), for the command-line tool and the tests.
-class CBufferRecordsRunSaver final : public ILoggedRunSaver {
+class BufferRecordsRunSaver final : public ILoggedRunSaver {
  public:
-  CBufferRecordsRunSaver(const std::array<const SpectrumRecord*, 4>& records, IUserDialog& dialogs)
+  BufferRecordsRunSaver(const std::array<const SpectrumRecord*, 4>& records, IUserDialog& dialogs)
       : records_(records), dialogs_(dialogs) {}
   bool SaveLoggedRun(const LoggedRunFile& file) override;
 

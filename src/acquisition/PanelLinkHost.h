@@ -15,7 +15,7 @@ namespace mirvo {
 class PanelLinkHost : public LinkHostState, public IAcquisitionHost {
  public:
   // The panel is made after the host (it needs the host); nothing is forwarded before.
-  void SetPanel(CAcquisitionPanel* panel) { panel_ = panel; }
+  void SetPanel(AcquisitionPanel* panel) { panel_ = panel; }
 
   bool AutoUpdate() const override { return panel_ ? panel_->AutoUpdate() : LinkHostState::AutoUpdate(); }
   void SetAutoUpdate(bool checked) override {
@@ -63,7 +63,7 @@ class PanelLinkHost : public LinkHostState, public IAcquisitionHost {
     live.internalTemperature = block.intemp;
   }
 
-  CAcquisitionPanel* panel_ = nullptr;
+  AcquisitionPanel* panel_ = nullptr;
 };
 
 }  // namespace mirvo

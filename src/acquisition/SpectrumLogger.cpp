@@ -27,13 +27,13 @@ bool FileOpens(const std::string& path) {
 }
 }  // namespace
 
-bool CSpectrumLogger::Refuse(const char* message) {
+bool SpectrumLogger::Refuse(const char* message) {
   dialogs_.ShowMessage(message);
   enabled_ = false;
   return true;
 }
 
-bool CSpectrumLogger::OnEnableClicked(bool ticked, const LoggerArmingFacts& facts) {
+bool SpectrumLogger::OnEnableClicked(bool ticked, const LoggerArmingFacts& facts) {
   const bool before = enabled_;
   enabled_ = ticked;
   pathBase_ = folder_ + base_;
@@ -70,7 +70,7 @@ bool CSpectrumLogger::OnEnableClicked(bool ticked, const LoggerArmingFacts& fact
   return !enabled_;
 }
 
-void CSpectrumLogger::OnFolderClicked() {
+void SpectrumLogger::OnFolderClicked() {
   if (running_) {
     dialogs_.ShowMessage(kFolderWhileLoggingText);
     return;
@@ -80,27 +80,27 @@ void CSpectrumLogger::OnFolderClicked() {
   SetStorageFolder(chosen);
 }
 
-const std::string& CSpectrumLogger::OnBaseEdited(const std::string& base) {
+const std::string& SpectrumLogger::OnBaseEdited(const std::string& base) {
   if (!running_) SetFileNameBase(base);
   return base_;
 }
 
-std::int32_t CSpectrumLogger::OnRunsChanged(std::int32_t runs) {
+std::int32_t SpectrumLogger::OnRunsChanged(std::int32_t runs) {
   runs_ = running_ && runs <= completed_ ? completed_ + 1 : runs;
   return runs_;
 }
 
-void CSpectrumLogger::SetStorageFolder(const std::string& folder) {
+void SpectrumLogger::SetStorageFolder(const std::string& folder) {
   folder_ = folder;
   if (!folder_.empty() && folder_.back() != kFolderSeparator) folder_ += kFolderSeparator;
   pathBase_ = folder_ + base_;
 }
 
-void CSpectrumLogger::SetFileNameBase(const std::string& base) {
+void SpectrumLogger::SetFileNameBase(const std::string& base) {
   base_ = base;
   pathBase_ = folder_ + base_;
 }
 
-bool CSpectrumLogger::SaveRun(const LoggedRunFile& file) { return saver_ != nullptr && saver_->SaveLoggedRun(file); }
+bool SpectrumLogger::SaveRun(const LoggedRunFile& file) { return saver_ != nullptr && saver_->SaveLoggedRun(file); }
 
 }  // namespace mirvo

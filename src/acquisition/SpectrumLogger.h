@@ -63,9 +63,9 @@ struct LoggerArmingFacts {
 std::string LoggedFileName(const std::string& pathBase, int run);
 bool ValidFileNameBase(const std::string& base);
 
-class CSpectrumLogger {
+class SpectrumLogger {
  public:
-  CSpectrumLogger(IUserDialog& dialogs, IFolderChooser& folders) : dialogs_(dialogs), folders_(folders) {}
+  SpectrumLogger(IUserDialog& dialogs, IFolderChooser& folders) : dialogs_(dialogs), folders_(folders) {}
 
   // ENABLE clicked, with the box's new state. Returns true when the series is stopped (or was never
   // running) and the engine's logged-series step must go back to 0.

@@ -16,12 +16,12 @@ constexpr const char* kCaptionSelected = "CALIBRATION w/ SELECTED";
 constexpr const char* kCaptionAll = "CALIBRATION w/ ALL";
 }  // namespace
 
-CCalibrationPanel::CCalibrationPanel(IPlotTables& tables, IUserDialog& dialog, CSpectrumInfo* info)
+CalibrationPanel::CalibrationPanel(IPlotTables& tables, IUserDialog& dialog, SpectrumInfo* info)
     : tables_(tables), dialog_(dialog), info_(info) {}
 
-std::string CCalibrationPanel::PaneTitle(int spectrumIndex) { return FormatText("Calibration S%d", spectrumIndex); }
+std::string CalibrationPanel::PaneTitle(int spectrumIndex) { return FormatText("Calibration S%d", spectrumIndex); }
 
-void CCalibrationPanel::Initialise() {
+void CalibrationPanel::Initialise() {
   initialised_ = true;
   rows_.clear();
   unitIndex_ = 0;
@@ -29,39 +29,39 @@ void CCalibrationPanel::Initialise() {
   coefficientTexts_ = {"a = ?", "b = ?", "c = ?"};
 }
 
-bool CCalibrationPanel::ActiveVisible() { return initialised_ && tables_.ActivePlot().Visible(); }
+bool CalibrationPanel::ActiveVisible() { return initialised_ && tables_.ActivePlot().Visible(); }
 
-void CCalibrationPanel::SetCalChecked(bool checked) {
+void CalibrationPanel::SetCalChecked(bool checked) {
   enableChecked_ = checked;
   if (info_ != nullptr) info_->SetCalChecked(checked);
 }
 
-void CCalibrationPanel::SetRowTicked(int row, bool ticked) {
+void CalibrationPanel::SetRowTicked(int row, bool ticked) {
   if (row >= 0 && row < static_cast<int>(rows_.size())) rows_[static_cast<std::size_t>(row)].ticked = ticked;
 }
 
-void CCalibrationPanel::Cursor() {
+void CalibrationPanel::Cursor() {
   if (!initialised_) return;
   channelText_ = FormatText("%d", tables_.ActivePlot().Cursor());
 }
 
-void CCalibrationPanel::Peak() {
+void CalibrationPanel::Peak() {
   if (!initialised_) return;
   channelText_ = FormatText("%8.2f", tables_.ActivePlot().CursorPeak().centroid);
 }
 
-void CCalibrationPanel::SelectUnit(int index) {
+void CalibrationPanel::SelectUnit(int index) {
   if (!ActiveVisible() || index < 0 || index >= kUnitCount) return;
-  CSpectrumPlot& plot = tables_.ActivePlot();
+  SpectrumPlot& plot = tables_.ActivePlot();
   unitIndex_ = index;
   plot.Record().stored.unitIndex = index;
   plot.Record().working.unitIndex = index;
   plot.SetUnitsRefresh();
 }
 
-void CCalibrationPanel::SetEnabled(bool enabled) {
+void CalibrationPanel::SetEnabled(bool enabled) {
   if (!ActiveVisible()) return;
-  CSpectrumPlot& plot = tables_.ActivePlot();
+  SpectrumPlot& plot = tables_.ActivePlot();
   SetCalChecked(enabled);
   plot.Record().stored.enabled = enabled ? 1 : 0;
   plot.Record().working.enabled = enabled ? 1 : 0;
@@ -69,7 +69,7 @@ void CCalibrationPanel::SetEnabled(bool enabled) {
   plot.RequestRedraw(RedrawKind::Full);
 }
 
-void CCalibrationPanel::RebuildRecord(CalibrationRecord& record, double multiplier) const {
+void CalibrationPanel::RebuildRecord(CalibrationRecord& record, double multiplier) const {
   const std::size_t count = std::min<std::size_t>(rows_.size(), CalibrationRecord::kPointSlots);
   record.pointCount = static_cast<std::int32_t>(count);
   for (std::size_t i = 0; i < count; ++i) {
@@ -79,14 +79,14 @@ void CCalibrationPanel::RebuildRecord(CalibrationRecord& record, double multipli
   }
 }
 
-void CCalibrationPanel::RebuildRecords(SpectrumRecord& record, int factor) {
+void CalibrationPanel::RebuildRecords(SpectrumRecord& record, int factor) {
   RebuildRecord(record.stored, std::max(factor, 1));
   RebuildRecord(record.working, 1.0);
 }
 
-void CCalibrationPanel::AddPoint() {
+void CalibrationPanel::AddPoint() {
   if (!ActiveVisible()) return;
-  CSpectrumPlot& plot = tables_.ActivePlot();
+  SpectrumPlot& plot = tables_.ActivePlot();
   if (rows_.size() >= static_cast<std::size_t>(CalibrationRecord::kMaxPoints)) {
     dialog_.ShowMessage(FormatText(kMaxPointsMessage, CalibrationRecord::kMaxPoints));
   } else {
@@ -100,23 +100,23 @@ void CCalibrationPanel::AddPoint() {
   energyText_.clear();
 }
 
-void CCalibrationPanel::RemoveSelectedPoints() {
+void CalibrationPanel::RemoveSelectedPoints() {
   if (!ActiveVisible()) return;
-  CSpectrumPlot& plot = tables_.ActivePlot();
+  SpectrumPlot& plot = tables_.ActivePlot();
   std::erase_if(rows_, [](const CalibrationRow& row) { return row.ticked; });
   RebuildRecords(plot.Record(), plot.Factor());
 }
 
-void CCalibrationPanel::RemoveAllPoints() {
+void CalibrationPanel::RemoveAllPoints() {
   if (!ActiveVisible()) return;
-  CSpectrumPlot& plot = tables_.ActivePlot();
+  SpectrumPlot& plot = tables_.ActivePlot();
   rows_.clear();
   RebuildRecords(plot.Record(), plot.Factor());
 }
 
-void CCalibrationPanel::EditSelectedPoints() {
+void CalibrationPanel::EditSelectedPoints() {
   if (!ActiveVisible()) return;
-  CSpectrumPlot& plot = tables_.ActivePlot();
+  SpectrumPlot& plot = tables_.ActivePlot();
   const auto row = std::find_if(rows_.begin(), rows_.end(), [](const CalibrationRow& r) { return r.ticked; });
   if (row == rows_.end()) {
     channelText_.clear();
@@ -129,21 +129,21 @@ void CCalibrationPanel::EditSelectedPoints() {
   RebuildRecords(plot.Record(), plot.Factor());
 }
 
-void CCalibrationPanel::ListLostFocus() {
+void CalibrationPanel::ListLostFocus() {
   if (!initialised_) return;
-  CSpectrumPlot& plot = tables_.ActivePlot();
+  SpectrumPlot& plot = tables_.ActivePlot();
   RebuildRecords(plot.Record(), plot.Factor());
 }
 
-void CCalibrationPanel::ShowCoefficients(const CalibrationRecord& working, const char* caption) {
+void CalibrationPanel::ShowCoefficients(const CalibrationRecord& working, const char* caption) {
   coefficientTexts_ = {FormatText("a = %8.4f", working.a), FormatText("b = %8.4f", working.b),
                        FormatText("c = %8.4f", working.c)};
   groupCaption_ = caption;
 }
 
-int CCalibrationPanel::FitCalibration(bool useAll, bool quiet) { return FitOn(tables_.ActivePlot(), useAll, quiet); }
+int CalibrationPanel::FitCalibration(bool useAll, bool quiet) { return FitOn(tables_.ActivePlot(), useAll, quiet); }
 
-int CCalibrationPanel::FitOn(CSpectrumPlot& plot, bool useAll, bool quiet) {
+int CalibrationPanel::FitOn(SpectrumPlot& plot, bool useAll, bool quiet) {
   SpectrumRecord& record = plot.Record();
   record.stored.useAll = record.working.useAll = useAll ? 1 : 0;
   RebuildRecords(record, plot.Factor());
@@ -161,15 +161,15 @@ int CCalibrationPanel::FitOn(CSpectrumPlot& plot, bool useAll, bool quiet) {
   return kFitDone;
 }
 
-void CCalibrationPanel::Calibrate(bool useAll) {
+void CalibrationPanel::Calibrate(bool useAll) {
   if (!ActiveVisible()) return;
   FitCalibration(useAll);
-  CSpectrumPlot& plot = tables_.ActivePlot();
+  SpectrumPlot& plot = tables_.ActivePlot();
   plot.SetUnitsRefresh();
   plot.RequestRedraw(RedrawKind::Full);
 }
 
-void CCalibrationPanel::Reload(CSpectrumPlot& plot) {
+void CalibrationPanel::Reload(SpectrumPlot& plot) {
   SpectrumRecord& record = plot.Record();
   CalibrationRecord& stored = record.stored;
   CalibrationRecord& working = record.working;
@@ -206,13 +206,13 @@ void CCalibrationPanel::Reload(CSpectrumPlot& plot) {
   ShowCoefficients(working, calibratedCaption ? (working.useAll != 0 ? kCaptionAll : kCaptionSelected) : kCaptionPlain);
 }
 
-void CCalibrationPanel::SetFomText(int index, const std::string& text) {
+void CalibrationPanel::SetFomText(int index, const std::string& text) {
   if (index >= 0 && index < 4) fomTexts_[static_cast<std::size_t>(index)] = text;
 }
 
-void CCalibrationPanel::FomPeak(int n) {
+void CalibrationPanel::FomPeak(int n) {
   if (!initialised_ || (n != 1 && n != 2)) return;
-  CSpectrumPlot& s0 = tables_.ActivePlot(0);
+  SpectrumPlot& s0 = tables_.ActivePlot(0);
   if (tables_.ActiveSpectrumIndex() != 0 || !s0.FindRoiAtCursor()) {
     dialog_.ShowMessage(kFomOutsideRoiMessage);
     return;
@@ -238,9 +238,9 @@ void CCalibrationPanel::FomPeak(int n) {
   fomTexts_[base + 1] = FormatText("%d", last);
 }
 
-void CCalibrationPanel::FomMark(int n) {
+void CalibrationPanel::FomMark(int n) {
   if (!initialised_ || (n != 1 && n != 2)) return;
-  CSpectrumPlot& s0 = tables_.ActivePlot(0);
+  SpectrumPlot& s0 = tables_.ActivePlot(0);
   const std::size_t base = n == 1 ? 0 : 2;
   const long long first = ParseLeadingInteger(fomTexts_[base]);
   const long long last = ParseLeadingInteger(fomTexts_[base + 1]);

@@ -10,8 +10,8 @@
 
 namespace mirvo {
 
-class CSpectrumInfo;
-class CSpectrumPlot;
+class SpectrumInfo;
+class SpectrumPlot;
 class IPlotTables;
 class IUserDialog;
 struct SpectrumRecord;
@@ -26,9 +26,9 @@ struct CalibrationRow {
   bool ticked = false;
 };
 
-class CCalibrationPanel {
+class CalibrationPanel {
  public:
-  CCalibrationPanel(IPlotTables& tables, IUserDialog& dialog, CSpectrumInfo* info = nullptr);
+  CalibrationPanel(IPlotTables& tables, IUserDialog& dialog, SpectrumInfo* info = nullptr);
 
   // The panel's first update: empty list, unit "chn", "Not Calibrated", "a = ?" ... Until then
   // every action does nothing.
@@ -57,7 +57,7 @@ class CCalibrationPanel {
 
   // ReloadCalibrationPanel: shows the records of a plot (the main window calls it when the active
   // plot changes and after a calibration was copied onto it).
-  void Reload(CSpectrumPlot& plot);
+  void Reload(SpectrumPlot& plot);
   // FitCalibration on the active plot; returns kFitDone or the refusal. quiet: no message box.
   int FitCalibration(bool useAll, bool quiet = false);
 
@@ -75,7 +75,7 @@ class CCalibrationPanel {
 
  private:
   bool ActiveVisible();
-  int FitOn(CSpectrumPlot& plot, bool useAll, bool quiet);
+  int FitOn(SpectrumPlot& plot, bool useAll, bool quiet);
   void RebuildRecord(CalibrationRecord& record, double multiplier) const;
   void RebuildRecords(SpectrumRecord& record, int factor);
   void ShowCoefficients(const CalibrationRecord& working, const char* caption);
@@ -83,7 +83,7 @@ class CCalibrationPanel {
 
   IPlotTables& tables_;
   IUserDialog& dialog_;
-  CSpectrumInfo* info_;
+  SpectrumInfo* info_;
   bool initialised_ = false;
   std::vector<CalibrationRow> rows_;
   std::string channelText_;

@@ -19,8 +19,8 @@ std::uint32_t ColourOf(const PlotColours& colours, ColourRole role) {
   return ColourSlot(copy, role);
 }
 
-std::vector<CSpectrumPlot*> ColourTargetPlots(CRecordSets& sets, int target) {
-  std::vector<CSpectrumPlot*> plots;
+std::vector<SpectrumPlot*> ColourTargetPlots(RecordSets& sets, int target) {
+  std::vector<SpectrumPlot*> plots;
   const int set = sets.ShownSetMode() == kBufferSet ? kBufferSet : kFileSet;
   if (target == kColourTargetAll) {
     for (int k = 0; k < 4; ++k) plots.push_back(&sets.Plot(k, set));
@@ -30,8 +30,8 @@ std::vector<CSpectrumPlot*> ColourTargetPlots(CRecordSets& sets, int target) {
   return plots;
 }
 
-void SetTargetColour(CRecordSets& sets, int target, ColourRole role, std::uint32_t rgb) {
-  for (CSpectrumPlot* plot : ColourTargetPlots(sets, target)) {
+void SetTargetColour(RecordSets& sets, int target, ColourRole role, std::uint32_t rgb) {
+  for (SpectrumPlot* plot : ColourTargetPlots(sets, target)) {
     PlotColours colours = plot->Colours();
     ColourSlot(colours, role) = rgb & 0xFFFFFFu;
     plot->SetColours(colours);
@@ -39,8 +39,8 @@ void SetTargetColour(CRecordSets& sets, int target, ColourRole role, std::uint32
   }
 }
 
-void RestoreTargetColours(CRecordSets& sets, int target) {
-  for (CSpectrumPlot* plot : ColourTargetPlots(sets, target)) plot->SetPlotColours(true);
+void RestoreTargetColours(RecordSets& sets, int target) {
+  for (SpectrumPlot* plot : ColourTargetPlots(sets, target)) plot->SetPlotColours(true);
 }
 
 }  // namespace mirvo

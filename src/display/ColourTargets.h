@@ -9,7 +9,7 @@
 
 namespace mirvo {
 
-class CRecordSets;
+class RecordSets;
 
 enum class ColourRole { Background, Spectrum, Roi, Cursor };
 constexpr int kColourTargetAll = 4;  // targets 0..3 are S0..S3
@@ -19,10 +19,10 @@ std::uint32_t ColourOf(const PlotColours& colours, ColourRole role);
 
 // The plots a target names: the BUFFER plots while the BUFFER set is shown, else the FILE plots.
 // An unknown target names none.
-std::vector<CSpectrumPlot*> ColourTargetPlots(CRecordSets& sets, int target);
+std::vector<SpectrumPlot*> ColourTargetPlots(RecordSets& sets, int target);
 // Sets one colour of the target plots and asks each for a full redraw with the rebuilt pens.
-void SetTargetColour(CRecordSets& sets, int target, ColourRole role, std::uint32_t rgb);
+void SetTargetColour(RecordSets& sets, int target, ColourRole role, std::uint32_t rgb);
 // The Default button: the four default colours on the target plots.
-void RestoreTargetColours(CRecordSets& sets, int target);
+void RestoreTargetColours(RecordSets& sets, int target);
 
 }  // namespace mirvo

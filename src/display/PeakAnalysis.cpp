@@ -93,11 +93,11 @@ int AnalysePeak(const std::uint32_t* c, int softSize, int first, int last, PeakR
   return kPeakFound;
 }
 
-int AnalysePeak(const CSpectrumPlot& plot, int first, int last, PeakResult& result) {
+int AnalysePeak(const SpectrumPlot& plot, int first, int last, PeakResult& result) {
   return AnalysePeak(plot.Record().softCounts, plot.SoftSize(), first, last, result);
 }
 
-FomResult ComputeFom(const CSpectrumPlot& s0Plot) {
+FomResult ComputeFom(const SpectrumPlot& s0Plot) {
   FomResult fom;
   fom.text = kBlankValue;
   const CalibrationRecord& stored = s0Plot.Record().stored;

@@ -9,7 +9,7 @@
 
 namespace mirvo {
 
-class CSpectrumPlot;
+class SpectrumPlot;
 class RegisterImage;
 
 inline constexpr const char* kBlankValue = "-----------";
@@ -22,7 +22,7 @@ constexpr int kPeakFlat = 2;      // no significant peak: only integral and area
 // counts: soft counts, softSize of them valid; first..last: the range in soft channels. A crossing
 // that is not found inside the range is taken at the range's edge.
 int AnalysePeak(const std::uint32_t* counts, int softSize, int first, int last, PeakResult& result);
-int AnalysePeak(const CSpectrumPlot& plot, int first, int last, PeakResult& result);
+int AnalysePeak(const SpectrumPlot& plot, int first, int last, PeakResult& result);
 
 struct FomResult {
   int status = -1;   // 0 computed, -1 blank
@@ -33,7 +33,7 @@ struct FomResult {
 };
 // The FOM on S0's active plot with its FOM ranges (stored calibration, hard channels) divided by
 // its factor. Positions and widths in channels.
-FomResult ComputeFom(const CSpectrumPlot& s0Plot);
+FomResult ComputeFom(const SpectrumPlot& s0Plot);
 
 struct CountingRates {
   std::int64_t throughput = 0;  // cps

@@ -7,7 +7,7 @@
 
 namespace mirvo {
 
-void BuildPlotFrame(const CSpectrumPlot& plot, const ClientRect& client, PlotFrame& frame) {
+void BuildPlotFrame(const SpectrumPlot& plot, const ClientRect& client, PlotFrame& frame) {
   const int first = plot.First();
   const int last = plot.Last();
   const int n = plot.ViewWidth();
@@ -22,7 +22,7 @@ void BuildPlotFrame(const CSpectrumPlot& plot, const ClientRect& client, PlotFra
   frame.highestY = g.bottom;
   const int scaleHeight = g.ScaleHeight();
   const bool linear = plot.Linear();
-  const CLinearScaler scaler(plot.LinearScale(), scaleHeight);
+  const LinearScaler scaler(plot.LinearScale(), scaleHeight);
   const int p = plot.LogRange();
   const int plotTop = g.top;
   const int plotBottom = std::max(g.top, g.bottom);
@@ -55,7 +55,7 @@ void BuildPlotFrame(const CSpectrumPlot& plot, const ClientRect& client, PlotFra
     if (column.y == kUntouched) column.y = g.bottom;
 }
 
-const std::vector<int>& CPlotColumnBook::Update(const PlotFrame& frame, bool full) {
+const std::vector<int>& PlotColumnBook::Update(const PlotFrame& frame, bool full) {
   const PlotGeometry& g = frame.geometry;
   const bool reshaped = drawn_.size() != frame.columns.size() || left_ != g.left || top_ != g.top || bottom_ != g.bottom;
   changed_.clear();
@@ -68,7 +68,7 @@ const std::vector<int>& CPlotColumnBook::Update(const PlotFrame& frame, bool ful
   return changed_;
 }
 
-bool CPlotLabelBook::BottomChanged(const PlotLabels& labels, bool full) {
+bool PlotLabelBook::BottomChanged(const PlotLabels& labels, bool full) {
   const bool changed = full || !hasBottom_ || labels.firstText != written_.firstText ||
                        labels.middleText != written_.middleText || labels.lastText != written_.lastText;
   written_.firstText = labels.firstText;
@@ -78,7 +78,7 @@ bool CPlotLabelBook::BottomChanged(const PlotLabels& labels, bool full) {
   return changed;
 }
 
-bool CPlotLabelBook::ScaleChanged(const PlotLabels& labels, bool full) {
+bool PlotLabelBook::ScaleChanged(const PlotLabels& labels, bool full) {
   const bool changed = full || !hasScale_ || labels.scaleText != written_.scaleText;
   written_.scaleText = labels.scaleText;
   written_.scaleIsLog = labels.scaleIsLog;

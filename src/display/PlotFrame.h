@@ -9,7 +9,7 @@
 
 namespace mirvo {
 
-class CSpectrumPlot;
+class SpectrumPlot;
 
 struct PlotColumn {
   int y = 0;         // top of the column (bottom when empty), clamped into [top, bottom]
@@ -33,11 +33,11 @@ struct PlotFrame {
 
 // Works out the frame of the plot's current view for a client rectangle. Where several channels
 // share a column the highest point wins, with its ROI state.
-void BuildPlotFrame(const CSpectrumPlot& plot, const ClientRect& client, PlotFrame& frame);
+void BuildPlotFrame(const SpectrumPlot& plot, const ClientRect& client, PlotFrame& frame);
 
 // The last drawn state of every pixel column, so that a partial redraw repaints only the columns
 // whose height or ROI state changed.
-class CPlotColumnBook {
+class PlotColumnBook {
  public:
   // Compares a frame with what was drawn and records it. Returns the indexes (x - left) of the
   // columns to repaint: all of them when full is set or the geometry changed.
@@ -54,7 +54,7 @@ class CPlotColumnBook {
 
 // Remembers the label texts last written, so that labels are rewritten only when the view or the
 // scale changed.
-class CPlotLabelBook {
+class PlotLabelBook {
  public:
   // True when the bottom labels must be rewritten (and records them).
   bool BottomChanged(const PlotLabels& labels, bool full);

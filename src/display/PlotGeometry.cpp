@@ -41,7 +41,7 @@ int PlotGeometry::ColumnOf(int channel, int first, int viewWidth) const {
   return static_cast<int>(static_cast<std::int64_t>(channel - first) * width / viewWidth) + left + pixelsPerChannel;
 }
 
-CLinearScaler::CLinearScaler(int s, int scaleHeight) {
+LinearScaler::LinearScaler(int s, int scaleHeight) {
   shift_ = s < 0 ? 0 : (s > 31 ? 31 : s);
   height_ = static_cast<std::uint32_t>(scaleHeight < 4 ? 4 : scaleHeight);
   // Below this count the product count x H fits in 32 bits and a shift scales it.
@@ -51,7 +51,7 @@ CLinearScaler::CLinearScaler(int s, int scaleHeight) {
 }
 
 std::int64_t LinearHeight(std::uint32_t count, int s, int scaleHeight) {
-  return CLinearScaler(s, scaleHeight).Height(count);
+  return LinearScaler(s, scaleHeight).Height(count);
 }
 
 std::int64_t LogHeight(std::uint32_t count, int p, int scaleHeight) {
@@ -82,7 +82,7 @@ int AutoScaleIndex(int s, std::int64_t highestY, const PlotGeometry& g) {
   return s;
 }
 
-PlotLabels BuildLabels(const CSpectrumPlot& plot) {
+PlotLabels BuildLabels(const SpectrumPlot& plot) {
   PlotLabels labels;
   const int first = plot.First();
   const int last = plot.Last();

@@ -8,7 +8,7 @@
 
 namespace mirvo {
 
-class CSpectrumPlot;
+class SpectrumPlot;
 
 // The control's client rectangle; right and bottom are exclusive (left + width, top + height).
 struct ClientRect {
@@ -46,9 +46,9 @@ struct PlotGeometry {
 std::int64_t LinearHeight(std::uint32_t count, int s, int scaleHeight);
 
 // LinearHeight with its limits worked out once, for a whole paint.
-class CLinearScaler {
+class LinearScaler {
  public:
-  CLinearScaler(int s, int scaleHeight);
+  LinearScaler(int s, int scaleHeight);
   std::int64_t Height(std::uint32_t count) const {
     return count < shiftLimit_ ? static_cast<std::int64_t>((count * height_) >> shift_)
                                : static_cast<std::int64_t>(count / divisor_);
@@ -76,6 +76,6 @@ struct PlotLabels {
   std::string scaleText;   // "%4.4s  " of the full-scale label at (4, 2), or "LOG  " at (8, 1)
   bool scaleIsLog = false;
 };
-PlotLabels BuildLabels(const CSpectrumPlot& plot);
+PlotLabels BuildLabels(const SpectrumPlot& plot);
 
 }  // namespace mirvo

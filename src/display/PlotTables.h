@@ -4,14 +4,14 @@
 
 namespace mirvo {
 
-class CSpectrumPlot;
+class SpectrumPlot;
 
 class IPlotTables {
  public:
   virtual ~IPlotTables() = default;
   virtual int ActiveSpectrumIndex() const = 0;
-  virtual CSpectrumPlot& ActivePlot(int spectrumIndex) = 0;
-  CSpectrumPlot& ActivePlot() { return ActivePlot(ActiveSpectrumIndex()); }
+  virtual SpectrumPlot& ActivePlot(int spectrumIndex) = 0;
+  SpectrumPlot& ActivePlot() { return ActivePlot(ActiveSpectrumIndex()); }
 };
 
 }  // namespace mirvo

@@ -28,40 +28,40 @@ class IRecordSetsListener {
   virtual void RefreshSettingsPanels(SpectrumRecord& /*settingsRecord*/, bool /*enabled*/) {}
   // SyncShownSet step 5: reload the calibration panel from the plot and retitle the calibration
   // and information panes with the spectrum index.
-  virtual void ActiveSpectrumShown(CSpectrumPlot& /*plot*/, int /*spectrum*/) {}
+  virtual void ActiveSpectrumShown(SpectrumPlot& /*plot*/, int /*spectrum*/) {}
   // A calibration was copied onto the active plot of the active spectrum: reload the panel.
-  virtual void CalibrationCopiedOntoActive(CSpectrumPlot& /*plot*/) {}
+  virtual void CalibrationCopiedOntoActive(SpectrumPlot& /*plot*/) {}
   // Forwarded from the plots (IPlotHost).
-  virtual void PeakInfoDue(CSpectrumPlot& /*plot*/) {}
-  virtual void SizesApplied(CSpectrumPlot& /*plot*/) {}
-  virtual void FocusRequested(CSpectrumPlot& /*plot*/) {}
+  virtual void PeakInfoDue(SpectrumPlot& /*plot*/) {}
+  virtual void SizesApplied(SpectrumPlot& /*plot*/) {}
+  virtual void FocusRequested(SpectrumPlot& /*plot*/) {}
 };
 
-class CRecordSets final : public RecordTables, public IPlotHost, public IPlotTables {
+class RecordSets final : public RecordTables, public IPlotHost, public IPlotTables {
  public:
   // Binds the BUFFER records to the spectra of `memory` (which must outlive this object) and the
   // FILE records to arrays of their own.
-  explicit CRecordSets(SpectrumMemory& memory, IRecordSetsListener* listener = nullptr);
+  explicit RecordSets(SpectrumMemory& memory, IRecordSetsListener* listener = nullptr);
   void SetListener(IRecordSetsListener* listener);
 
   // --- the plots of the tables
-  CSpectrumPlot& Plot(int spectrum, int set);
-  CSpectrumPlot& BufferPlot(int spectrum) { return Plot(spectrum, kBufferSet); }
-  CSpectrumPlot& FilePlot(int spectrum) { return Plot(spectrum, kFileSet); }
+  SpectrumPlot& Plot(int spectrum, int set);
+  SpectrumPlot& BufferPlot(int spectrum) { return Plot(spectrum, kBufferSet); }
+  SpectrumPlot& FilePlot(int spectrum) { return Plot(spectrum, kFileSet); }
   int ActiveSpectrumIndex() const override { return RecordTables::ActiveSpectrumIndex(); }
-  CSpectrumPlot& ActivePlot(int spectrum) override { return Plot(spectrum, ActiveSet(spectrum)); }
+  SpectrumPlot& ActivePlot(int spectrum) override { return Plot(spectrum, ActiveSet(spectrum)); }
   using IPlotTables::ActivePlot;
-  CSpectrumPlot& SavePlot(int spectrum) { return Plot(spectrum, SaveSet(spectrum)); }
+  SpectrumPlot& SavePlot(int spectrum) { return Plot(spectrum, SaveSet(spectrum)); }
 
   // --- IPlotHost
-  void PlotFocused(CSpectrumPlot& plot) override;
-  void FocusRequested(CSpectrumPlot& plot) override;
-  void PaneCaptionUpdated(CSpectrumPlot& plot) override;
-  void PeakInfoDue(CSpectrumPlot& plot) override;
-  void SizesApplied(CSpectrumPlot& plot) override;
+  void PlotFocused(SpectrumPlot& plot) override;
+  void FocusRequested(SpectrumPlot& plot) override;
+  void PaneCaptionUpdated(SpectrumPlot& plot) override;
+  void PeakInfoDue(SpectrumPlot& plot) override;
+  void SizesApplied(SpectrumPlot& plot) override;
 
  private:
-  static int SetOf(const CSpectrumPlot& plot) { return plot.IsBuffer() ? kBufferSet : kFileSet; }
+  static int SetOf(const SpectrumPlot& plot) { return plot.IsBuffer() ? kBufferSet : kFileSet; }
 
   // --- RecordTables
   void TabSelected(int spectrum, int set) override;
@@ -71,7 +71,7 @@ class CRecordSets final : public RecordTables, public IPlotHost, public IPlotTab
   void CalibrationCopiedOntoActive(int spectrum, int set) override;
 
   IRecordSetsListener* listener_;
-  std::array<std::unique_ptr<CSpectrumPlot>, 8> plots_;  // [set * 4 + spectrum]
+  std::array<std::unique_ptr<SpectrumPlot>, 8> plots_;  // [set * 4 + spectrum]
 };
 
 }  // namespace mirvo

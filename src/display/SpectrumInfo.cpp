@@ -5,14 +5,14 @@
 
 namespace mirvo {
 
-std::string CSpectrumInfo::PaneTitle(int spectrumIndex) { return FormatText("Spectrum Info S%d", spectrumIndex); }
+std::string SpectrumInfo::PaneTitle(int spectrumIndex) { return FormatText("Spectrum Info S%d", spectrumIndex); }
 
-void CSpectrumInfo::BlankPeakFields() {
+void SpectrumInfo::BlankPeakFields() {
   for (std::string* field : {&texts_.centroid, &texts_.fwhm, &texts_.fwtm, &texts_.area, &texts_.resolution})
     field->assign(kBlankValue);
 }
 
-int CSpectrumInfo::UpdatePeakInfo(CSpectrumPlot& plot) {
+int SpectrumInfo::UpdatePeakInfo(SpectrumPlot& plot) {
   const SpectrumRecord& record = plot.Record();
   const bool calibrated = plot.Calibrated();
   const double a = calibrated ? record.working.a : 0.0;
@@ -95,15 +95,15 @@ int CSpectrumInfo::UpdatePeakInfo(CSpectrumPlot& plot) {
   return result;
 }
 
-void CSpectrumInfo::UpdateFom(const CSpectrumPlot& s0Plot) { texts_.fom = ComputeFom(s0Plot).text; }
+void SpectrumInfo::UpdateFom(const SpectrumPlot& s0Plot) { texts_.fom = ComputeFom(s0Plot).text; }
 
-void CSpectrumInfo::SetRates(const CountingRates& rates) {
+void SpectrumInfo::SetRates(const CountingRates& rates) {
   texts_.throughput = rates.throughput;
   texts_.incoming = rates.incoming;
   texts_.losses = rates.lossesPercent;
 }
 
-void CSpectrumInfo::SetTimes(const std::string& real, const std::string& live, const std::string& dead) {
+void SpectrumInfo::SetTimes(const std::string& real, const std::string& live, const std::string& dead) {
   texts_.real = real;
   texts_.live = live;
   texts_.dead = dead;

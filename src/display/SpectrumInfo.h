@@ -10,7 +10,7 @@
 
 namespace mirvo {
 
-class CSpectrumPlot;
+class SpectrumPlot;
 
 // Asked to refresh the energy display of its range limits when the units change.
 class IUnitsListener {
@@ -41,17 +41,17 @@ struct SpectrumInfoTexts {
   bool calChecked = false;  // the CAL box follows ENABLE CALIBRATION
 };
 
-class CSpectrumInfo {
+class SpectrumInfo {
  public:
-  explicit CSpectrumInfo(IUnitsListener* unitsListener = nullptr) : unitsListener_(unitsListener) {}
+  explicit SpectrumInfo(IUnitsListener* unitsListener = nullptr) : unitsListener_(unitsListener) {}
   // The pulse-shape panel, once it exists; nullptr for none.
   void SetUnitsListener(IUnitsListener* unitsListener) { unitsListener_ = unitsListener; }
 
   // Brings the texts up to date with the plot's cursor, its ROI and its peak. Returns the result
   // of the ROI analysis (0 outside a ROI or for too narrow a ROI, 1 peak, 2 flat).
-  int UpdatePeakInfo(CSpectrumPlot& plot);
+  int UpdatePeakInfo(SpectrumPlot& plot);
   // The FOM field from ComputeFom on S0's active plot.
-  void UpdateFom(const CSpectrumPlot& s0Plot);
+  void UpdateFom(const SpectrumPlot& s0Plot);
   void SetRates(const CountingRates& rates);
   void SetTimes(const std::string& real, const std::string& live, const std::string& dead);
   void SetCalChecked(bool checked) { texts_.calChecked = checked; }

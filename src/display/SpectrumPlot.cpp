@@ -12,8 +12,8 @@ namespace {
 
 class NoHost final : public IPlotHost {
  public:
-  void PlotFocused(CSpectrumPlot&) override {}
-  void PaneCaptionUpdated(CSpectrumPlot&) override {}
+  void PlotFocused(SpectrumPlot&) override {}
+  void PaneCaptionUpdated(SpectrumPlot&) override {}
 };
 NoHost& NoHostInstance() {
   static NoHost host;
@@ -27,26 +27,26 @@ inline std::uint32_t SaturatingAdd(std::uint32_t a, std::uint32_t b) {
 
 }  // namespace
 
-CSpectrumPlot::CSpectrumPlot(int spectrumIndex, bool isBuffer, IPlotHost* host)
+SpectrumPlot::SpectrumPlot(int spectrumIndex, bool isBuffer, IPlotHost* host)
     : host_(host != nullptr ? host : &NoHostInstance()) {
   record_.spectrumIndex = spectrumIndex;
   record_.live = isBuffer ? 1 : 0;
   record_.visible = isBuffer ? 1 : 0;
 }
 
-void CSpectrumPlot::SetHost(IPlotHost* host) { host_ = host != nullptr ? host : &NoHostInstance(); }
+void SpectrumPlot::SetHost(IPlotHost* host) { host_ = host != nullptr ? host : &NoHostInstance(); }
 
-std::uint32_t CSpectrumPlot::SoftCount(int channel) const {
+std::uint32_t SpectrumPlot::SoftCount(int channel) const {
   return channel >= 0 && channel < kMaxChannels ? record_.softCounts[channel] : 0;
 }
 
-bool CSpectrumPlot::SoftRoi(int channel) const {
+bool SpectrumPlot::SoftRoi(int channel) const {
   return channel >= 0 && channel < kMaxChannels && record_.softRoi[static_cast<std::size_t>(channel)] != 0;
 }
 
 // ---------------------------------------------------------------- sizes
 
-int CSpectrumPlot::SetSizes(int hard, int soft) {
+int SpectrumPlot::SetSizes(int hard, int soft) {
   if (soft < kMinHardSize || soft > kMaxChannels || hard > kMaxChannels) return -1;
   if (Visible()) {
     if (hard != record_.hardSize || soft != record_.softSize) {
@@ -67,7 +67,7 @@ int CSpectrumPlot::SetSizes(int hard, int soft) {
   return 0;
 }
 
-void CSpectrumPlot::ApplySizes(int hard, int soft) {
+void SpectrumPlot::ApplySizes(int hard, int soft) {
   hard = std::clamp(hard, kMinHardSize, kMaxChannels);
   soft = std::clamp(soft, kMinHardSize, hard);
   record_.hardSize = hard;
@@ -83,7 +83,7 @@ void CSpectrumPlot::ApplySizes(int hard, int soft) {
   UpdatePaneCaption();
 }
 
-void CSpectrumPlot::RebuildSoftSpectrum() {
+void SpectrumPlot::RebuildSoftSpectrum() {
   const std::uint32_t* hard = record_.hardCounts;
   std::uint32_t* soft = record_.softCounts;
   const int hardSize = std::clamp(record_.hardSize, 1, kMaxChannels);
@@ -107,7 +107,7 @@ void CSpectrumPlot::RebuildSoftSpectrum() {
     std::memset(soft + started, 0, static_cast<std::size_t>(kMaxChannels - started) * sizeof(std::uint32_t));
 }
 
-void CSpectrumPlot::RebuildSoftRoi() {
+void SpectrumPlot::RebuildSoftRoi() {
   const int softSize = std::clamp(record_.softSize, 0, kMaxChannels);
   const int factor = std::max(record_.factor, 1);
   for (int s = 0; s < kMaxChannels; ++s) {
@@ -126,7 +126,7 @@ void CSpectrumPlot::RebuildSoftRoi() {
 
 // ---------------------------------------------------------------- view and cursor
 
-void CSpectrumPlot::FitViewSteps(bool centre) {
+void SpectrumPlot::FitViewSteps(bool centre) {
   const int softSize = record_.softSize;
   if (viewWidth_ < kMinViewWidth) viewWidth_ = kMinViewWidth;
   if (viewWidth_ > softSize) viewWidth_ = softSize;
@@ -140,25 +140,25 @@ void CSpectrumPlot::FitViewSteps(bool centre) {
   }
 }
 
-void CSpectrumPlot::FitView(int mode) {
+void SpectrumPlot::FitView(int mode) {
   FitViewSteps(mode == 1);
   if (mode >= 100) return;
   MoveCursor(cursor_);
   RequestRedraw(mode == 0 ? RedrawKind::Partial : RedrawKind::Full);
 }
 
-void CSpectrumPlot::MoveCursor(int channel) {
+void SpectrumPlot::MoveCursor(int channel) {
   cursor_ = std::clamp(channel, first_, std::max(first_, last_));
   cursorMoved_ = true;
   host_->PeakInfoDue(*this);
 }
 
-void CSpectrumPlot::ScrollBy(int step) {
+void SpectrumPlot::ScrollBy(int step) {
   first_ += step;
   FitView(0);
 }
 
-void CSpectrumPlot::HorizontalScroll(ScrollAction action, int thumbPosition) {
+void SpectrumPlot::HorizontalScroll(ScrollAction action, int thumbPosition) {
   switch (action) {
     case ScrollAction::LineBack: first_ -= viewWidth_ >> 4; break;
     case ScrollAction::LineForward: first_ += viewWidth_ >> 4; break;
@@ -169,7 +169,7 @@ void CSpectrumPlot::HorizontalScroll(ScrollAction action, int thumbPosition) {
   FitView(0);
 }
 
-void CSpectrumPlot::VerticalScroll(ScrollAction action, int thumbPosition) {
+void SpectrumPlot::VerticalScroll(ScrollAction action, int thumbPosition) {
   int& index = linear_ ? linearScale_ : logRange_;
   switch (action) {
     case ScrollAction::LineBack:
@@ -183,18 +183,18 @@ void CSpectrumPlot::VerticalScroll(ScrollAction action, int thumbPosition) {
 
 // ---------------------------------------------------------------- vertical scale
 
-void CSpectrumPlot::ApplyVerticalScale() {
+void SpectrumPlot::ApplyVerticalScale() {
   linearScale_ = std::clamp(linearScale_, 0, kMaxLinearScale);
   logRange_ = std::clamp(logRange_, 0, kMaxLogRange);
   RequestRedraw(RedrawKind::Full);
 }
 
-void CSpectrumPlot::ApplyAutoScale(std::int64_t highestY, const PlotGeometry& geometry) {
+void SpectrumPlot::ApplyAutoScale(std::int64_t highestY, const PlotGeometry& geometry) {
   if (!autoScale_ || !linear_) return;
   linearScale_ = AutoScaleIndex(linearScale_, highestY, geometry);
 }
 
-void CSpectrumPlot::ChangeVerticalIndex(int delta) {
+void SpectrumPlot::ChangeVerticalIndex(int delta) {
   if (linear_)
     linearScale_ += delta;
   else
@@ -203,97 +203,97 @@ void CSpectrumPlot::ChangeVerticalIndex(int delta) {
   ApplyVerticalScale();
 }
 
-void CSpectrumPlot::ExpandVerticalScale() { ChangeVerticalIndex(-1); }
-void CSpectrumPlot::CompressVerticalScale() { ChangeVerticalIndex(+1); }
+void SpectrumPlot::ExpandVerticalScale() { ChangeVerticalIndex(-1); }
+void SpectrumPlot::CompressVerticalScale() { ChangeVerticalIndex(+1); }
 
-void CSpectrumPlot::ExpandAroundCursor() {
+void SpectrumPlot::ExpandAroundCursor() {
   viewWidth_ /= 2;
   FitView(1);
 }
 
-void CSpectrumPlot::CompressAroundCursor() {
+void SpectrumPlot::CompressAroundCursor() {
   viewWidth_ = std::min(viewWidth_, kMaxChannels) * 2;
   FitView(1);
 }
 
-void CSpectrumPlot::ExpandFromLeft() {
+void SpectrumPlot::ExpandFromLeft() {
   viewWidth_ /= 2;
   FitViewSteps(false);
   MoveCursor(cursor_);
   RequestRedraw(RedrawKind::Full);
 }
 
-void CSpectrumPlot::CompressFromLeft() {
+void SpectrumPlot::CompressFromLeft() {
   viewWidth_ = std::min(viewWidth_, kMaxChannels) * 2;
   FitViewSteps(false);
   MoveCursor(cursor_);
   RequestRedraw(RedrawKind::Full);
 }
 
-void CSpectrumPlot::SetLinearScale() {
+void SpectrumPlot::SetLinearScale() {
   linear_ = true;
   ApplyVerticalScale();
 }
 
-void CSpectrumPlot::SetLogarithmicScale() {
+void SpectrumPlot::SetLogarithmicScale() {
   linear_ = false;
   autoScale_ = false;
   ApplyVerticalScale();
 }
 
-void CSpectrumPlot::ShowFullSpectrum() {
+void SpectrumPlot::ShowFullSpectrum() {
   viewWidth_ = record_.softSize;
   FitView(1);
 }
 
-void CSpectrumPlot::ToggleAutomaticScale() { autoScale_ = !(autoScale_ || !linear_); }
+void SpectrumPlot::ToggleAutomaticScale() { autoScale_ = !(autoScale_ || !linear_); }
 
 // ---------------------------------------------------------------- focus, visibility, caption
 
-void CSpectrumPlot::ActivatePlot() {
+void SpectrumPlot::ActivatePlot() {
   host_->FocusRequested(*this);
   GainFocus();
 }
 
-void CSpectrumPlot::GainFocus() {
+void SpectrumPlot::GainFocus() {
   SetSizes(record_.hardSize, record_.softSize);
   unitsRefresh_ = true;
   host_->PlotFocused(*this);
 }
 
-void CSpectrumPlot::SetVisible(bool visible) {
+void SpectrumPlot::SetVisible(bool visible) {
   record_.visible = visible ? 1 : 0;
   unitsRefresh_ = true;
   UpdatePaneCaption();
 }
 
-void CSpectrumPlot::UpdatePaneCaption() {
+void SpectrumPlot::UpdatePaneCaption() {
   if (Visible()) host_->PaneCaptionUpdated(*this);
 }
 
 // ---------------------------------------------------------------- appearance and redraw
 
-void CSpectrumPlot::CycleDrawStyle() {
+void SpectrumPlot::CycleDrawStyle() {
   drawStyle_ = (drawStyle_ + 1) % 4;
   RequestRedraw(RedrawKind::Full);
 }
 
-void CSpectrumPlot::SetPlotColours(bool useDefaults) {
+void SpectrumPlot::SetPlotColours(bool useDefaults) {
   if (useDefaults) colours_ = PlotColours{};
   RequestRedraw(RedrawKind::Full);
 }
 
-void CSpectrumPlot::RequestRedraw(RedrawKind kind) {
+void SpectrumPlot::RequestRedraw(RedrawKind kind) {
   if (static_cast<int>(kind) > static_cast<int>(redraw_)) redraw_ = kind;
 }
 
-RedrawKind CSpectrumPlot::TakeRedraw() {
+RedrawKind SpectrumPlot::TakeRedraw() {
   const RedrawKind kind = redraw_;
   redraw_ = RedrawKind::None;
   return kind;
 }
 
-bool CSpectrumPlot::TakeCursorMoved() {
+bool SpectrumPlot::TakeCursorMoved() {
   const bool moved = cursorMoved_;
   cursorMoved_ = false;
   return moved;

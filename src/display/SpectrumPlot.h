@@ -30,15 +30,15 @@ struct PlotColours {
   bool operator==(const PlotColours&) const = default;
 };
 
-class CSpectrumPlot final : public IRecordView {
+class SpectrumPlot final : public IRecordView {
  public:
   static constexpr int kMinViewWidth = 32;
   static constexpr int kMaxLinearScale = 31;
   static constexpr int kMaxLogRange = 1;
 
-  CSpectrumPlot(int spectrumIndex, bool isBuffer, IPlotHost* host = nullptr);
-  CSpectrumPlot(const CSpectrumPlot&) = delete;
-  CSpectrumPlot& operator=(const CSpectrumPlot&) = delete;
+  SpectrumPlot(int spectrumIndex, bool isBuffer, IPlotHost* host = nullptr);
+  SpectrumPlot(const SpectrumPlot&) = delete;
+  SpectrumPlot& operator=(const SpectrumPlot&) = delete;
 
   SpectrumRecord& Record() override { return record_; }
   const SpectrumRecord& Record() const override { return record_; }

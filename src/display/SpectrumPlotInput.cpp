@@ -1,4 +1,4 @@
-// Mouse, keyboard and ROI marking rules of CSpectrumPlot, as operations on channels.
+// Mouse, keyboard and ROI marking rules of SpectrumPlot, as operations on channels.
 #include <algorithm>
 
 #include "display/PlotGeometry.h"
@@ -8,7 +8,7 @@ namespace mirvo {
 
 // ---------------------------------------------------------------- regions of interest
 
-void CSpectrumPlot::SetChannelRoi(int k, bool value) {
+void SpectrumPlot::SetChannelRoi(int k, bool value) {
   if (k < 0 || k >= record_.softSize) return;
   const std::uint8_t flag = value ? 1 : 0;
   record_.softRoi[static_cast<std::size_t>(k)] = flag;
@@ -16,7 +16,7 @@ void CSpectrumPlot::SetChannelRoi(int k, bool value) {
   for (int h = k * factor; h < k * factor + factor && h < kMaxChannels; ++h) record_.hardRoi[static_cast<std::size_t>(h)] = flag;
 }
 
-void CSpectrumPlot::StartMarking(bool mark) {
+void SpectrumPlot::StartMarking(bool mark) {
   markFlag_ = mark;
   unmarkFlag_ = !mark;
   anchor_ = runLow_ = runHigh_ = cursor_;
@@ -24,7 +24,7 @@ void CSpectrumPlot::StartMarking(bool mark) {
   RequestRedraw(RedrawKind::Partial);
 }
 
-void CSpectrumPlot::ExtendRoiMarking(int channel) {
+void SpectrumPlot::ExtendRoiMarking(int channel) {
   const int c = channel;
   if (unmarkFlag_ && !markFlag_) {
     for (int k = std::min(anchor_, c); k <= std::max(anchor_, c); ++k) SetChannelRoi(k, false);
@@ -39,7 +39,7 @@ void CSpectrumPlot::ExtendRoiMarking(int channel) {
 }
 
 // The run [low, high] holds the anchor, follows the cursor and never enters another ROI.
-void CSpectrumPlot::ExtendFromCursor(int c) {
+void SpectrumPlot::ExtendFromCursor(int c) {
   if (runLow_ < c && runLow_ < anchor_) {
     for (int k = runLow_; k < c && k < anchor_; ++k) SetChannelRoi(k, false);
     runLow_ = std::min(c, anchor_);
@@ -62,7 +62,7 @@ void CSpectrumPlot::ExtendFromCursor(int c) {
   }
 }
 
-bool CSpectrumPlot::FindRoiAtCursor() {
+bool SpectrumPlot::FindRoiAtCursor() {
   const int softSize = record_.softSize;
   if (!SoftRoi(cursor_) || cursor_ >= softSize) {
     roiFirst_ = 0;
@@ -80,36 +80,36 @@ bool CSpectrumPlot::FindRoiAtCursor() {
 
 // ---------------------------------------------------------------- mouse
 
-void CSpectrumPlot::LeftPress(int channel) {
+void SpectrumPlot::LeftPress(int channel) {
   ActivatePlot();
   leftHeld_ = true;
   MoveCursor(channel);
   if (rightHeld_) StartMarking(false);
 }
 
-void CSpectrumPlot::RightPress(int channel) {
+void SpectrumPlot::RightPress(int channel) {
   ActivatePlot();
   rightHeld_ = true;
   MoveCursor(channel);
   if (leftHeld_) StartMarking(true);
 }
 
-void CSpectrumPlot::LeftRelease() {
+void SpectrumPlot::LeftRelease() {
   leftHeld_ = false;
   markFlag_ = unmarkFlag_ = false;
 }
 
-void CSpectrumPlot::RightRelease() {
+void SpectrumPlot::RightRelease() {
   rightHeld_ = false;
   markFlag_ = unmarkFlag_ = false;
 }
 
-void CSpectrumPlot::LeftDoubleClick() { ExpandAroundCursor(); }
-void CSpectrumPlot::RightDoubleClick() { CompressAroundCursor(); }
+void SpectrumPlot::LeftDoubleClick() { ExpandAroundCursor(); }
+void SpectrumPlot::RightDoubleClick() { CompressAroundCursor(); }
 
-void CSpectrumPlot::Wheel(int delta) { ChangeVerticalIndex(delta / 120); }
+void SpectrumPlot::Wheel(int delta) { ChangeVerticalIndex(delta / 120); }
 
-void CSpectrumPlot::PointerMove(int x, const PlotGeometry& geometry) {
+void SpectrumPlot::PointerMove(int x, const PlotGeometry& geometry) {
   if (!PointerCaptured()) return;
   const int step = viewWidth_ >= 128 ? viewWidth_ / 64 : 1;
   if (x < geometry.clientLeft) {
@@ -140,7 +140,7 @@ void CSpectrumPlot::PointerMove(int x, const PlotGeometry& geometry) {
 
 // ---------------------------------------------------------------- keyboard
 
-void CSpectrumPlot::KeyPress(PlotKey key, bool shift, bool ctrl) {
+void SpectrumPlot::KeyPress(PlotKey key, bool shift, bool ctrl) {
   if (key != PlotKey::Left && key != PlotKey::Right) keyRepeat_ = 0;
   switch (key) {
     case PlotKey::Left:
@@ -184,7 +184,7 @@ void CSpectrumPlot::KeyPress(PlotKey key, bool shift, bool ctrl) {
   }
 }
 
-void CSpectrumPlot::KeyRelease() {
+void SpectrumPlot::KeyRelease() {
   keyRepeat_ = 0;
   markFlag_ = unmarkFlag_ = false;
 }

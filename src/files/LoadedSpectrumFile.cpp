@@ -9,21 +9,21 @@
 
 namespace mirvo {
 
-CLoadedSpectrumFile::CLoadedSpectrumFile()
-    : memory_(std::make_unique<SpectrumMemory>()), sets_(std::make_unique<CRecordSets>(*memory_)) {}
+LoadedSpectrumFile::LoadedSpectrumFile()
+    : memory_(std::make_unique<SpectrumMemory>()), sets_(std::make_unique<RecordSets>(*memory_)) {}
 
-CLoadedSpectrumFile::~CLoadedSpectrumFile() = default;
+LoadedSpectrumFile::~LoadedSpectrumFile() = default;
 
-FileResult CLoadedSpectrumFile::Load(const std::string& path) { return LoadSpectrumFile(*sets_, path); }
+FileResult LoadedSpectrumFile::Load(const std::string& path) { return LoadSpectrumFile(*sets_, path); }
 
-CSpectrumPlot& CLoadedSpectrumFile::Plot(int spectrum) { return sets_->FilePlot(spectrum); }
+SpectrumPlot& LoadedSpectrumFile::Plot(int spectrum) { return sets_->FilePlot(spectrum); }
 
-AcquisitionTimes CLoadedSpectrumFile::Times() {
+AcquisitionTimes LoadedSpectrumFile::Times() {
   const RegisterImage& registers = Plot(0).Record().registers;
   return TimesFromRegisters(registers, SamplePeriodFromRegisters(registers));
 }
 
-RoiAnalysis AnalyseRoi(const CSpectrumPlot& plot, int first, int last) {
+RoiAnalysis AnalyseRoi(const SpectrumPlot& plot, int first, int last) {
   RoiAnalysis roi;
   roi.result = AnalysePeak(plot, first, last, roi.peak);
   if (roi.result == kPeakFound) {

@@ -11,27 +11,27 @@
 
 namespace mirvo {
 
-class CRecordSets;
-class CSpectrumPlot;
+class RecordSets;
+class SpectrumPlot;
 class SpectrumMemory;
 
-class CLoadedSpectrumFile {
+class LoadedSpectrumFile {
  public:
-  CLoadedSpectrumFile();
-  ~CLoadedSpectrumFile();
-  CLoadedSpectrumFile(const CLoadedSpectrumFile&) = delete;
-  CLoadedSpectrumFile& operator=(const CLoadedSpectrumFile&) = delete;
+  LoadedSpectrumFile();
+  ~LoadedSpectrumFile();
+  LoadedSpectrumFile(const LoadedSpectrumFile&) = delete;
+  LoadedSpectrumFile& operator=(const LoadedSpectrumFile&) = delete;
 
   // LoadSpectrumFile into the FILE set.
   FileResult Load(const std::string& path);
-  CSpectrumPlot& Plot(int spectrum);
-  CRecordSets& Sets() { return *sets_; }
+  SpectrumPlot& Plot(int spectrum);
+  RecordSets& Sets() { return *sets_; }
   // The times and stamp as the acquisition panel shows them with this FILE set shown.
   AcquisitionTimes Times();
 
  private:
   std::unique_ptr<SpectrumMemory> memory_;
-  std::unique_ptr<CRecordSets> sets_;
+  std::unique_ptr<RecordSets> sets_;
 };
 
 // A ROI as the information pane analyses it: AnalysePeak over soft channels first..last, the area
@@ -41,7 +41,7 @@ struct RoiAnalysis {
   PeakResult peak;
   double resolution = 0.0;
 };
-RoiAnalysis AnalyseRoi(const CSpectrumPlot& plot, int first, int last);
+RoiAnalysis AnalyseRoi(const SpectrumPlot& plot, int first, int last);
 
 // Command-line arguments: a spectrum index "0".."3"; a range "FIRST:LAST" of two integers.
 bool ParseSpectrumIndex(const std::string& text, int& spectrum);

@@ -7,7 +7,7 @@
 
 namespace mirvo {
 
-void ReadRegisterSection(CLineReader& reader, int defaultCount, std::span<std::uint16_t, kRegisterFileValues> values) {
+void ReadRegisterSection(LineReader& reader, int defaultCount, std::span<std::uint16_t, kRegisterFileValues> values) {
   int count = std::clamp(defaultCount, 0, kRegisterFileValues);
   FileLine line;
   while (line.Read(reader)) {
@@ -23,7 +23,7 @@ void ReadRegisterSection(CLineReader& reader, int defaultCount, std::span<std::u
   }
 }
 
-void WriteRegisterSection(CSafeFileWriter& writer, std::span<const std::uint16_t, kRegisterFileValues> values) {
+void WriteRegisterSection(SafeFileWriter& writer, std::span<const std::uint16_t, kRegisterFileValues> values) {
   writer.Write("<registers>\n");
   writer.Printf("  <size>%d</size>\n", kRegisterFileValues);
   writer.Write("  <data>\n");
@@ -33,7 +33,7 @@ void WriteRegisterSection(CSafeFileWriter& writer, std::span<const std::uint16_t
 }
 
 FileResult SaveRegisterFile(const std::string& path, const RegisterValues& values, FileSystemOps& fs) {
-  CSafeFileWriter writer(fs);
+  SafeFileWriter writer(fs);
   if (writer.Open(path) != kFileOk) return {kFileCannotCreate, kUnableToOpenFile, path};
   WriteRegisterSection(writer, values);
   if (writer.Commit() != kFileOk) return {kFileWriteFailed, kErrorWritingToFile, path};
@@ -44,7 +44,7 @@ void LoadRegisterStream(std::FILE* stream, RegisterValues& values) {
   std::rewind(stream);
   const int lines = CountLines(stream);
   if (lines < 0) return;
-  CLineReader reader(stream, lines);
+  LineReader reader(stream, lines);
   FileLine line;
   while (line.Read(reader))
     if (line.name == "registers") ReadRegisterSection(reader, kRegisterFileValues, values);

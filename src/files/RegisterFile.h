@@ -12,7 +12,7 @@
 
 namespace mirvo {
 
-class CLineReader;
+class LineReader;
 class IUserDialog;
 
 constexpr int kRegisterFileValues = 128;
@@ -22,10 +22,10 @@ using RegisterValues = std::array<std::uint16_t, kRegisterFileValues>;
 // the number of values (limited to 0..128; `defaultCount` until then) and the line holding "<data>"
 // starts them, stored truncated to 16 bits into values[0..]. A short data block stores its
 // "</data>" line as a 0.
-void ReadRegisterSection(CLineReader& reader, int defaultCount, std::span<std::uint16_t, kRegisterFileValues> values);
+void ReadRegisterSection(LineReader& reader, int defaultCount, std::span<std::uint16_t, kRegisterFileValues> values);
 
 // The register file lines for the 128 values, into a writer that is already open.
-void WriteRegisterSection(CSafeFileWriter& writer, std::span<const std::uint16_t, kRegisterFileValues> values);
+void WriteRegisterSection(SafeFileWriter& writer, std::span<const std::uint16_t, kRegisterFileValues> values);
 
 // Writes the file (no questions). "Unable to Open File" when it cannot be created, "Error Writing
 // to File" when a write fails; the previous file is kept in both cases.

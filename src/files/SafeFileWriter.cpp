@@ -46,16 +46,16 @@ void SyncFolder(const std::string& folder) {
 
 }  // namespace
 
-CSafeFileWriter::~CSafeFileWriter() { Discard(); }
+SafeFileWriter::~SafeFileWriter() { Discard(); }
 
-void CSafeFileWriter::Discard() {
+void SafeFileWriter::Discard() {
   if (fd_ >= 0) ::close(fd_);
   fd_ = -1;
   if (!temporary_.empty()) ::unlink(temporary_.c_str());
   temporary_.clear();
 }
 
-int CSafeFileWriter::Open(const std::string& target) {
+int SafeFileWriter::Open(const std::string& target) {
   Discard();
   failed_ = true;
   buffer_.clear();
@@ -88,7 +88,7 @@ int CSafeFileWriter::Open(const std::string& target) {
   return kFileOk;
 }
 
-bool CSafeFileWriter::FlushBuffer() {
+bool SafeFileWriter::FlushBuffer() {
   std::size_t done = 0;
   while (done < buffer_.size()) {
     const ssize_t n = fs_.Write(fd_, buffer_.data() + done, buffer_.size() - done);
@@ -103,13 +103,13 @@ bool CSafeFileWriter::FlushBuffer() {
   return !failed_;
 }
 
-void CSafeFileWriter::Write(std::string_view text) {
+void SafeFileWriter::Write(std::string_view text) {
   if (failed_) return;
   buffer_.append(text);
   if (buffer_.size() >= kBufferLimit) FlushBuffer();
 }
 
-void CSafeFileWriter::Printf(const char* format, ...) {
+void SafeFileWriter::Printf(const char* format, ...) {
   if (failed_) return;
   char line[512];
   va_list args;
@@ -132,7 +132,7 @@ void CSafeFileWriter::Printf(const char* format, ...) {
   Write(text);
 }
 
-int CSafeFileWriter::Commit() {
+int SafeFileWriter::Commit() {
   if (fd_ < 0 || failed_ || !FlushBuffer() || ::fchmod(fd_, static_cast<mode_t>(mode_)) != 0 || fs_.Sync(fd_) != 0) {
     Discard();
     failed_ = true;

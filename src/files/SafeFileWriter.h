@@ -21,13 +21,13 @@ class FileSystemOps {
 };
 FileSystemOps& RealFileSystem();
 
-class CSafeFileWriter {
+class SafeFileWriter {
  public:
-  explicit CSafeFileWriter(FileSystemOps& fs = RealFileSystem()) : fs_(fs) {}
-  CSafeFileWriter(const CSafeFileWriter&) = delete;
-  CSafeFileWriter& operator=(const CSafeFileWriter&) = delete;
+  explicit SafeFileWriter(FileSystemOps& fs = RealFileSystem()) : fs_(fs) {}
+  SafeFileWriter(const SafeFileWriter&) = delete;
+  SafeFileWriter& operator=(const SafeFileWriter&) = delete;
   // Removes the temporary file unless Commit succeeded.
-  ~CSafeFileWriter();
+  ~SafeFileWriter();
 
   // Creates the temporary file in the target's folder. kFileCannotCreate when the folder is missing
   // or not writable, or the target is a folder or a read-only file (even for root).

@@ -17,7 +17,7 @@ std::string ExportKind(const std::string& kindText) {
   return colon == std::string::npos ? kindText : kindText.substr(colon + 1);
 }
 
-FileResult ExportSpectrumCsv(CSpectrumPlot& plot, const std::string& path, bool hardSize, const AcquisitionTimes& times,
+FileResult ExportSpectrumCsv(SpectrumPlot& plot, const std::string& path, bool hardSize, const AcquisitionTimes& times,
                              FileSystemOps& fs) {
   SpectrumRecord& record = plot.Record();
   record.hardSize = std::clamp(record.hardSize, kMinHardSize, kMaxChannels);
@@ -26,7 +26,7 @@ FileResult ExportSpectrumCsv(CSpectrumPlot& plot, const std::string& path, bool 
   const int n = hardSize ? record.hardSize : record.softSize;
   const std::uint32_t* counts = hardSize ? record.hardCounts : record.softCounts;
 
-  CSafeFileWriter out(fs);
+  SafeFileWriter out(fs);
   if (out.Open(path) != kFileOk) return {kFileCannotCreate, kUnableToSaveFile, path};
   const StampParts stamp = SplitStamp(times.stampText);
   const std::string kind = ExportKind(times.kindText);

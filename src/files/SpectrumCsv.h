@@ -10,7 +10,7 @@
 
 namespace mirvo {
 
-class CSpectrumPlot;
+class SpectrumPlot;
 
 // The start stamp split for the export: the date part before its first space and the time part
 // after it; without a space the date part is empty and the time part the whole text.
@@ -25,7 +25,7 @@ std::string ExportKind(const std::string& kindText);
 // Limits the record's sizes to 512..4096, brings its soft counts up to date with its hard counts
 // and writes the export: all hard channels with `hardSize`, else the soft channels.
 // kFileCannotCreate "Unable to Save File"; kFileWriteFailed "Error Writing to File".
-FileResult ExportSpectrumCsv(CSpectrumPlot& plot, const std::string& path, bool hardSize, const AcquisitionTimes& times,
+FileResult ExportSpectrumCsv(SpectrumPlot& plot, const std::string& path, bool hardSize, const AcquisitionTimes& times,
                              FileSystemOps& fs = RealFileSystem());
 
 }  // namespace mirvo

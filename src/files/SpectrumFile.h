@@ -17,7 +17,7 @@
 
 namespace mirvo {
 
-class CRecordSets;
+class RecordSets;
 struct SpectrumRecord;
 
 inline constexpr const char* kSpectrumExtension = "mps";
@@ -25,7 +25,7 @@ inline constexpr const char* kSpectrumExtension = "mps";
 // Makes the save set the BUFFER records (bufferSet) or the four active records (Save Spectrum As)
 // and writes them to `path`. Statuses: kFileOk; kFileCannotCreate with "Unable to Save File";
 // kFileWriteFailed with "Error Writing to File". No record changes.
-FileResult SaveSpectrumFile(CRecordSets& sets, const std::string& path, bool bufferSet, const AcquisitionTimes& times,
+FileResult SaveSpectrumFile(RecordSets& sets, const std::string& path, bool bufferSet, const AcquisitionTimes& times,
                             FileSystemOps& fs = RealFileSystem());
 // The same for four given records, [0] being S0.
 FileResult WriteSpectrumFile(const std::array<const SpectrumRecord*, 4>& saveSet, const std::string& path,
@@ -34,8 +34,8 @@ FileResult WriteSpectrumFile(const std::array<const SpectrumRecord*, 4>& saveSet
 // Reads the file into the FILE set: the FILE records are reset, the file's lines applied, the sizes
 // applied and SyncShownSet run. kFileCannotOpen with "Unable to Open File" (nothing changed) when
 // the file cannot be opened or read; any content, however malformed, loads without a message.
-FileResult LoadSpectrumFile(CRecordSets& sets, const std::string& path);
+FileResult LoadSpectrumFile(RecordSets& sets, const std::string& path);
 // The same from an open stream; `fileName` stands for the file name in the tags and labels.
-FileResult LoadSpectrumStream(CRecordSets& sets, std::FILE* stream, const std::string& fileName);
+FileResult LoadSpectrumStream(RecordSets& sets, std::FILE* stream, const std::string& fileName);
 
 }  // namespace mirvo

@@ -10,7 +10,7 @@ namespace mirvo {
 namespace {
 
 // Steps 3 and 4 shared by the save and export forms: the overwrite question and the tag dialog.
-bool ConfirmAndTag(CRecordSets& sets, const std::string& path, const AcquisitionTimes& times, IUserDialog& dialog,
+bool ConfirmAndTag(RecordSets& sets, const std::string& path, const AcquisitionTimes& times, IUserDialog& dialog,
                    ITagDialog& tagDialog) {
   if (FileExistsForOverwrite(path) && !dialog.AskOkCancel(kOverwriteQuestion, kWarningCaption, MessageIcon::Stop))
     return false;
@@ -32,19 +32,19 @@ FileResult Shown(FileResult result, IUserDialog& dialog) {
 
 }  // namespace
 
-FileResult OpenSpectrum(CRecordSets& sets, const std::string& chosenPath, IUserDialog& dialog) {
+FileResult OpenSpectrum(RecordSets& sets, const std::string& chosenPath, IUserDialog& dialog) {
   for (int k = 0; k < 4; ++k) sets.SelectTab(k, kFileSet);
   return Shown(LoadSpectrumFile(sets, chosenPath), dialog);
 }
 
-FileResult SaveSpectrumAs(CRecordSets& sets, const std::string& chosenPath, const AcquisitionTimes& times,
+FileResult SaveSpectrumAs(RecordSets& sets, const std::string& chosenPath, const AcquisitionTimes& times,
                           IUserDialog& dialog, ITagDialog& tagDialog, FileSystemOps& fs) {
   const std::string path = WithDefaultExtension(chosenPath, kSpectrumExtension);
   if (!ConfirmAndTag(sets, path, times, dialog, tagDialog)) return {kFileCancelled, "", path};
   return Shown(SaveSpectrumFile(sets, path, false, times, fs), dialog);
 }
 
-FileResult ExportSpectrumAs(CRecordSets& sets, const std::string& chosenPath, bool hardSize,
+FileResult ExportSpectrumAs(RecordSets& sets, const std::string& chosenPath, bool hardSize,
                             const AcquisitionTimes& times, IUserDialog& dialog, ITagDialog& tagDialog,
                             FileSystemOps& fs) {
   if (!ConfirmAndTag(sets, chosenPath, times, dialog, tagDialog)) return {kFileCancelled, "", chosenPath};

@@ -11,7 +11,7 @@
 
 namespace mirvo {
 
-class CRecordSets;
+class RecordSets;
 class IUserDialog;
 
 constexpr int kOpenSpectrumCommand = 32891;
@@ -30,17 +30,17 @@ class ITagDialog {
 
 // Open Spectrum: all four panes show their FILE tab, then LoadSpectrumFile; "Unable to Open File"
 // is shown when the file cannot be opened. The caller refreshes the panels and redraws.
-FileResult OpenSpectrum(CRecordSets& sets, const std::string& chosenPath, IUserDialog& dialog);
+FileResult OpenSpectrum(RecordSets& sets, const std::string& chosenPath, IUserDialog& dialog);
 
 // Save Spectrum As: ".mps" added to a name without extension; the overwrite question for an
 // existing file (Cancel: kFileCancelled, nothing changes); the tag dialog (OK: the settings record's
 // tag := its text; Cancel: := the start stamp text); then SaveSpectrumFile of the active records.
-FileResult SaveSpectrumAs(CRecordSets& sets, const std::string& chosenPath, const AcquisitionTimes& times,
+FileResult SaveSpectrumAs(RecordSets& sets, const std::string& chosenPath, const AcquisitionTimes& times,
                           IUserDialog& dialog, ITagDialog& tagDialog, FileSystemOps& fs = RealFileSystem());
 
 // Export Spectrum To CSV (hard or soft size): the same questions as Save As, no extension added,
 // then ExportSpectrumCsv of the active record of the active spectrum.
-FileResult ExportSpectrumAs(CRecordSets& sets, const std::string& chosenPath, bool hardSize,
+FileResult ExportSpectrumAs(RecordSets& sets, const std::string& chosenPath, bool hardSize,
                             const AcquisitionTimes& times, IUserDialog& dialog, ITagDialog& tagDialog,
                             FileSystemOps& fs = RealFileSystem());
 

@@ -48,9 +48,9 @@ int PointOf(const std::string& name, std::string_view prefix) {
   return letter >= 'a' && letter < 'a' + CalibrationRecord::kMaxPoints ? letter - 'a' : -1;
 }
 
-class CSpectrumFileParser {
+class SpectrumFileParser {
  public:
-  CSpectrumFileParser(CRecordSets& sets, CLineReader& reader, const std::string& fileName)
+  SpectrumFileParser(RecordSets& sets, LineReader& reader, const std::string& fileName)
       : sets_(sets), reader_(reader), fileName_(fileName) {}
 
   void Run() {
@@ -80,7 +80,7 @@ class CSpectrumFileParser {
   bool Next() { return line_.Read(reader_); }
 
   void ReadSpectrum(int k) {
-    CSpectrumPlot& plot = sets_.FilePlot(k);
+    SpectrumPlot& plot = sets_.FilePlot(k);
     SpectrumRecord& record = plot.Record();
     record.softSize = kMinHardSize;
     const std::string closing = FormatText("</spectrum%d>", k);
@@ -165,23 +165,23 @@ class CSpectrumFileParser {
     }
   }
 
-  CRecordSets& sets_;
-  CLineReader& reader_;
+  RecordSets& sets_;
+  LineReader& reader_;
   const std::string& fileName_;
   FileLine line_;
 };
 
 }  // namespace
 
-FileResult LoadSpectrumStream(CRecordSets& sets, std::FILE* stream, const std::string& fileName) {
+FileResult LoadSpectrumStream(RecordSets& sets, std::FILE* stream, const std::string& fileName) {
   std::rewind(stream);
   const int lines = CountLines(stream);
   if (lines < 0) return {kFileCannotOpen, kUnableToOpenFile, fileName};
   for (int k = 0; k < 4; ++k) ResetFileRecord(sets.FilePlot(k).Record(), fileName);
-  CLineReader reader(stream, lines);
-  CSpectrumFileParser(sets, reader, fileName).Run();
+  LineReader reader(stream, lines);
+  SpectrumFileParser(sets, reader, fileName).Run();
   for (int k = 0; k < 4; ++k) {
-    CSpectrumPlot& plot = sets.FilePlot(k);
+    SpectrumPlot& plot = sets.FilePlot(k);
     SpectrumRecord& record = plot.Record();
     // A hard size that comes after the counts leaves no counts beyond it: channels past the hard
     // size always hold 0, whatever order the file gives its lines in.
@@ -193,7 +193,7 @@ FileResult LoadSpectrumStream(CRecordSets& sets, std::FILE* stream, const std::s
   return {kFileOk, "", fileName};
 }
 
-FileResult LoadSpectrumFile(CRecordSets& sets, const std::string& path) {
+FileResult LoadSpectrumFile(RecordSets& sets, const std::string& path) {
   const FilePtr file = OpenRegularFile(path);
   if (!file) return {kFileCannotOpen, kUnableToOpenFile, path};
   FileResult result = LoadSpectrumStream(sets, file.get(), FileNameOf(path));

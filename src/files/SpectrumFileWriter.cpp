@@ -9,7 +9,7 @@ namespace mirvo {
 
 namespace {
 
-void WriteCounts(CSafeFileWriter& out, const SpectrumRecord& record) {
+void WriteCounts(SafeFileWriter& out, const SpectrumRecord& record) {
   char line[16];
   for (int j = 0; j < kMaxChannels; ++j) {
     char* p = line;
@@ -20,7 +20,7 @@ void WriteCounts(CSafeFileWriter& out, const SpectrumRecord& record) {
   }
 }
 
-void WriteSpectrum(CSafeFileWriter& out, int i, const SpectrumRecord& record, const std::string& tag) {
+void WriteSpectrum(SafeFileWriter& out, int i, const SpectrumRecord& record, const std::string& tag) {
   out.Printf("<spectrum%d>\n", i);
   out.Write("  <tag>" + tag + "</tag>\n");
   out.Write("  <caption>" + record.caption + "</caption>\n");
@@ -32,7 +32,7 @@ void WriteSpectrum(CSafeFileWriter& out, int i, const SpectrumRecord& record, co
   out.Printf("</spectrum%d>\n", i);
 }
 
-void WriteCalibration(CSafeFileWriter& out, int i, const CalibrationRecord& stored) {
+void WriteCalibration(SafeFileWriter& out, int i, const CalibrationRecord& stored) {
   out.Printf("<calibration%d>\n", i);
   out.Printf("  <enabled>%s</enabled>\n", stored.enabled != 0 ? "YES" : "NO");
   out.Printf("  <units>%d</units>\n", stored.unitIndex);
@@ -52,7 +52,7 @@ void WriteCalibration(CSafeFileWriter& out, int i, const CalibrationRecord& stor
 
 FileResult WriteSpectrumFile(const std::array<const SpectrumRecord*, 4>& saveSet, const std::string& path,
                              const AcquisitionTimes& times, FileSystemOps& fs) {
-  CSafeFileWriter out(fs);
+  SafeFileWriter out(fs);
   if (out.Open(path) != kFileOk) return {kFileCannotCreate, kUnableToSaveFile, path};
   const SpectrumRecord& s0 = *saveSet[0];
   out.Write("<?xml version=\"1.0\"?>\n<Kvetral>\n");
@@ -86,7 +86,7 @@ FileResult WriteSpectrumFile(const std::array<const SpectrumRecord*, 4>& saveSet
   return {kFileOk, "", path};
 }
 
-FileResult SaveSpectrumFile(CRecordSets& sets, const std::string& path, bool bufferSet, const AcquisitionTimes& times,
+FileResult SaveSpectrumFile(RecordSets& sets, const std::string& path, bool bufferSet, const AcquisitionTimes& times,
                             FileSystemOps& fs) {
   sets.SetSaveSet(bufferSet);
   std::array<const SpectrumRecord*, 4> saveSet{};

@@ -23,7 +23,7 @@ FilePtr OpenRegularFile(const std::string& path) {
   return file;
 }
 
-int CLineReader::Get() {
+int LineReader::Get() {
   const int c = getc_unlocked(stream_);
   if (c != '\r') return c;
   const int next = getc_unlocked(stream_);
@@ -32,7 +32,7 @@ int CLineReader::Get() {
   return c;
 }
 
-bool CLineReader::Next(std::string& raw) {
+bool LineReader::Next(std::string& raw) {
   raw.clear();
   if (read_ >= budget_) return false;
   int c = Get();
@@ -47,7 +47,7 @@ bool CLineReader::Next(std::string& raw) {
 }
 
 int CountLines(std::FILE* stream) {
-  CLineReader reader(stream, CLineReader::kMaxLines);
+  LineReader reader(stream, LineReader::kMaxLines);
   std::string line;
   while (reader.Next(line)) {
   }
@@ -80,7 +80,7 @@ std::string Between(const std::string& text) {
 }
 }  // namespace
 
-bool FileLine::Read(CLineReader& reader) {
+bool FileLine::Read(LineReader& reader) {
   if (!reader.Next(raw)) return false;
   work.clear();
   for (char c : raw)

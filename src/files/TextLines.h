@@ -19,14 +19,14 @@ using FilePtr = std::unique_ptr<std::FILE, FileCloser>;
 // would fail, block or never end.
 FilePtr OpenRegularFile(const std::string& path);
 
-class CLineReader {
+class LineReader {
  public:
   static constexpr std::size_t kMaxPiece = 255;
   static constexpr int kMaxLines = 50000;
 
   // Reads from the stream's current position at most `lineBudget` lines. The stream stays owned by
   // the caller.
-  CLineReader(std::FILE* stream, int lineBudget) : stream_(stream), budget_(lineBudget) {}
+  LineReader(std::FILE* stream, int lineBudget) : stream_(stream), budget_(lineBudget) {}
 
   // The next line: up to 255 characters before the line feed, which is consumed; the character
   // after a full 255-character piece is dropped and the rest of the line is the next piece. A
@@ -54,7 +54,7 @@ struct FileLine {
   std::string name;  // work between its first '<' and its first '>', lower case; empty without
   std::string closing;  // "</" + name + ">"
 
-  bool Read(CLineReader& reader);
+  bool Read(LineReader& reader);
   // The working text is this closing line ("</data>", "</spectrum2>"), in any letter case.
   bool Is(std::string_view line) const;
   bool Contains(std::string_view text) const { return work.find(text) != std::string::npos; }

@@ -48,7 +48,7 @@ long long TraceExportValue(const TraceExportInput& input, int k, bool normalised
 }
 
 FileResult ExportTraceCsv(const std::string& path, const TraceExportInput& input, bool normalised, FileSystemOps& fs) {
-  CSafeFileWriter out(fs);
+  SafeFileWriter out(fs);
   if (out.Open(path) != kFileOk) return {kFileCannotCreate, kTraceExportFailed, path};
   const double t = TracePointTime(input);
   const int d = input.triggerDelay;

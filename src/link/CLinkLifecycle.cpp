@@ -1,13 +1,13 @@
-#include "link/CLinkLifecycle.h"
+#include "link/LinkLifecycle.h"
 
 #include "link/PortEnumerator.h"
 
 namespace mirvo {
 
-CLinkLifecycle::CLinkLifecycle(ILinkHost& host, IMessageTarget& events, ISleeper& sleeper)
+LinkLifecycle::LinkLifecycle(ILinkHost& host, IMessageTarget& events, ISleeper& sleeper)
     : host_(host), events_(events), sleeper_(sleeper), link_(host, *this, sleeper) {}
 
-bool CLinkLifecycle::ConnectHardware() {
+bool LinkLifecycle::ConnectHardware() {
   CSerialMFC& port = link_.Port();
   host_.ResetStartTimeSelection();
   link_.SetConnected(false);
@@ -58,7 +58,7 @@ bool CLinkLifecycle::ConnectHardware() {
   return true;
 }
 
-void CLinkLifecycle::DisconnectHardware() {
+void LinkLifecycle::DisconnectHardware() {
   if (host_.LoggedSeriesRunning()) {
     host_.ShowError(
         "Spectrum Logging in progress!\nPlease Stop the Spectrum Logger\nbefore disconnecting from hardware!");
@@ -71,7 +71,7 @@ void CLinkLifecycle::DisconnectHardware() {
   CloseHardwareLink();
 }
 
-void CLinkLifecycle::CloseHardwareLink() {
+void LinkLifecycle::CloseHardwareLink() {
   link_.SetConnected(false);
   link_.SetResponding(false);
   ignorePortEvents_ = true;
@@ -105,12 +105,12 @@ void LogSerialEvent(ILinkHost& host, std::uintptr_t wParam, CHardwareLink* link)
   if (events & serial_event::kTxEmpty) host.AddLine("All data sent.");
 }
 
-void CLinkLifecycle::OnSerialEvent(std::uintptr_t wParam) {
+void LinkLifecycle::OnSerialEvent(std::uintptr_t wParam) {
   if (ignorePortEvents_) return;
   LogSerialEvent(host_, wParam, &link_);
 }
 
-CLinkLifecycle::State CLinkLifecycle::CurrentState() const {
+LinkLifecycle::State LinkLifecycle::CurrentState() const {
   if (!link_.Connected()) return State::kClosed;
   if (link_.Responding()) return State::kRunning;
   return link_.RetryCounter() == CHardwareLink::kRetryLimit ? State::kFailing : State::kAwaitingFirstReply;

@@ -10,13 +10,13 @@
 
 namespace mirvo {
 
-class CLinkLifecycle final : public ILinkSupervisor {
+class LinkLifecycle final : public ILinkSupervisor {
  public:
   static constexpr unsigned kDefaultBaudRate = 921600;  // the rate after AutoConnect
   static constexpr std::size_t kDriverQueueBytes = 2000;
 
   // Port events are posted to `events`; the owner routes them back to OnSerialEvent.
-  CLinkLifecycle(ILinkHost& host, IMessageTarget& events, ISleeper& sleeper = DefaultSleeper());
+  LinkLifecycle(ILinkHost& host, IMessageTarget& events, ISleeper& sleeper = DefaultSleeper());
 
   CHardwareLink& Link() { return link_; }
   const CHardwareLink& Link() const { return link_; }

@@ -10,13 +10,13 @@ std::string SerialNumberSuffix(std::uint16_t serial) {
   return text;
 }
 
-CPortFinder::CPortFinder(CLinkLifecycle& lifecycle, ILinkHost& linkHost, IPortFinderHost& host,
+PortFinder::PortFinder(LinkLifecycle& lifecycle, ILinkHost& linkHost, IPortFinderHost& host,
                          IMessageTarget& events, ISleeper& sleeper)
     : lifecycle_(lifecycle), linkHost_(linkHost), host_(host), events_(events), sleeper_(sleeper) {}
 
-void CPortFinder::OnSerialEvent(std::uintptr_t wParam) { LogSerialEvent(linkHost_, wParam, &lifecycle_.Link()); }
+void PortFinder::OnSerialEvent(std::uintptr_t wParam) { LogSerialEvent(linkHost_, wParam, &lifecycle_.Link()); }
 
-void CPortFinder::Find() {
+void PortFinder::Find() {
   linkHost_.AddLine(host_.StartTickTimer(kFinderTickMs) ? "Find Timer Started" : "Error Timer");
   progress_ = 0;
   searching_ = true;
@@ -30,7 +30,7 @@ void CPortFinder::Find() {
   linkHost_.SetAutoUpdate(false);
   linkHost_.SetTraceViewerRunning(false);
   ClosePort();
-  lifecycle_.SetBaudRate(CLinkLifecycle::kDefaultBaudRate);
+  lifecycle_.SetBaudRate(LinkLifecycle::kDefaultBaudRate);
   const std::vector<PortListEntry> ports = host_.Ports();
   progressRange_ = static_cast<int>(ports.size());
   Changed();
@@ -52,7 +52,7 @@ void CPortFinder::Find() {
   Changed();
 }
 
-void CPortFinder::Probe(const PortListEntry& entry) {
+void PortFinder::Probe(const PortListEntry& entry) {
   ++progress_;
   Changed();
   linkHost_.AddLine("Searching...");
@@ -71,7 +71,7 @@ void CPortFinder::Probe(const PortListEntry& entry) {
   link.SetConnected(true);
   lifecycle_.SetPortInUse(true);
   linkHost_.AddLine("Trying: " + name);
-  port.Setup(CLinkLifecycle::kDefaultBaudRate, DataBits::k8, Parity::kNone, StopBits::kOne);
+  port.Setup(LinkLifecycle::kDefaultBaudRate, DataBits::k8, Parity::kNone, StopBits::kOne);
   port.SetEventMask(serial_event::kRxChar | serial_event::kLineError);
   port.SetReadMode(kReadNonblocking);
   port.SetHandshake(kHandshakeRtsCts);
@@ -101,7 +101,7 @@ void CPortFinder::Probe(const PortListEntry& entry) {
 
 // The finder leaves the link closed and idle: a silent port's unanswered request must not be
 // supervised (and closed again) by the main window's timer after the search.
-void CPortFinder::ClosePort() {
+void PortFinder::ClosePort() {
   CHardwareLink& link = lifecycle_.Link();
   link.SetConnected(false);
   link.SetResponding(false);
@@ -111,26 +111,26 @@ void CPortFinder::ClosePort() {
   if (link.Port().IsOpen()) link.Port().Close();
 }
 
-void CPortFinder::Select(int index) {
+void PortFinder::Select(int index) {
   if (index >= 0 && index < static_cast<int>(found_.size())) selected_ = index;
 }
 
-bool CPortFinder::Accept() {
+bool PortFinder::Accept() {
   if (selected_ < 0 || selected_ >= static_cast<int>(found_.size())) return false;
   chosenDevice_ = found_[static_cast<std::size_t>(selected_)].device;
   accepted_ = true;
   return true;
 }
 
-void PrepareAutoConnect(CLinkLifecycle& lifecycle, ILinkHost& host) {
+void PrepareAutoConnect(LinkLifecycle& lifecycle, ILinkHost& host) {
   host.SetRefreshEnable(0);
   lifecycle.SetIgnorePortEvents(false);
 }
 
-bool ConnectChosenPort(CLinkLifecycle& lifecycle, ILinkHost& host, const std::string& device) {
+bool ConnectChosenPort(LinkLifecycle& lifecycle, ILinkHost& host, const std::string& device) {
   lifecycle.SetDeviceName(device);
   host.AddLine(device);
-  lifecycle.SetBaudRate(CLinkLifecycle::kDefaultBaudRate);
+  lifecycle.SetBaudRate(LinkLifecycle::kDefaultBaudRate);
   return lifecycle.ConnectHardware();
 }
 

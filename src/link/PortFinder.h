@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "link/CLinkLifecycle.h"
+#include "link/LinkLifecycle.h"
 #include "link/PortEnumerator.h"
 
 namespace mirvo {
@@ -26,7 +26,7 @@ class IPortFinderHost {
  public:
   virtual ~IPortFinderHost() = default;
   virtual std::vector<PortListEntry> Ports() = 0;
-  // Timer 2: calls CPortFinder::OnTick every period until stopped; false when it cannot be made.
+  // Timer 2: calls PortFinder::OnTick every period until stopped; false when it cannot be made.
   virtual bool StartTickTimer(int periodMs) = 0;
   virtual void StopTickTimer() = 0;
   // Handles what waits now (port events, timers) and returns.
@@ -44,10 +44,10 @@ struct FoundInstrument {
   std::string device;  // what opens its port
 };
 
-class CPortFinder {
+class PortFinder {
  public:
   // `events` receives the probed port's events; the owner routes them back to OnSerialEvent.
-  CPortFinder(CLinkLifecycle& lifecycle, ILinkHost& linkHost, IPortFinderHost& host, IMessageTarget& events,
+  PortFinder(LinkLifecycle& lifecycle, ILinkHost& linkHost, IPortFinderHost& host, IMessageTarget& events,
               ISleeper& sleeper = DefaultSleeper());
 
   // FIND (also at the dialog's first paint): probes every port in list order.
@@ -76,7 +76,7 @@ class CPortFinder {
   void ClosePort();
   void Changed() { host_.FinderChanged(); }
 
-  CLinkLifecycle& lifecycle_;
+  LinkLifecycle& lifecycle_;
   ILinkHost& linkHost_;
   IPortFinderHost& host_;
   IMessageTarget& events_;
@@ -95,8 +95,8 @@ class CPortFinder {
 
 // The AutoConnect command around the dialog: before it, the live record's refresh-enable flag and
 // the ignore-port-events flag are cleared; after OK, the chosen port is connected at 921600 baud.
-void PrepareAutoConnect(CLinkLifecycle& lifecycle, ILinkHost& host);
-bool ConnectChosenPort(CLinkLifecycle& lifecycle, ILinkHost& host, const std::string& device);
+void PrepareAutoConnect(LinkLifecycle& lifecycle, ILinkHost& host);
+bool ConnectChosenPort(LinkLifecycle& lifecycle, ILinkHost& host, const std::string& device);
 
 // " -> SN: %05u"
 std::string SerialNumberSuffix(std::uint16_t serial);

@@ -7,9 +7,9 @@
 
 namespace mirvo {
 
-CEventLoop::CEventLoop(const IClock& clock) : clock_(clock) {}
+EventLoop::EventLoop(const IClock& clock) : clock_(clock) {}
 
-void CEventLoop::PostMessage(unsigned message, std::uintptr_t wParam, std::intptr_t lParam) {
+void EventLoop::PostMessage(unsigned message, std::uintptr_t wParam, std::intptr_t lParam) {
   {
     std::lock_guard lock(mutex_);
     queue_.push_back({false, message, wParam, lParam, {}});
@@ -17,7 +17,7 @@ void CEventLoop::PostMessage(unsigned message, std::uintptr_t wParam, std::intpt
   wake_.notify_all();
 }
 
-void CEventLoop::PostTask(std::function<void()> task) {
+void EventLoop::PostTask(std::function<void()> task) {
   {
     std::lock_guard lock(mutex_);
     queue_.push_back({true, 0, 0, 0, std::move(task)});
@@ -25,7 +25,7 @@ void CEventLoop::PostTask(std::function<void()> task) {
   wake_.notify_all();
 }
 
-void CEventLoop::Wake() {
+void EventLoop::Wake() {
   {
     std::lock_guard lock(mutex_);
     woken_ = true;
@@ -33,15 +33,15 @@ void CEventLoop::Wake() {
   wake_.notify_all();
 }
 
-int CEventLoop::SetTimer(int periodMs, std::function<void()> callback) {
+int EventLoop::SetTimer(int periodMs, std::function<void()> callback) {
   const int id = nextTimerId_++;
   timers_[id] = Timer{periodMs, clock_.UtcMilliseconds() + periodMs, std::move(callback)};
   return id;
 }
 
-void CEventLoop::KillTimer(int id) { timers_.erase(id); }
+void EventLoop::KillTimer(int id) { timers_.erase(id); }
 
-bool CEventLoop::RunDueTimers() {
+bool EventLoop::RunDueTimers() {
   bool ran = false;
   std::vector<int> due;
   const std::int64_t now = clock_.UtcMilliseconds();
@@ -59,14 +59,14 @@ bool CEventLoop::RunDueTimers() {
   return ran;
 }
 
-std::int64_t CEventLoop::MillisecondsToNextTimer() const {
+std::int64_t EventLoop::MillisecondsToNextTimer() const {
   std::int64_t next = std::numeric_limits<std::int64_t>::max();
   const std::int64_t now = clock_.UtcMilliseconds();
   for (const auto& [id, timer] : timers_) next = std::min(next, timer.due - now);
   return next;
 }
 
-void CEventLoop::ProcessPendingMessages() {
+void EventLoop::ProcessPendingMessages() {
   std::deque<Message> batch;
   {
     std::lock_guard lock(mutex_);
@@ -82,7 +82,7 @@ void CEventLoop::ProcessPendingMessages() {
   RunDueTimers();
 }
 
-bool CEventLoop::RunUntil(const std::function<bool()>& done, int maxWaitMs) {
+bool EventLoop::RunUntil(const std::function<bool()>& done, int maxWaitMs) {
   auto idleSince = std::chrono::steady_clock::now();
   while (!done()) {
     bool haveWork;

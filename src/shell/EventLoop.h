@@ -16,11 +16,11 @@
 
 namespace mirvo {
 
-class CEventLoop final : public IMessageTarget, public IMessagePump {
+class EventLoop final : public IMessageTarget, public IMessagePump {
  public:
   using MessageHandler = std::function<void(unsigned message, std::uintptr_t wParam, std::intptr_t lParam)>;
 
-  explicit CEventLoop(const IClock& clock = DefaultClock());
+  explicit EventLoop(const IClock& clock = DefaultClock());
 
   void SetMessageHandler(MessageHandler handler) { handler_ = std::move(handler); }
 

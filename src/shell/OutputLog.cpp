@@ -9,9 +9,9 @@ constexpr const char* kMonthNames[12] = {"JAN", "FEB", "MAR", "APR", "MAY", "JUN
                                          "JUL", "AUG", "SEP", "OCT", "NOV", "DEC"};
 }
 
-COutputLog::COutputLog(const IClock& clock) : clock_(clock) {}
+OutputLog::OutputLog(const IClock& clock) : clock_(clock) {}
 
-std::string COutputLog::Prefix(const CivilTime& local) {
+std::string OutputLog::Prefix(const CivilTime& local) {
   const int monthIndex = std::clamp(local.month, 1, 12) - 1;
   char buffer[64];
   std::snprintf(buffer, sizeof buffer, "%02d-%s-%02d@%02d:%02d:%02d>> ", local.day, kMonthNames[monthIndex],
@@ -19,7 +19,7 @@ std::string COutputLog::Prefix(const CivilTime& local) {
   return buffer;
 }
 
-void COutputLog::AddLine(const std::string& message) {
+void OutputLog::AddLine(const std::string& message) {
   stamp_ = clock_.LocalTime();
   stampYear2_ = stamp_.year - 2000;
 

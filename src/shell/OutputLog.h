@@ -11,7 +11,7 @@
 
 namespace mirvo {
 
-class COutputLog {
+class OutputLog {
  public:
   static constexpr std::size_t kMaxEntries = 200;
 
@@ -25,7 +25,7 @@ class COutputLog {
   // Told after every change so a view can follow (entry appended, oldest perhaps trimmed).
   using ChangeListener = std::function<void()>;
 
-  explicit COutputLog(const IClock& clock = DefaultClock());
+  explicit OutputLog(const IClock& clock = DefaultClock());
 
   // Appends "DD-MON-YY@HH:MM:SS>> " + message. Never fails.
   void AddLine(const std::string& message);

@@ -36,7 +36,7 @@ void WriteColours(ISettingsBackend& backend, const char* prefix, int spectrum, c
     backend.WriteInt(kSpectrum, Indexed((std::string(prefix) + kColourNames[i]).c_str(), spectrum), values[i]);
 }
 
-void ApplyColours(CSpectrumPlot& plot, const std::optional<PlotColours>& colours) {
+void ApplyColours(SpectrumPlot& plot, const std::optional<PlotColours>& colours) {
   if (colours) {
     plot.SetColours(*colours);
     plot.SetPlotColours(false);
@@ -74,26 +74,26 @@ std::optional<WindowPlacement> WindowPlacement::FromBytes(const std::vector<std:
   return p;
 }
 
-std::uint32_t CSettingsStore::LoadAppLook() const {
+std::uint32_t SettingsStore::LoadAppLook() const {
   if (!backend_.KeyExists(kApp)) return backend_.ReadInt(kFramework, kApplicationLook).value_or(kBlackLook);
   return backend_.ReadInt(kApp, kAppLook).value_or(0);
 }
 
-void CSettingsStore::SaveAppLook(std::uint32_t look) { backend_.WriteInt(kApp, kAppLook, look); }
+void SettingsStore::SaveAppLook(std::uint32_t look) { backend_.WriteInt(kApp, kAppLook, look); }
 
-void CSettingsStore::SaveFrameworkLook(std::uint32_t look) { backend_.WriteInt(kFramework, kApplicationLook, look); }
+void SettingsStore::SaveFrameworkLook(std::uint32_t look) { backend_.WriteInt(kFramework, kApplicationLook, look); }
 
-std::optional<WindowPlacement> CSettingsStore::LoadWindowPlacement() const {
+std::optional<WindowPlacement> SettingsStore::LoadWindowPlacement() const {
   const auto bytes = backend_.ReadBinary(kWindowPos, kWinPos);
   if (!bytes) return std::nullopt;
   return WindowPlacement::FromBytes(*bytes);
 }
 
-void CSettingsStore::SaveWindowPlacement(const WindowPlacement& placement) {
+void SettingsStore::SaveWindowPlacement(const WindowPlacement& placement) {
   backend_.WriteBinary(kWindowPos, kWinPos, placement.ToBytes());
 }
 
-void CSettingsStore::LoadSpectra(CRecordSets& sets) const {
+void SettingsStore::LoadSpectra(RecordSets& sets) const {
   for (int k = 0; k < 4; ++k) {
     ApplyColours(sets.BufferPlot(k), ReadColours(backend_, "Buffer", k));
     ApplyColours(sets.FilePlot(k), ReadColours(backend_, "File", k));
@@ -115,7 +115,7 @@ void CSettingsStore::LoadSpectra(CRecordSets& sets) const {
   sets.ApplyCaptions(captions);  // retitles the panes that show the BUFFER set
 }
 
-void CSettingsStore::SaveSpectra(CRecordSets& sets) {
+void SettingsStore::SaveSpectra(RecordSets& sets) {
   for (int k = 0; k < 4; ++k) {
     WriteColours(backend_, "Buffer", k, sets.BufferPlot(k).Colours());
     WriteColours(backend_, "File", k, sets.FilePlot(k).Colours());
@@ -127,17 +127,17 @@ void CSettingsStore::SaveSpectra(CRecordSets& sets) {
   }
 }
 
-std::optional<std::vector<std::uint8_t>> CSettingsStore::LoadLayout(const char* name) const {
+std::optional<std::vector<std::uint8_t>> SettingsStore::LoadLayout(const char* name) const {
   return backend_.ReadBinary(kFramework, name);
 }
 
-void CSettingsStore::SaveLayout(const char* name, const std::vector<std::uint8_t>& state) {
+void SettingsStore::SaveLayout(const char* name, const std::vector<std::uint8_t>& state) {
   backend_.WriteBinary(kFramework, name, state);
 }
 
-std::optional<std::string> CSettingsStore::LoadFpgaFile() const { return backend_.ReadText(kLastPath, kFpgaFile); }
+std::optional<std::string> SettingsStore::LoadFpgaFile() const { return backend_.ReadText(kLastPath, kFpgaFile); }
 
-void CSettingsStore::SaveFpgaFile(const std::string& path) { backend_.WriteText(kLastPath, kFpgaFile, path); }
+void SettingsStore::SaveFpgaFile(const std::string& path) { backend_.WriteText(kLastPath, kFpgaFile, path); }
 
 // --- in-memory store
 

@@ -11,7 +11,7 @@
 
 namespace mirvo {
 
-class CRecordSets;
+class RecordSets;
 
 // A tree of keys holding 32-bit integers, binary blocks and texts ("Mirvo-PSD/Spectrum" style paths).
 class ISettingsBackend {
@@ -60,9 +60,9 @@ struct WindowPlacement {
   bool operator==(const WindowPlacement&) const = default;
 };
 
-class CSettingsStore {
+class SettingsStore {
  public:
-  explicit CSettingsStore(ISettingsBackend& backend) : backend_(backend) {}
+  explicit SettingsStore(ISettingsBackend& backend) : backend_(backend) {}
 
   // The App key's AppLook; without the key, the framework's ApplicationLook (default the Black
   // style); with the key but without the value, 0.
@@ -75,8 +75,8 @@ class CSettingsStore {
   void SaveWindowPlacement(const WindowPlacement& placement);
 
   // Colours, calibrations and captions of the spectra, into and out of the record sets.
-  void LoadSpectra(CRecordSets& sets) const;
-  void SaveSpectra(CRecordSets& sets);
+  void LoadSpectra(RecordSets& sets) const;
+  void SaveSpectra(RecordSets& sets);
 
   // The framework's layout blocks ("AppState", "AppStateDefault", "TBAR STATE").
   std::optional<std::vector<std::uint8_t>> LoadLayout(const char* name) const;

@@ -25,20 +25,20 @@ std::string SecondsLine(const char* label, double seconds) {
 
 }  // namespace
 
-void CTimeUtcModel::Open() {
+void TimeUtcModel::Open() {
   log_.clear();
   linesAdded_ = 0;
   serverName_ = kDefaultServers[0];
   success_ = false;
 }
 
-void CTimeUtcModel::AddLine(std::string line) {
+void TimeUtcModel::AddLine(std::string line) {
   log_.push_back(std::move(line));
   ++linesAdded_;
   if (log_.size() > kMaxLogLines) log_.pop_front();
 }
 
-bool CTimeUtcModel::GetUtc() {
+bool TimeUtcModel::GetUtc() {
   NtpResult result;
   success_ = client_.QueryTime(serverName_, result);
   if (success_) {
@@ -59,7 +59,7 @@ bool CTimeUtcModel::GetUtc() {
   return success_;
 }
 
-CTimeUtcModel::SyncOutcome CTimeUtcModel::Synchronize() {
+TimeUtcModel::SyncOutcome TimeUtcModel::Synchronize() {
   if (!success_) return SyncOutcome::NoMeasurement;  // the button is disabled then
   SyncOutcome outcome;
   if (std::fabs(measuredOffset_) < kMaxSyncOffsetSeconds) {

@@ -13,7 +13,7 @@
 
 namespace mirvo {
 
-class CTimeUtcModel {
+class TimeUtcModel {
  public:
   static constexpr std::size_t kMaxLogLines = 80;
   static constexpr const char* kLogHeader = "TIME FORMAT: DD/MM/YYYY  HH:MM:SS.MS";
@@ -23,7 +23,7 @@ class CTimeUtcModel {
 
   enum class SyncOutcome { Synchronised, SetFailed, Refused, NoMeasurement };
 
-  CTimeUtcModel(const IClock& clock, INtpClient& client, IClockSetter& setter)
+  TimeUtcModel(const IClock& clock, INtpClient& client, IClockSetter& setter)
       : clock_(clock), client_(client), setter_(setter) {}
 
   // Each opening: empty log, the first server selected, Use UTC and Synchronise disabled. The

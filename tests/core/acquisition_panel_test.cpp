@@ -48,7 +48,7 @@ class AcquisitionPanelTest : public ::testing::Test {
   AcquisitionLinkHost host{clock};
   NullSupervisor supervisor;
   CHardwareLink link{host, supervisor, linkSleeper};
-  CAcquisitionPanel panel{host, {host.startTime, dialogs, clock, sleeper}, dialogs, dialogs};
+  AcquisitionPanel panel{host, {host.startTime, dialogs, clock, sleeper}, dialogs, dialogs};
 };
 
 TEST_F(AcquisitionPanelTest, LiveTimePresetOf3600SecondsEncodesBothWays) {
@@ -60,7 +60,7 @@ TEST_F(AcquisitionPanelTest, LiveTimePresetOf3600SecondsEncodesBothWays) {
   EXPECT_TRUE(Image().ControlWord() & cw::kLivePreset);
   EXPECT_TRUE(SettingsWriteSent());
 
-  CAcquisitionPanel fresh{host, {host.startTime, dialogs, clock, sleeper}, dialogs, dialogs};
+  AcquisitionPanel fresh{host, {host.startTime, dialogs, clock, sleeper}, dialogs, dialogs};
   fresh.Initialise();
   fresh.RefreshFromRecord();
   EXPECT_EQ(fresh.PresetSeconds(), 3600);
@@ -262,7 +262,7 @@ TEST(AcquisitionSpinTest, HeldArrowsAccelerate) {
 }
 
 TEST_F(AcquisitionPanelTest, HandlersDoNothingBeforeTheControlsExist) {
-  CAcquisitionPanel early{host, {host.startTime, dialogs, clock, sleeper}, dialogs, dialogs};
+  AcquisitionPanel early{host, {host.startTime, dialogs, clock, sleeper}, dialogs, dialogs};
   EXPECT_FALSE(early.OnPresetTyped(100));
   EXPECT_EQ(early.OnWinWidthChanged(50), 1);
   EXPECT_EQ(Image()[reg::kPresetReal], 0);

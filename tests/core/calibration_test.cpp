@@ -82,12 +82,12 @@ struct ScriptedDialog : IUserDialog {
 
 struct FourPlots : IPlotTables {
   FourPlots() {
-    for (int k = 0; k < 4; ++k) plots[static_cast<std::size_t>(k)] = std::make_unique<CSpectrumPlot>(k, true);
+    for (int k = 0; k < 4; ++k) plots[static_cast<std::size_t>(k)] = std::make_unique<SpectrumPlot>(k, true);
   }
   int ActiveSpectrumIndex() const override { return active; }
-  CSpectrumPlot& ActivePlot(int spectrum) override { return *plots[static_cast<std::size_t>(spectrum)]; }
+  SpectrumPlot& ActivePlot(int spectrum) override { return *plots[static_cast<std::size_t>(spectrum)]; }
   using IPlotTables::ActivePlot;
-  std::array<std::unique_ptr<CSpectrumPlot>, 4> plots;
+  std::array<std::unique_ptr<SpectrumPlot>, 4> plots;
   int active = 0;
 };
 
@@ -99,15 +99,15 @@ class Panel : public ::testing::Test {
     panel.SetEnergyText(energy);
     panel.AddPoint();
   }
-  CSpectrumPlot& Plot() { return tables.ActivePlot(); }
+  SpectrumPlot& Plot() { return tables.ActivePlot(); }
   FourPlots tables;
   ScriptedDialog dialog;
-  CSpectrumInfo info;
-  CCalibrationPanel panel{tables, dialog, &info};
+  SpectrumInfo info;
+  CalibrationPanel panel{tables, dialog, &info};
 };
 
 TEST_F(Panel, StartsUncalibratedAndDoesNothingBeforeItsFirstUpdate) {
-  CCalibrationPanel fresh(tables, dialog);
+  CalibrationPanel fresh(tables, dialog);
   fresh.SetChannelText("100");
   fresh.AddPoint();
   fresh.Cursor();
@@ -115,7 +115,7 @@ TEST_F(Panel, StartsUncalibratedAndDoesNothingBeforeItsFirstUpdate) {
   EXPECT_EQ(fresh.ChannelText(), "100");
   EXPECT_EQ(panel.GroupCaption(), "Not Calibrated");
   EXPECT_EQ(panel.CoefficientTexts(), (std::array<std::string, 3>{"a = ?", "b = ?", "c = ?"}));
-  EXPECT_EQ(CCalibrationPanel::PaneTitle(3), "Calibration S3");
+  EXPECT_EQ(CalibrationPanel::PaneTitle(3), "Calibration S3");
 }
 
 TEST_F(Panel, AddPointInsertsAtTheTopAndRebuildsBothRecords) {
@@ -314,7 +314,7 @@ TEST_F(Panel, ReloadAndFomSurviveAGarbageRecord) {
 // ---------------------------------------------------------------- FOM settings
 
 TEST_F(Panel, FomPeakTakesTheRoiAtTheCursorOfS0) {
-  CSpectrumPlot& s0 = tables.ActivePlot(0);
+  SpectrumPlot& s0 = tables.ActivePlot(0);
   s0.SetSizes(4096, 2048);
   for (int ch = 100; ch <= 106; ++ch) s0.SetChannelRoi(ch, true);
   s0.MoveCursor(103);
@@ -337,7 +337,7 @@ TEST_F(Panel, FomPeakTakesTheRoiAtTheCursorOfS0) {
 }
 
 TEST_F(Panel, FomMarkRefusesToOverlapAnExistingRoi) {
-  CSpectrumPlot& s0 = tables.ActivePlot(0);
+  SpectrumPlot& s0 = tables.ActivePlot(0);
   s0.SetSizes(4096, 2048);
   panel.SetFomText(0, "100");
   panel.SetFomText(1, "110");

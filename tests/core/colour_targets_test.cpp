@@ -13,7 +13,7 @@ using namespace mirvo;
 class ColourTargetsTest : public ::testing::Test {
  protected:
   std::unique_ptr<SpectrumMemory> memory = std::make_unique<SpectrumMemory>();
-  CRecordSets sets{*memory};
+  RecordSets sets{*memory};
 
   void ShowFileSet() {
     sets.SelectTab(0, kFileSet);
@@ -33,7 +33,7 @@ TEST_F(ColourTargetsTest, TargetsNameThePlotsOfTheShownSet) {
                         Case{false, 5, {}}, Case{false, -1, {}}, Case{true, 2, {2}},
                         Case{true, kColourTargetAll, {0, 1, 2, 3}}}) {
     if (c.fileShown && sets.ShownSetMode() != kFileSet) ShowFileSet();
-    const std::vector<CSpectrumPlot*> plots = ColourTargetPlots(sets, c.target);
+    const std::vector<SpectrumPlot*> plots = ColourTargetPlots(sets, c.target);
     ASSERT_EQ(plots.size(), c.spectra.size()) << c.target;
     for (std::size_t i = 0; i < plots.size(); ++i) {
       EXPECT_EQ(plots[i], &sets.Plot(c.spectra[i], c.fileShown ? kFileSet : kBufferSet)) << c.target;

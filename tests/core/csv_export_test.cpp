@@ -15,20 +15,20 @@ namespace {
 
 class CsvExport : public ::testing::Test {
  protected:
-  std::vector<std::string> Export(CSpectrumPlot& plot, bool hardSize) {
+  std::vector<std::string> Export(SpectrumPlot& plot, bool hardSize) {
     EXPECT_TRUE(ExportSpectrumCsv(plot, folder.File("s.csv"), hardSize, times).Ok());
     return SplitLines(ReadWhole(folder.File("s.csv")));
   }
   AcquisitionTimes times{12.5, 12.0, 4.0, "10/12/2020  14:33:02", "START TIME: SYSTEM"};
   SpectrumMemory memory;
-  CRecordSets sets{memory};
+  RecordSets sets{memory};
   TempFolder folder;
   ScriptedUserDialog dialog;
   ScriptedTagDialog tagDialog;
 };
 
 TEST_F(CsvExport, WritesTheExampleByteForByte) {
-  CSpectrumPlot& s1 = sets.BufferPlot(1);
+  SpectrumPlot& s1 = sets.BufferPlot(1);
   s1.Record().tag = "X";
   s1.Record().hardCounts[1] = 4294967295u;
   ASSERT_TRUE(ExportSpectrumCsv(s1, folder.File("s1.csv"), true, times).Ok());
@@ -70,7 +70,7 @@ TEST_F(CsvExport, SplitsTheStampAtItsFirstSpace) {
 }
 
 TEST_F(CsvExport, SoftSize1365EndsWithTheSumOfTheLastFourHardChannels) {
-  CSpectrumPlot& s2 = sets.BufferPlot(2);
+  SpectrumPlot& s2 = sets.BufferPlot(2);
   for (int j = 0; j < kMaxChannels; ++j) s2.Record().hardCounts[j] = 1;
   s2.Record().hardCounts[4095] = 100;
   s2.ApplySizes(kMaxChannels, 1365);
@@ -82,7 +82,7 @@ TEST_F(CsvExport, SoftSize1365EndsWithTheSumOfTheLastFourHardChannels) {
 }
 
 TEST_F(CsvExport, AFileRecordExportsItsHardSizeOnly) {
-  CSpectrumPlot& file = sets.FilePlot(3);
+  SpectrumPlot& file = sets.FilePlot(3);
   file.ApplySizes(1024, 512);
   EXPECT_EQ(Export(file, true).size(), 8u + 1024u);
   EXPECT_EQ(Export(file, false).size(), 8u + 512u);

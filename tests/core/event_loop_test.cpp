@@ -11,7 +11,7 @@ namespace {
 
 TEST(EventLoop, MessagesFromAnotherThreadAreHandledInOrderOnTheLoop) {
   test::FakeClock clock;
-  CEventLoop loop(clock);
+  EventLoop loop(clock);
   std::vector<std::uintptr_t> seen;
   const auto loopThread = std::this_thread::get_id();
   bool onLoopThread = true;
@@ -30,7 +30,7 @@ TEST(EventLoop, MessagesFromAnotherThreadAreHandledInOrderOnTheLoop) {
 
 TEST(EventLoop, TimersFollowTheInjectedClock) {
   test::FakeClock clock;
-  CEventLoop loop(clock);
+  EventLoop loop(clock);
   int ticks = 0;
   const int id = loop.SetTimer(200, [&] { ++ticks; });
   loop.ProcessPendingMessages();
@@ -52,7 +52,7 @@ TEST(EventLoop, TimersFollowTheInjectedClock) {
 
 TEST(EventLoop, RunUntilGivesUpAfterItsIdleGuard) {
   test::FakeClock clock;
-  CEventLoop loop(clock);
+  EventLoop loop(clock);
   EXPECT_FALSE(loop.RunUntil([] { return false; }, 0));
   bool ran = false;
   loop.PostTask([&] { ran = true; });

@@ -10,7 +10,7 @@ namespace mirvo {
 namespace {
 
 // S0 with two triangle peaks in hard channels: 0, 0, 10, 20, 10, 0, 0 at 100 and 0, 0, 20, 40, 20, 0, 0 at 300.
-void PutPeaks(CSpectrumPlot& plot) {
+void PutPeaks(SpectrumPlot& plot) {
   const std::vector<std::uint32_t> narrow = {0, 0, 10, 20, 10, 0, 0};
   const std::vector<std::uint32_t> tall = {0, 0, 20, 40, 20, 0, 0};
   for (std::size_t i = 0; i < 7; ++i) {
@@ -20,7 +20,7 @@ void PutPeaks(CSpectrumPlot& plot) {
   plot.RebuildSoftSpectrum();
 }
 
-void SetRanges(CSpectrumPlot& plot, int p1First, int p1Last, int p2First, int p2Last) {
+void SetRanges(SpectrumPlot& plot, int p1First, int p1Last, int p2First, int p2Last) {
   CalibrationRecord& stored = plot.Record().stored;
   stored.fomPeak1First = p1First;
   stored.fomPeak1Last = p1Last;
@@ -29,7 +29,7 @@ void SetRanges(CSpectrumPlot& plot, int p1First, int p1Last, int p2First, int p2
 }
 
 TEST(ComputeFom, TwoKnownPeaks) {
-  CSpectrumPlot s0(0, true);
+  SpectrumPlot s0(0, true);
   PutPeaks(s0);
   SetRanges(s0, 100, 106, 300, 306);
   const FomResult fom = ComputeFom(s0);
@@ -39,7 +39,7 @@ TEST(ComputeFom, TwoKnownPeaks) {
 }
 
 TEST(ComputeFom, RangesAreHardChannelsDividedByTheFactor) {
-  CSpectrumPlot s0(0, true);
+  SpectrumPlot s0(0, true);
   PutPeaks(s0);
   s0.SetSizes(4096, 2048);  // the peaks now sit at soft 50..53 and 150..153
   SetRanges(s0, 96, 112, 296, 312);
@@ -51,7 +51,7 @@ TEST(ComputeFom, RangesAreHardChannelsDividedByTheFactor) {
 }
 
 TEST(ComputeFom, LeavesTheCursorPeakAlone) {
-  CSpectrumPlot s0(0, true);
+  SpectrumPlot s0(0, true);
   PutPeaks(s0);
   SetRanges(s0, 100, 106, 300, 306);
   s0.CursorPeak().integral = 7.0;
@@ -68,7 +68,7 @@ class FomBlank : public ::testing::TestWithParam<BlankCase> {};
 
 TEST_P(FomBlank, ShowsDashes) {
   const BlankCase c = GetParam();
-  CSpectrumPlot s0(0, true);
+  SpectrumPlot s0(0, true);
   PutPeaks(s0);
   for (int i = 500; i < 520; ++i) s0.Record().hardCounts[i] = 4;  // flat
   s0.RebuildSoftSpectrum();

@@ -9,7 +9,7 @@
 
 #include "FakeClock.h"
 #include "PtyPair.h"
-#include "link/CLinkLifecycle.h"
+#include "link/LinkLifecycle.h"
 #include "protocol/Packets.h"
 
 namespace mirvo {
@@ -98,7 +98,7 @@ class HardwareLinkTest : public ::testing::Test {
   test::FakeSleeper sleeper;
   RecordingHost host;
   NullTarget target;
-  CLinkLifecycle lifecycle{host, target, sleeper};
+  LinkLifecycle lifecycle{host, target, sleeper};
 };
 
 TEST_F(HardwareLinkTest, ConnectSendsTheFirstStatusReadBeforeAnyReply) {
@@ -109,7 +109,7 @@ TEST_F(HardwareLinkTest, ConnectSendsTheFirstStatusReadBeforeAnyReply) {
   EXPECT_TRUE(lifecycle.PortInUse());
   EXPECT_TRUE(host.autoUpdate);
   EXPECT_EQ(host.refreshEnable, 1);
-  EXPECT_EQ(lifecycle.CurrentState(), CLinkLifecycle::State::kAwaitingFirstReply);
+  EXPECT_EQ(lifecycle.CurrentState(), LinkLifecycle::State::kAwaitingFirstReply);
   EXPECT_EQ(sleeper.sleeps, (std::vector<int>{100, 200}));  // break, then the settle wait
   EXPECT_EQ(Link().Port().GetBaudRate(), 921600);
   EXPECT_TRUE(IsStatusRead(NextRequest()));
@@ -138,7 +138,7 @@ TEST_F(HardwareLinkTest, PollingScheduleFourChunksThenAStatusRead) {
   }
   EXPECT_TRUE(Link().Responding());
   EXPECT_EQ(host.status.serialnumber, 7);  // taken from the chunk replies too
-  EXPECT_EQ(lifecycle.CurrentState(), CLinkLifecycle::State::kRunning);
+  EXPECT_EQ(lifecycle.CurrentState(), LinkLifecycle::State::kRunning);
 }
 
 TEST_F(HardwareLinkTest, ChunkRepliesLandInSpectrumMemory) {
@@ -224,7 +224,7 @@ TEST_F(HardwareLinkTest, FourthFailureGivesUpAndTheTimerClosesTheLink) {
     }
   }
   EXPECT_EQ(Link().RetryCounter(), CHardwareLink::kRetryLimit);
-  EXPECT_EQ(lifecycle.CurrentState(), CLinkLifecycle::State::kFailing);
+  EXPECT_EQ(lifecycle.CurrentState(), LinkLifecycle::State::kFailing);
 
   // A good reply now is not examined.
   Deliver(ReplyTo(request));
@@ -246,13 +246,13 @@ TEST_F(HardwareLinkTest, FourthFailureGivesUpAndTheTimerClosesTheLink) {
   EXPECT_FALSE(Link().Port().IsOpen());
   EXPECT_FALSE(lifecycle.PortInUse());
   EXPECT_FALSE(host.autoUpdate);
-  EXPECT_EQ(lifecycle.CurrentState(), CLinkLifecycle::State::kClosed);
+  EXPECT_EQ(lifecycle.CurrentState(), LinkLifecycle::State::kClosed);
 }
 
 TEST_F(HardwareLinkTest, SilentInstrumentIsGivenUpAfterAboutTwentyOneSeconds) {
   test::FakeClock clock;
   test::FakeSleeper timedSleeper(&clock);
-  CLinkLifecycle timed(host, target, timedSleeper);
+  LinkLifecycle timed(host, target, timedSleeper);
   timed.SetDeviceName(pty.SlavePath());
   ASSERT_TRUE(timed.ConnectHardware());
   const std::int64_t connectedAt = clock.UtcMilliseconds();

@@ -28,7 +28,7 @@ class LoggerArmingTest : public ::testing::Test {
 
   fs::path folder;
   test::ScriptedDialogs dialogs;
-  CSpectrumLogger logger{dialogs, dialogs};
+  SpectrumLogger logger{dialogs, dialogs};
   LoggerArmingFacts ready{true, 0.0, 0};
 };
 
@@ -54,7 +54,7 @@ TEST_F(LoggerArmingTest, EachCheckRefusesWithItsMessageInOrder) {
       {"acquisition runs", "bg", false, 3, {true, 0.0, 1}, kStopAcquisitionFirstText},
   };
   for (const auto& c : cases) {
-    CSpectrumLogger fresh{dialogs, dialogs};
+    SpectrumLogger fresh{dialogs, dialogs};
     if (!c.clearFolder) fresh.SetStorageFolder(folder.string());
     fresh.SetFileNameBase(c.base);
     fresh.OnRunsChanged(c.runs);

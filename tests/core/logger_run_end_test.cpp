@@ -8,7 +8,7 @@
 
 #include "FakeClock.h"
 #include "PtyPair.h"
-#include "link/CLinkLifecycle.h"
+#include "link/LinkLifecycle.h"
 #include "protocol/Packets.h"
 
 namespace mirvo {
@@ -103,7 +103,7 @@ class LoggerRunEndTest : public ::testing::Test {
   test::FakeSleeper sleeper;
   SeriesHost host;
   NullTarget target;
-  CLinkLifecycle lifecycle{host, target, sleeper};
+  LinkLifecycle lifecycle{host, target, sleeper};
 };
 
 TEST_F(LoggerRunEndTest, ARunOverBeforeAnyStatusReadSawItIsStillSaved) {

@@ -213,7 +213,7 @@ TEST_F(NtpClientTest, DialogLogsTheFailedCheck) {
   struct NoSetter : IClockSetter {
     int SetUtcMilliseconds(std::int64_t) override { return EPERM; }
   } setter;
-  CTimeUtcModel dialog(clock_, client, setter);
+  TimeUtcModel dialog(clock_, client, setter);
   dialog.Open();
   dialog.SetServerName("127.0.0.1");
   EXPECT_FALSE(dialog.GetUtc());

@@ -40,15 +40,15 @@ class NtpDialogTest : public ::testing::Test {
   test::FakeClock clock_{kNowMs};
   ScriptedNtpClient client_;
   RecordingClockSetter setter_;
-  CTimeUtcModel dialog_{clock_, client_, setter_};
+  TimeUtcModel dialog_{clock_, client_, setter_};
 };
 
 TEST_F(NtpDialogTest, OpensWithTheFirstServerAndTheResultButtonsDisabled) {
   EXPECT_EQ(dialog_.ServerName(), "pool.ntp.org");
-  EXPECT_EQ(std::string(CTimeUtcModel::kDefaultServers[1]), "time.nist.gov");
+  EXPECT_EQ(std::string(TimeUtcModel::kDefaultServers[1]), "time.nist.gov");
   EXPECT_FALSE(dialog_.ResultButtonsEnabled());
   EXPECT_TRUE(dialog_.Log().empty());
-  EXPECT_EQ(dialog_.Synchronize(), CTimeUtcModel::SyncOutcome::NoMeasurement);
+  EXPECT_EQ(dialog_.Synchronize(), TimeUtcModel::SyncOutcome::NoMeasurement);
   EXPECT_TRUE(dialog_.Log().empty());
   EXPECT_TRUE(setter_.calls.empty());
 }
@@ -90,21 +90,21 @@ TEST_F(NtpDialogTest, SynchronisationSetsTheClockOnlyForOffsetsUnderAnHour) {
   struct Case {
     double offset;
     int setterError;
-    CTimeUtcModel::SyncOutcome outcome;
+    TimeUtcModel::SyncOutcome outcome;
     std::optional<std::int64_t> setTo;
     const char* line;
   };
   const Case cases[] = {
-      {-3599.9, 0, CTimeUtcModel::SyncOutcome::Synchronised, kNowMs - 3599900, "System time successfully synchronised"},
-      {0.5, 0, CTimeUtcModel::SyncOutcome::Synchronised, kNowMs + 500, "System time successfully synchronised"},
-      {0.5, EPERM, CTimeUtcModel::SyncOutcome::SetFailed, kNowMs + 500, "Failed to set the system time"},
-      {3600.0, 0, CTimeUtcModel::SyncOutcome::Refused, std::nullopt, "Can not synchronize: time difference > 1 hour"},
-      {-3600.0, 0, CTimeUtcModel::SyncOutcome::Refused, std::nullopt, "Can not synchronize: time difference > 1 hour"},
+      {-3599.9, 0, TimeUtcModel::SyncOutcome::Synchronised, kNowMs - 3599900, "System time successfully synchronised"},
+      {0.5, 0, TimeUtcModel::SyncOutcome::Synchronised, kNowMs + 500, "System time successfully synchronised"},
+      {0.5, EPERM, TimeUtcModel::SyncOutcome::SetFailed, kNowMs + 500, "Failed to set the system time"},
+      {3600.0, 0, TimeUtcModel::SyncOutcome::Refused, std::nullopt, "Can not synchronize: time difference > 1 hour"},
+      {-3600.0, 0, TimeUtcModel::SyncOutcome::Refused, std::nullopt, "Can not synchronize: time difference > 1 hour"},
   };
   for (const Case& c : cases) {
     RecordingClockSetter setter;
     setter.error = c.setterError;
-    CTimeUtcModel dialog(clock_, client_, setter);
+    TimeUtcModel dialog(clock_, client_, setter);
     dialog.Open();
     client_.answer = ResultWithOffset(c.offset);
     ASSERT_TRUE(dialog.GetUtc());
@@ -114,7 +114,7 @@ TEST_F(NtpDialogTest, SynchronisationSetsTheClockOnlyForOffsetsUnderAnHour) {
     EXPECT_EQ(dialog.Log()[8], c.line);
     EXPECT_EQ(dialog.Log()[9], kShort);
     // Once the clock runs on server time, Use UTC must not add the offset again.
-    const bool set = c.outcome == CTimeUtcModel::SyncOutcome::Synchronised;
+    const bool set = c.outcome == TimeUtcModel::SyncOutcome::Synchronised;
     EXPECT_DOUBLE_EQ(dialog.MeasuredOffset(), set ? 0.0 : c.offset) << c.offset;
   }
 }

@@ -19,7 +19,7 @@ CivilTime At(int year, int month, int day, int hour, int minute, int second) {
 
 TEST(OutputLog, PrefixFromTheLocalClock) {
   auto clock = test::FakeClock::AtLocal(At(2019, 3, 5, 14, 7, 9), 3600);
-  COutputLog log(clock);
+  OutputLog log(clock);
   log.AddLine("Connected to: /dev/ttyUSB0");
   log.AddLine("");
   ASSERT_EQ(log.Size(), 2u);
@@ -42,12 +42,12 @@ TEST(OutputLog, DatesAcrossMonthsAndYears) {
       {At(2026, 12, 9, 21, 52, 18), "09-DEC-26@21:52:18>> "},
       {At(2024, 2, 29, 12, 0, 5), "29-FEB-24@12:00:05>> "},
   };
-  for (const auto& c : cases) EXPECT_EQ(COutputLog::Prefix(c.time), c.prefix);
+  for (const auto& c : cases) EXPECT_EQ(OutputLog::Prefix(c.time), c.prefix);
 }
 
 TEST(OutputLog, BoundedAtTwoHundredOldestFirst) {
   auto clock = test::FakeClock::AtLocal(At(2019, 3, 5, 14, 7, 9));
-  COutputLog log(clock);
+  OutputLog log(clock);
   int notified = 0;
   log.SetChangeListener([&] { ++notified; });
   for (int i = 0; i < 250; ++i) log.AddLine("line " + std::to_string(i));
@@ -60,7 +60,7 @@ TEST(OutputLog, BoundedAtTwoHundredOldestFirst) {
 
 TEST(OutputLog, WidthBookkeeping) {
   auto clock = test::FakeClock::AtLocal(At(2019, 3, 5, 14, 7, 9));
-  COutputLog log(clock);
+  OutputLog log(clock);
   // No measure: the line is still added.
   log.AddLine("unmeasured");
   EXPECT_EQ(log.Entries().back().width, 0);

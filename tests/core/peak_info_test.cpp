@@ -14,19 +14,19 @@ namespace {
 
 constexpr std::array<std::uint32_t, 7> kTriangle = {0, 0, 10, 20, 10, 0, 0};
 
-void PutCounts(CSpectrumPlot& plot, int first, const std::vector<std::uint32_t>& counts) {
+void PutCounts(SpectrumPlot& plot, int first, const std::vector<std::uint32_t>& counts) {
   for (std::size_t i = 0; i < counts.size(); ++i) plot.Record().hardCounts[first + static_cast<int>(i)] = counts[i];
   plot.RebuildSoftSpectrum();
 }
 
-void MarkRoi(CSpectrumPlot& plot, int first, int last) {
+void MarkRoi(SpectrumPlot& plot, int first, int last) {
   for (int ch = first; ch <= last; ++ch) plot.SetChannelRoi(ch, true);
 }
 
 // ---------------------------------------------------------------- AnalysePeak
 
 TEST(AnalysePeak, SevenChannelTriangle) {
-  CSpectrumPlot plot(0, true);
+  SpectrumPlot plot(0, true);
   PutCounts(plot, 100, {kTriangle.begin(), kTriangle.end()});
   PeakResult r;
   ASSERT_EQ(AnalysePeak(plot, 100, 106, r), kPeakFound);
@@ -42,7 +42,7 @@ TEST(AnalysePeak, SevenChannelTriangle) {
 }
 
 TEST(AnalysePeak, TooNarrowOrOffTheSpectrumChangesNothing) {
-  CSpectrumPlot plot(0, true);
+  SpectrumPlot plot(0, true);
   PutCounts(plot, 100, {5, 50, 5});
   PeakResult r;
   r.integral = 123.0;
@@ -54,7 +54,7 @@ TEST(AnalysePeak, TooNarrowOrOffTheSpectrumChangesNothing) {
 }
 
 TEST(AnalysePeak, FlatRangeGivesOnlyIntegralAndArea) {
-  CSpectrumPlot plot(0, true);
+  SpectrumPlot plot(0, true);
   PutCounts(plot, 99, {5, 5, 5, 6, 7, 5, 5, 5});
   PeakResult r;
   r.centroid = 9.0;
@@ -125,8 +125,8 @@ class PeakInfo : public ::testing::Test {
     PutCounts(plot, 100, {kTriangle.begin(), kTriangle.end()});
     MarkRoi(plot, 100, 106);
   }
-  CSpectrumPlot plot{0, true};
-  CSpectrumInfo info;
+  SpectrumPlot plot{0, true};
+  SpectrumInfo info;
 };
 
 TEST_F(PeakInfo, PeakFieldsInChannels) {
@@ -241,12 +241,12 @@ TEST_F(PeakInfo, UnitsRefreshAsksThePulseShapePanel) {
     int calls = 0;
     void UnitsRefreshed() override { ++calls; }
   } listener;
-  CSpectrumInfo withListener(&listener);
+  SpectrumInfo withListener(&listener);
   plot.SetUnitsRefresh();
   withListener.UpdatePeakInfo(plot);
   withListener.UpdatePeakInfo(plot);
   EXPECT_EQ(listener.calls, 1);
-  EXPECT_EQ(CSpectrumInfo::PaneTitle(2), "Spectrum Info S2");
+  EXPECT_EQ(SpectrumInfo::PaneTitle(2), "Spectrum Info S2");
 }
 
 // ---------------------------------------------------------------- counting rates
@@ -283,7 +283,7 @@ INSTANTIATE_TEST_SUITE_P(
                       RateCase{1000, 2000, 1000, 1000, 0.0, 0, 0, 0}));            // no sample period
 
 TEST(SpectrumInfoPanel, StartsAtZero) {
-  CSpectrumInfo info;
+  SpectrumInfo info;
   EXPECT_EQ(info.Texts().real, "0.00");
   EXPECT_EQ(info.Texts().live, "0.00");
   EXPECT_EQ(info.Texts().dead, "0.00");

@@ -12,7 +12,7 @@ namespace {
 // A client area in which pixel x + 20 is channel x of the full 4096-channel view.
 const ClientRect kOnePixelPerChannel{0, 0, 4096 + 30, 400};
 
-std::string MarkedRuns(const CSpectrumPlot& plot) {
+std::string MarkedRuns(const SpectrumPlot& plot) {
   std::string runs;
   for (int ch = 0; ch < plot.SoftSize(); ++ch) {
     if (!plot.SoftRoi(ch) || (ch > 0 && plot.SoftRoi(ch - 1))) continue;
@@ -26,7 +26,7 @@ std::string MarkedRuns(const CSpectrumPlot& plot) {
 }
 
 // Marks with both buttons: left held, right pressed at the first channel, then the pointer moves.
-void DragMark(CSpectrumPlot& plot, const std::vector<int>& path) {
+void DragMark(SpectrumPlot& plot, const std::vector<int>& path) {
   const PlotGeometry g = PlotGeometry::From(kOnePixelPerChannel, plot.ViewWidth());
   plot.LeftPress(path.front());
   plot.RightPress(path.front());
@@ -47,7 +47,7 @@ class RoiMarking : public ::testing::TestWithParam<MarkCase> {};
 
 TEST_P(RoiMarking, LeavesTheExpectedRuns) {
   const MarkCase c = GetParam();
-  CSpectrumPlot plot(0, true);
+  SpectrumPlot plot(0, true);
   plot.SetRoiMode(c.mode);
   if (!c.existing.empty())
     for (int ch = c.existing[0]; ch <= c.existing[1]; ++ch) plot.SetChannelRoi(ch, true);
@@ -69,7 +69,7 @@ INSTANTIATE_TEST_SUITE_P(
     [](const ::testing::TestParamInfo<MarkCase>& info) { return std::string(info.param.name); });
 
 TEST(RoiMarking, RightHeldThenLeftPressUnmarks) {
-  CSpectrumPlot plot(0, true);
+  SpectrumPlot plot(0, true);
   for (int ch = 100; ch <= 120; ++ch) plot.SetChannelRoi(ch, true);
   const PlotGeometry g = PlotGeometry::From(kOnePixelPerChannel, plot.ViewWidth());
   plot.RightPress(110);
@@ -82,7 +82,7 @@ TEST(RoiMarking, RightHeldThenLeftPressUnmarks) {
 }
 
 TEST(RoiMarking, LeavingTheClientAreaEndsTheMarking) {
-  CSpectrumPlot plot(0, true);
+  SpectrumPlot plot(0, true);
   const PlotGeometry g = PlotGeometry::From(kOnePixelPerChannel, plot.ViewWidth());
   plot.LeftPress(100);
   plot.RightPress(100);
@@ -93,7 +93,7 @@ TEST(RoiMarking, LeavingTheClientAreaEndsTheMarking) {
 }
 
 TEST(RoiMarking, ShiftArrowsMarkAndCtrlArrowsUnmark) {
-  CSpectrumPlot plot(0, true);
+  SpectrumPlot plot(0, true);
   plot.SetCursorChannel(100);
   plot.KeyPress(PlotKey::Right, true, false);  // first press marks the old cursor position
   EXPECT_EQ(MarkedRuns(plot), "100-100");
@@ -109,7 +109,7 @@ TEST(RoiMarking, ShiftArrowsMarkAndCtrlArrowsUnmark) {
 }
 
 TEST(RoiMarking, MarksFollowTheFactor) {
-  CSpectrumPlot plot(0, true);
+  SpectrumPlot plot(0, true);
   plot.SetSizes(4096, 2048);
   DragMark(plot, {10, 12});
   for (int h = 20; h <= 25; ++h) EXPECT_EQ(plot.Record().hardRoi[static_cast<std::size_t>(h)], 1) << h;
@@ -118,7 +118,7 @@ TEST(RoiMarking, MarksFollowTheFactor) {
 }
 
 TEST(FindRoiAtCursor, FindsTheWholeRunOrTheWholeSpectrum) {
-  CSpectrumPlot plot(0, true);
+  SpectrumPlot plot(0, true);
   plot.SetSizes(4096, 512);
   for (int ch = 500; ch <= 511; ++ch) plot.SetChannelRoi(ch, true);
   plot.SetChannelRoi(0, true);

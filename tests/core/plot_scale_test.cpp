@@ -66,7 +66,7 @@ TEST(LogScale, TopAt65536CountsAndBaseLineForZeroAndOne) {
 // ---------------------------------------------------------------- vertical scale commands
 
 TEST(VerticalScale, IndexesAreLimitedAndCommandsLeaveAuto) {
-  CSpectrumPlot plot(0, true);
+  SpectrumPlot plot(0, true);
   plot.ToggleAutomaticScale();
   EXPECT_TRUE(plot.AutoScale());
   plot.VerticalScroll(ScrollAction::Thumb, 40);
@@ -87,7 +87,7 @@ TEST(VerticalScale, IndexesAreLimitedAndCommandsLeaveAuto) {
 }
 
 TEST(VerticalScale, AutomaticScaleCannotBeSwitchedOnInLogScale) {
-  CSpectrumPlot plot(0, true);
+  SpectrumPlot plot(0, true);
   plot.SetLogarithmicScale();
   plot.ToggleAutomaticScale();
   EXPECT_FALSE(plot.AutoScale());
@@ -103,7 +103,7 @@ TEST(VerticalScale, AutomaticScaleCannotBeSwitchedOnInLogScale) {
 const ClientRect kClient{0, 0, 4096 + 30, 512 + 45};  // H = 512, one pixel per channel
 
 int AutoScaleAfterPaint(std::uint32_t peakCount, int s, int paints = 1) {
-  CSpectrumPlot plot(0, true);
+  SpectrumPlot plot(0, true);
   plot.Record().hardCounts[2000] = peakCount;
   plot.RebuildSoftSpectrum();
   plot.SetLinearScaleIndex(s);
@@ -136,7 +136,7 @@ TEST(AutoScale, APeakBetweenAQuarterAndFullScaleStays) {
 }
 
 TEST(AutoScale, OnlyWhileAutoIsOn) {
-  CSpectrumPlot plot(0, true);
+  SpectrumPlot plot(0, true);
   PlotFrame frame;
   BuildPlotFrame(plot, kClient, frame);
   plot.ApplyAutoScale(frame.highestY, frame.geometry);
@@ -146,7 +146,7 @@ TEST(AutoScale, OnlyWhileAutoIsOn) {
 // ---------------------------------------------------------------- frames and partial redraw
 
 TEST(PlotFrame, FilledColumnsFollowTheChannels) {
-  CSpectrumPlot plot(0, true);
+  SpectrumPlot plot(0, true);
   plot.SetViewWidth(32);
   plot.SetCursorChannel(16);
   plot.FitView(1);  // 0 .. 31
@@ -171,7 +171,7 @@ TEST(PlotFrame, FilledColumnsFollowTheChannels) {
 }
 
 TEST(PlotFrame, ColumnsSharedByChannelsShowTheHighest) {
-  CSpectrumPlot plot(0, true);  // 4096 channels
+  SpectrumPlot plot(0, true);  // 4096 channels
   plot.Record().hardCounts[1001] = 100;
   plot.Record().hardCounts[1002] = 300;
   plot.RebuildSoftSpectrum();
@@ -185,7 +185,7 @@ TEST(PlotFrame, ColumnsSharedByChannelsShowTheHighest) {
 }
 
 TEST(PlotFrame, ClampsIntoThePlotButReportsTheUnclampedHeight) {
-  CSpectrumPlot plot(0, true);
+  SpectrumPlot plot(0, true);
   plot.Record().hardCounts[10] = 100000;
   plot.RebuildSoftSpectrum();
   PlotFrame frame;
@@ -195,13 +195,13 @@ TEST(PlotFrame, ClampsIntoThePlotButReportsTheUnclampedHeight) {
 }
 
 TEST(ColumnBook, PartialRedrawRepaintsOnlyChangedColumns) {
-  CSpectrumPlot plot(0, true);
+  SpectrumPlot plot(0, true);
   plot.SetViewWidth(32);
   plot.SetCursorChannel(16);
   plot.FitView(1);
   const ClientRect client{0, 0, 350, 557};
   PlotFrame frame;
-  CPlotColumnBook book;
+  PlotColumnBook book;
   BuildPlotFrame(plot, client, frame);
   EXPECT_EQ(book.Update(frame, false).size(), 321u);  // first paint: everything
   BuildPlotFrame(plot, client, frame);
@@ -228,7 +228,7 @@ TEST(ColumnBook, PartialRedrawRepaintsOnlyChangedColumns) {
 // ---------------------------------------------------------------- labels
 
 TEST(PlotLabels, ChannelsOrEnergiesAndTheScale) {
-  CSpectrumPlot plot(0, true);
+  SpectrumPlot plot(0, true);
   plot.SetViewWidth(1024);
   plot.SetCursorChannel(612);
   plot.FitView(1);  // 100 .. 1123
@@ -252,7 +252,7 @@ TEST(PlotLabels, ChannelsOrEnergiesAndTheScale) {
   EXPECT_EQ(labels.scaleText, "LOG  ");
   EXPECT_TRUE(labels.scaleIsLog);
 
-  CPlotLabelBook book;
+  PlotLabelBook book;
   EXPECT_TRUE(book.BottomChanged(labels, false));
   EXPECT_FALSE(book.BottomChanged(labels, false));
   EXPECT_TRUE(book.ScaleChanged(labels, false));
@@ -262,7 +262,7 @@ TEST(PlotLabels, ChannelsOrEnergiesAndTheScale) {
 }
 
 TEST(PlotColours, DefaultsAsStoredValues) {
-  CSpectrumPlot plot(0, true);
+  SpectrumPlot plot(0, true);
   PlotColours custom;
   custom.cursor = 1;
   plot.SetColours(custom);

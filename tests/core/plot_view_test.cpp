@@ -9,11 +9,11 @@
 namespace mirvo {
 namespace {
 
-void FillDistinct(CSpectrumPlot& plot) {
+void FillDistinct(SpectrumPlot& plot) {
   for (int j = 0; j < 4096; ++j) plot.Record().hardCounts[j] = static_cast<std::uint32_t>(j + 1);
 }
 
-std::uint32_t SumHard(const CSpectrumPlot& plot, int from, int to) {
+std::uint32_t SumHard(const SpectrumPlot& plot, int from, int to) {
   std::uint32_t sum = 0;
   for (int j = from; j <= to; ++j) sum += plot.Record().hardCounts[j];
   return sum;
@@ -32,7 +32,7 @@ class SoftFolding : public ::testing::TestWithParam<FoldCase> {};
 
 TEST_P(SoftFolding, SoftChannelSumsItsHardChannels) {
   const FoldCase c = GetParam();
-  CSpectrumPlot plot(1, true);
+  SpectrumPlot plot(1, true);
   FillDistinct(plot);
   ASSERT_EQ(plot.SetSizes(4096, c.softSize), 0);
   EXPECT_EQ(plot.SoftCount(c.softChannel), SumHard(plot, c.firstHard, c.lastHard));
@@ -45,7 +45,7 @@ INSTANTIATE_TEST_SUITE_P(Sizes, SoftFolding,
                                            FoldCase{4096, 4095, 4095, 4095}));
 
 TEST(SoftSpectrum, LeftoverChannelsOfAnUnevenFileSizeStayBeyondTheShownRange) {
-  CSpectrumPlot plot(0, false);
+  SpectrumPlot plot(0, false);
   FillDistinct(plot);
   plot.ApplySizes(4096, 1000);  // factor 4: 1024 soft channels started
   EXPECT_EQ(plot.Factor(), 4);
@@ -54,7 +54,7 @@ TEST(SoftSpectrum, LeftoverChannelsOfAnUnevenFileSizeStayBeyondTheShownRange) {
 }
 
 TEST(SoftSpectrum, SumsSaturateInsteadOfWrapping) {
-  CSpectrumPlot plot(0, true);
+  SpectrumPlot plot(0, true);
   plot.Record().hardCounts[0] = std::numeric_limits<std::uint32_t>::max();
   plot.Record().hardCounts[1] = 5;
   plot.SetSizes(4096, 2048);
@@ -62,7 +62,7 @@ TEST(SoftSpectrum, SumsSaturateInsteadOfWrapping) {
 }
 
 TEST(SoftRoi, SoftChannelIsMarkedOnlyWhenAllItsHardChannelsAre) {
-  CSpectrumPlot plot(0, true);
+  SpectrumPlot plot(0, true);
   plot.SetSizes(4096, 1365);  // factor 3
   auto& hard = plot.Record().hardRoi;
   hard[3] = hard[4] = hard[5] = 1;  // soft 1: whole
@@ -76,7 +76,7 @@ TEST(SoftRoi, SoftChannelIsMarkedOnlyWhenAllItsHardChannelsAre) {
 }
 
 TEST(SoftRoi, MarkingOneSoftChannelSetsAllItsHardChannels) {
-  CSpectrumPlot plot(0, true);
+  SpectrumPlot plot(0, true);
   plot.SetSizes(4096, 682);  // factor 6
   plot.SetChannelRoi(10, true);
   for (int h = 60; h < 66; ++h) EXPECT_EQ(plot.Record().hardRoi[static_cast<std::size_t>(h)], 1) << h;
@@ -87,7 +87,7 @@ TEST(SoftRoi, MarkingOneSoftChannelSetsAllItsHardChannels) {
 // ---------------------------------------------------------------- sizes
 
 TEST(SetSizes, ResetsTheViewWhenTheSizesChange) {
-  CSpectrumPlot plot(0, true);
+  SpectrumPlot plot(0, true);
   plot.SetViewWidth(64);
   plot.FitView(1);
   ASSERT_EQ(plot.SetSizes(4096, 2048), 0);
@@ -99,14 +99,14 @@ TEST(SetSizes, ResetsTheViewWhenTheSizesChange) {
 }
 
 TEST(SetSizes, AHiddenPlotKeepsItsSizes) {
-  CSpectrumPlot file(0, false);
+  SpectrumPlot file(0, false);
   ASSERT_FALSE(file.Visible());
   file.SetSizes(4096, 512);
   EXPECT_EQ(file.SoftSize(), 4096);
 }
 
 TEST(SetSizes, ASoftSizeOnAFileLoadedWith1024ChannelsMakesItsHardSize4096) {
-  CSpectrumPlot file(0, false);
+  SpectrumPlot file(0, false);
   file.SetVisible(true);
   file.ApplySizes(1024, 1024);
   EXPECT_EQ(file.HardSize(), 1024);
@@ -117,7 +117,7 @@ TEST(SetSizes, ASoftSizeOnAFileLoadedWith1024ChannelsMakesItsHardSize4096) {
 }
 
 TEST(SetSizes, RefusesSizesNoMenuOrFileCanGive) {
-  CSpectrumPlot plot(0, true);
+  SpectrumPlot plot(0, true);
   EXPECT_EQ(plot.SetSizes(4096, 0), -1);
   EXPECT_EQ(plot.SetSizes(4096, 8192), -1);
   EXPECT_EQ(plot.SetSizes(5000, 1024), -1);
@@ -130,7 +130,7 @@ TEST(SetSizes, RefusesSizesNoMenuOrFileCanGive) {
 // ---------------------------------------------------------------- view window
 
 TEST(FitView, ZoomOnACursorNearTheStartKeepsFirstAtZero) {
-  CSpectrumPlot plot(0, true);
+  SpectrumPlot plot(0, true);
   plot.SetViewWidth(128);
   plot.SetCursorChannel(10);
   plot.ExpandAroundCursor();
@@ -141,7 +141,7 @@ TEST(FitView, ZoomOnACursorNearTheStartKeepsFirstAtZero) {
 }
 
 TEST(FitView, ZoomOnACursorNearTheEndMovesTheCursor) {
-  CSpectrumPlot plot(0, true);
+  SpectrumPlot plot(0, true);
   plot.SetViewWidth(128);
   plot.SetCursorChannel(4096 - 5);
   plot.ExpandAroundCursor();
@@ -152,7 +152,7 @@ TEST(FitView, ZoomOnACursorNearTheEndMovesTheCursor) {
 }
 
 TEST(FitView, WidthStaysWithin32AndTheSoftSize) {
-  CSpectrumPlot plot(0, true);
+  SpectrumPlot plot(0, true);
   plot.SetSizes(4096, 1024);
   plot.SetViewWidth(32);
   plot.FitView(1);
@@ -167,7 +167,7 @@ TEST(FitView, WidthStaysWithin32AndTheSoftSize) {
 }
 
 TEST(FitView, FullSpectrumShowsEverythingWhateverTheCursor) {
-  CSpectrumPlot plot(0, true);
+  SpectrumPlot plot(0, true);
   plot.SetViewWidth(64);
   plot.SetCursorChannel(3000);
   plot.FitView(1);
@@ -177,7 +177,7 @@ TEST(FitView, FullSpectrumShowsEverythingWhateverTheCursor) {
 }
 
 TEST(FitView, ExpandFromLeftKeepsTheFirstChannel) {
-  CSpectrumPlot plot(0, true);
+  SpectrumPlot plot(0, true);
   plot.SetViewWidth(1024);
   plot.SetCursorChannel(1500);
   plot.FitView(1);
@@ -189,7 +189,7 @@ TEST(FitView, ExpandFromLeftKeepsTheFirstChannel) {
 }
 
 TEST(FitView, PaintModeOnlyFixesTheView) {
-  CSpectrumPlot plot(0, true);
+  SpectrumPlot plot(0, true);
   plot.SetViewWidth(10);
   plot.TakeRedraw();
   plot.FitView(100);
@@ -199,7 +199,7 @@ TEST(FitView, PaintModeOnlyFixesTheView) {
 }
 
 TEST(Scrolling, HorizontalScrollBarSteps) {
-  CSpectrumPlot plot(0, true);
+  SpectrumPlot plot(0, true);
   plot.SetViewWidth(256);
   plot.SetCursorChannel(1128);
   plot.FitView(1);
@@ -219,7 +219,7 @@ TEST(Scrolling, HorizontalScrollBarSteps) {
 // ---------------------------------------------------------------- keyboard
 
 TEST(Keyboard, ArrowStepsGrowWithRepeatsAndScrollAtTheEdges) {
-  CSpectrumPlot plot(0, true);
+  SpectrumPlot plot(0, true);
   plot.SetViewWidth(64);
   plot.SetCursorChannel(100);
   plot.FitView(1);  // 68 .. 131
@@ -245,7 +245,7 @@ TEST(Keyboard, ArrowStepsGrowWithRepeatsAndScrollAtTheEdges) {
 }
 
 TEST(Keyboard, LeftAtChannelZeroStaysAtZero) {
-  CSpectrumPlot plot(0, true);
+  SpectrumPlot plot(0, true);
   plot.SetViewWidth(64);
   plot.SetCursorChannel(0);
   plot.FitView(1);
@@ -255,7 +255,7 @@ TEST(Keyboard, LeftAtChannelZeroStaysAtZero) {
 }
 
 TEST(Keyboard, OtherKeys) {
-  CSpectrumPlot plot(0, true);
+  SpectrumPlot plot(0, true);
   plot.KeyPress(PlotKey::Up, false, false);
   EXPECT_EQ(plot.LinearScale(), 8);
   plot.KeyPress(PlotKey::Down, false, false);
@@ -280,11 +280,11 @@ TEST(Mouse, PressMovesTheCursorAndActivatesThePlot) {
   struct Host : IPlotHost {
     int focused = 0;
     int peakInfo = 0;
-    void PlotFocused(CSpectrumPlot&) override { ++focused; }
-    void PaneCaptionUpdated(CSpectrumPlot&) override {}
-    void PeakInfoDue(CSpectrumPlot&) override { ++peakInfo; }
+    void PlotFocused(SpectrumPlot&) override { ++focused; }
+    void PaneCaptionUpdated(SpectrumPlot&) override {}
+    void PeakInfoDue(SpectrumPlot&) override { ++peakInfo; }
   } host;
-  CSpectrumPlot plot(2, true, &host);
+  SpectrumPlot plot(2, true, &host);
   plot.LeftPress(700);
   EXPECT_EQ(host.focused, 1);
   EXPECT_EQ(plot.Cursor(), 700);
@@ -304,7 +304,7 @@ TEST(Mouse, PressMovesTheCursorAndActivatesThePlot) {
 }
 
 TEST(Mouse, DraggingPastTheEdgesScrolls) {
-  CSpectrumPlot plot(0, true);
+  SpectrumPlot plot(0, true);
   plot.SetViewWidth(256);
   plot.SetCursorChannel(1128);
   plot.FitView(1);  // 1000 .. 1255

@@ -12,12 +12,12 @@ using namespace settings_key;
 
 struct Fixture {
   SpectrumMemory memory;
-  CRecordSets sets{memory};
+  RecordSets sets{memory};
 };
 
 TEST(SettingsStore, FirstRunTakesTheDefaultsAndCloseWritesEverything) {
   MemorySettingsBackend backend;
-  CSettingsStore store(backend);
+  SettingsStore store(backend);
   EXPECT_EQ(store.LoadAppLook(), kBlackLook);
   EXPECT_FALSE(store.LoadWindowPlacement());
 
@@ -45,7 +45,7 @@ TEST(SettingsStore, FirstRunTakesTheDefaultsAndCloseWritesEverything) {
 
 TEST(SettingsStore, RestartRoundTripBringsTheCalibrationBackDisabled) {
   MemorySettingsBackend backend;
-  CSettingsStore store(backend);
+  SettingsStore store(backend);
   {
     Fixture f;
     f.sets.BufferPlot(1).SetColours({0x010203, 0x040506, 0x070809, 0x0A0B0C});
@@ -78,7 +78,7 @@ TEST(SettingsStore, RestartRoundTripBringsTheCalibrationBackDisabled) {
 
 TEST(SettingsStore, DamagedValuesFallBackToTheDefaults) {
   MemorySettingsBackend backend;
-  CSettingsStore store(backend);
+  SettingsStore store(backend);
   {
     Fixture f;
     f.sets.BufferPlot(0).SetColours({1, 2, 3, 4});
@@ -106,7 +106,7 @@ TEST(SettingsStore, DamagedValuesFallBackToTheDefaults) {
 
 TEST(SettingsStore, LookAndPlacement) {
   MemorySettingsBackend backend;
-  CSettingsStore store(backend);
+  SettingsStore store(backend);
   store.SaveFrameworkLook(32825);
   EXPECT_EQ(store.LoadAppLook(), 32825u);  // no App key: the framework's value
   backend.WriteInt(kApp, "Other", 1);

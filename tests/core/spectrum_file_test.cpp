@@ -70,7 +70,7 @@ class SpectrumFile : public ::testing::Test {
 
   AcquisitionTimes times{12.5, 12.0, 4.0, "10/12/2020  14:33:02", "START TIME: SYSTEM"};
   SpectrumMemory memory;
-  CRecordSets sets{memory};
+  RecordSets sets{memory};
   TempFolder folder;
 };
 
@@ -252,7 +252,7 @@ TEST_F(SpectrumFile, CarriageReturnLineEndsLoadTheSame) {
   WriteWhole(folder.File("crlf.mps"), crlf);
 
   SpectrumMemory otherMemory;
-  CRecordSets other(otherMemory);
+  RecordSets other(otherMemory);
   ASSERT_TRUE(LoadSpectrumFile(sets, folder.File("lf.mps")).Ok());
   ASSERT_TRUE(LoadSpectrumFile(other, folder.File("crlf.mps")).Ok());
   for (int k = 0; k < 4; ++k) {
@@ -397,7 +397,7 @@ TEST_F(SpectrumFile, MalformedFilesLoadAsTheResetLeavesTheSet) {
     SCOPED_TRACE(name);
     ASSERT_TRUE(LoadText(content).Ok());
     for (int k = 0; k < 4; ++k) {
-      const CSpectrumPlot& plot = sets.FilePlot(k);
+      const SpectrumPlot& plot = sets.FilePlot(k);
       EXPECT_GE(plot.HardSize(), kMinHardSize);
       EXPECT_LE(plot.HardSize(), kMaxChannels);
       EXPECT_GE(plot.SoftSize(), kMinHardSize);
@@ -584,7 +584,7 @@ TEST_F(SpectrumFile, ALoadedFileGivesTheTimesAndPeaksTheProgramShows) {
   for (int j = 0; j < 64; ++j) s0.hardCounts[200 + j] = static_cast<std::uint32_t>(2000 - (j - 32) * (j - 32));
   ASSERT_TRUE(SaveSpectrumFile(sets, folder.File("peak.mps"), true, times).Ok());
 
-  CLoadedSpectrumFile file;
+  LoadedSpectrumFile file;
   ASSERT_TRUE(file.Load(folder.File("peak.mps")).Ok());
   const AcquisitionTimes shown = file.Times();
   EXPECT_DOUBLE_EQ(shown.realSeconds, 10.0);
@@ -600,7 +600,7 @@ TEST_F(SpectrumFile, ALoadedFileGivesTheTimesAndPeaksTheProgramShows) {
   EXPECT_EQ(roi.peak.centroid, direct.centroid);
   EXPECT_NEAR(roi.peak.centroid, 232.0, 0.5);
   EXPECT_DOUBLE_EQ(roi.resolution, direct.fwhm * 100.0 / direct.centroid);
-  EXPECT_EQ(CLoadedSpectrumFile().Load(folder.File("absent.mps")).message, "Unable to Open File");
+  EXPECT_EQ(LoadedSpectrumFile().Load(folder.File("absent.mps")).message, "Unable to Open File");
 }
 
 TEST(CommandLineArguments, SpectrumIndexesAndChannelRanges) {

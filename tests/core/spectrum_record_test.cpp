@@ -111,22 +111,22 @@ struct RecordingListener : IRecordSetsListener {
   bool lastEnabled = true;
   SpectrumRecord* lastSettings = nullptr;
   int shownSpectrum = -1;
-  std::vector<CSpectrumPlot*> calibrationReloads;
+  std::vector<SpectrumPlot*> calibrationReloads;
   void TabSelected(int spectrum, int set) override { tabs.emplace_back(spectrum, set); }
   void RefreshSettingsPanels(SpectrumRecord& settings, bool enabled) override {
     ++settingsRefreshes;
     lastEnabled = enabled;
     lastSettings = &settings;
   }
-  void ActiveSpectrumShown(CSpectrumPlot&, int spectrum) override { shownSpectrum = spectrum; }
-  void CalibrationCopiedOntoActive(CSpectrumPlot& plot) override { calibrationReloads.push_back(&plot); }
+  void ActiveSpectrumShown(SpectrumPlot&, int spectrum) override { shownSpectrum = spectrum; }
+  void CalibrationCopiedOntoActive(SpectrumPlot& plot) override { calibrationReloads.push_back(&plot); }
 };
 
 class RecordSetsTest : public ::testing::Test {
  protected:
   SpectrumMemory memory;
   RecordingListener listener;
-  CRecordSets sets{memory, &listener};
+  RecordSets sets{memory, &listener};
 };
 
 TEST_F(RecordSetsTest, StartsWithTheInitialValues) {

@@ -6,7 +6,7 @@
 
 #include "FakeClock.h"
 #include "lib/Simulator.h"
-#include "link/CLinkLifecycle.h"
+#include "link/LinkLifecycle.h"
 #include "protocol/Packets.h"
 #include "shell/EventLoop.h"
 
@@ -50,8 +50,8 @@ class LinkE2eTest : public ::testing::Test {
   test::FakeClock clock{1'700'000'000'000};
   test::FakeSleeper sleeper{&clock};
   LogHost host;
-  CEventLoop loop{clock};
-  CLinkLifecycle lifecycle{host, loop, sleeper};
+  EventLoop loop{clock};
+  LinkLifecycle lifecycle{host, loop, sleeper};
   std::unique_ptr<kvetral::Simulator> sim;
 };
 

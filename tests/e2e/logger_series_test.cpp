@@ -67,7 +67,7 @@ class LoggerSeriesTest : public ::testing::Test {
     options.rate = 5000;
     options.journal = (folder / "journal.txt").string();
     rig = std::make_unique<AcquisitionRig>(options);
-    saver.writer = std::make_unique<CBufferRecordsRunSaver>(rig->host.BufferSet(), rig->dialogs);
+    saver.writer = std::make_unique<BufferRecordsRunSaver>(rig->host.BufferSet(), rig->dialogs);
     rig->panel.Logger().SetSaver(&saver);
     ASSERT_TRUE(rig->Connect());
     ASSERT_TRUE(rig->panel.OnPresetTyped(2));
@@ -78,7 +78,7 @@ class LoggerSeriesTest : public ::testing::Test {
     fs::remove_all(folder);
   }
   void Arm(int runs, const std::string& base = "bg") {
-    CAcquisitionPanel& panel = rig->panel;
+    AcquisitionPanel& panel = rig->panel;
     panel.Logger().SetStorageFolder(folder.string());
     panel.OnLoggerBaseEdited(base);
     panel.OnLoggerRunsChanged(runs);
@@ -95,7 +95,7 @@ class LoggerSeriesTest : public ::testing::Test {
       saved.push_back(file);
       return writer->SaveLoggedRun(file);
     }
-    std::unique_ptr<CBufferRecordsRunSaver> writer;
+    std::unique_ptr<BufferRecordsRunSaver> writer;
     std::vector<LoggedRunFile> saved;
   };
   Saver saver;

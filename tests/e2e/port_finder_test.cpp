@@ -71,10 +71,10 @@ class PortFinderTest : public ::testing::Test, public IPortFinderHost {
   }
 
   RecordingHost host;
-  CEventLoop loop;
+  EventLoop loop;
   test::FakeSleeper sleeper;
-  CLinkLifecycle lifecycle{host, loop, sleeper};
-  CPortFinder finder{lifecycle, host, *this, loop, sleeper};
+  LinkLifecycle lifecycle{host, loop, sleeper};
+  PortFinder finder{lifecycle, host, *this, loop, sleeper};
   std::vector<std::unique_ptr<kvetral::Simulator>> sims;
   std::vector<std::unique_ptr<test::PtyPair>> silent;
   std::set<std::string> silentDevices;

@@ -142,7 +142,7 @@ TEST(SimFaultsTest, ProbabilitiesHoldOverManyRequests) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
-    kvetral::CFaultInjector faults(c.options, 42);
+    kvetral::FaultInjector faults(c.options, 42);
     int dropped = 0, corrupted = 0, trailed = 0;
     const int n = 20000;
     for (int i = 1; i <= n; ++i) {

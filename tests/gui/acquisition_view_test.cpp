@@ -39,7 +39,7 @@ class AcquisitionViewTest : public QObject {
     test::FakeSleeper sleeper(&clock);
     test::ScriptedDialogs dialogs;
     AcquisitionLinkHost host(clock);
-    CAcquisitionPanel panel(host, {host.startTime, dialogs, clock, sleeper}, dialogs, dialogs);
+    AcquisitionPanel panel(host, {host.startTime, dialogs, clock, sleeper}, dialogs, dialogs);
     host.SetPanel(&panel);
     CAcquisitionView view(panel);
     host.onPanelChanged = [&] { view.ShowValues(); };
@@ -83,7 +83,7 @@ class AcquisitionViewTest : public QObject {
   void FinderWithoutInstrumentsSaysSo() {
     LinkHostState host;
     NullTarget target;
-    CLinkLifecycle lifecycle(host, target);
+    LinkLifecycle lifecycle(host, target);
     CFindComPort dialog(lifecycle, host, [] { return std::uint16_t{0}; });
     dialog.SetPortSource([] {
       return std::vector<PortListEntry>{{"/nonexistent/ttyUSB7", "ttyUSB7", "USB Serial (ttyUSB7)", "USB Serial", true}};

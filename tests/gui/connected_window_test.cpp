@@ -8,7 +8,7 @@
 #include "acquisition/AcquisitionPanel.h"
 #include "display/gui/CSpectrumInfoView.h"
 #include "lib/Simulator.h"
-#include "link/CLinkLifecycle.h"
+#include "link/LinkLifecycle.h"
 #include "shell/Commands.h"
 #include "shell/SettingsStore.h"
 #include "shell/gui/CMainFrame.h"
@@ -43,7 +43,7 @@ class ConnectedWindowTest : public QObject {
     frame.RunCommand(cmd::kStart);
     QTRY_VERIFY_WITH_TIMEOUT(sim.Register(0x10) & 1, 10000);
 
-    CSpectrumPlot& s1 = frame.RecordSets().BufferPlot(1);
+    SpectrumPlot& s1 = frame.Sets().BufferPlot(1);
     const auto peakChannel = [&] {
       int best = 700;
       for (int ch = 700; ch < 1300; ++ch)
@@ -64,7 +64,7 @@ class ConnectedWindowTest : public QObject {
     QVERIFY(fwhm > 10 && fwhm < 150);
 
     if (const char* path = std::getenv("MIRVO_SCREENSHOT")) {
-      for (int k = 0; k < 4; ++k) frame.RecordSets().BufferPlot(k).ToggleAutomaticScale();
+      for (int k = 0; k < 4; ++k) frame.Sets().BufferPlot(k).ToggleAutomaticScale();
       QTest::qWait(2500);  // a few more ticks of growth
       QVERIFY(frame.grab().save(path));
     }

@@ -52,7 +52,7 @@ class InfoPanesTest : public QObject {
 
  private:
   std::unique_ptr<SpectrumMemory> memory_;
-  std::unique_ptr<CRecordSets> sets_;
+  std::unique_ptr<RecordSets> sets_;
   ScriptedDialog dialog_;
   double samplePeriodUs_ = 0.008;
   std::unique_ptr<CSpectrumInfoView> info_;
@@ -116,17 +116,17 @@ class InfoPanesTest : public QObject {
   void MarkRoi(int spectrum, int first, int last) {
     for (int ch = first; ch <= last; ++ch) sets_->BufferPlot(spectrum).SetChannelRoi(ch, true);
   }
-  CSpectrumPlot& Activate(int spectrum) {
-    CSpectrumPlot& plot = sets_->BufferPlot(spectrum);
+  SpectrumPlot& Activate(int spectrum) {
+    SpectrumPlot& plot = sets_->BufferPlot(spectrum);
     sets_->PlotFocused(plot);
     return plot;
   }
   // Zero counts just outside a seven-channel triangle at 100..106 marked as a ROI, the cursor on
   // its top: integral 40, area 40, centroid 103, FWHM 2.0 and FWTM 3.6 channels.
-  CSpectrumPlot& TriangleUnderTheCursor(int spectrum) {
+  SpectrumPlot& TriangleUnderTheCursor(int spectrum) {
     PutCounts(spectrum, 100, {0, 0, 10, 20, 10, 0, 0});
     MarkRoi(spectrum, 100, 106);
-    CSpectrumPlot& plot = Activate(spectrum);
+    SpectrumPlot& plot = Activate(spectrum);
     plot.MoveCursor(103);
     return plot;
   }
@@ -134,7 +134,7 @@ class InfoPanesTest : public QObject {
  private slots:
   void init() {
     memory_ = std::make_unique<SpectrumMemory>();
-    sets_ = std::make_unique<CRecordSets>(*memory_);
+    sets_ = std::make_unique<RecordSets>(*memory_);
     dialog_.messages.clear();
     samplePeriodUs_ = 0.008;
     info_ = std::make_unique<CSpectrumInfoView>(*sets_, [this] { return samplePeriodUs_; });
@@ -166,7 +166,7 @@ class InfoPanesTest : public QObject {
   }
 
   void showsThePeakOfTheRoiAtTheCursor() {
-    CSpectrumPlot& plot = TriangleUnderTheCursor(1);
+    SpectrumPlot& plot = TriangleUnderTheCursor(1);
     QSignalSpy status(info_.get(), &CSpectrumInfoView::StatusTextsChanged);
     info_->Tick();
 
@@ -198,7 +198,7 @@ class InfoPanesTest : public QObject {
   }
 
   void aHiddenPaneIsLeftAloneByTheTickButNotByCursorMoves() {
-    CSpectrumPlot& plot = TriangleUnderTheCursor(2);
+    SpectrumPlot& plot = TriangleUnderTheCursor(2);
     info_->hide();
     info_->Tick();
     QCOMPARE(InfoField("InfoPosition")->text(), QString());
@@ -251,7 +251,7 @@ class InfoPanesTest : public QObject {
   }
 
   void twoPointCalibrationThroughTheButtonsShowsEnergies() {
-    CSpectrumPlot& plot = TriangleUnderTheCursor(1);
+    SpectrumPlot& plot = TriangleUnderTheCursor(1);
     info_->Tick();
 
     AddPoint("100", "50");
@@ -358,7 +358,7 @@ class InfoPanesTest : public QObject {
     PutGaussian(0, 210.0, 4.0, 500.0);
     PutGaussian(0, 260.0, 5.0, 300.0);
     MarkRoi(0, 195, 225);
-    CSpectrumPlot& s0 = Activate(0);
+    SpectrumPlot& s0 = Activate(0);
     s0.MoveCursor(210);
     QTest::mouseClick(info_->FomButton(1), Qt::LeftButton);
     QCOMPARE(CalControl("CalFomFirst1")->text(), QString("195"));
@@ -393,7 +393,7 @@ class InfoPanesTest : public QObject {
   }
 
   void reloadAfterASoftSizeChangeShowsHalfTheChannels() {
-    CSpectrumPlot& plot = Activate(1);
+    SpectrumPlot& plot = Activate(1);
     AddPoint("1000", "330");
     AddPoint("2000", "660");
     TickRow(0, true);
@@ -448,13 +448,13 @@ class InfoPanesTest : public QObject {
     PutGaussian(0, 1500.0, 45.0, 900.0);
     MarkRoi(0, 1080, 1320);
     MarkRoi(0, 1320 + 2, 1680);
-    CSpectrumPlot& s0 = Activate(0);
+    SpectrumPlot& s0 = Activate(0);
     s0.MoveCursor(1200);
     QTest::mouseClick(info_->FomButton(1), Qt::LeftButton);
     s0.MoveCursor(1500);
     QTest::mouseClick(info_->FomButton(2), Qt::LeftButton);
 
-    CSpectrumPlot& plot = Activate(1);
+    SpectrumPlot& plot = Activate(1);
     plot.MoveCursor(shape.peakChannel);
     AddPoint(QString::number(shape.peakChannel), "661.657");
     AddPoint("1425.6", "477.334");

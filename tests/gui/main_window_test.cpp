@@ -6,7 +6,7 @@
 
 #include "FakeClock.h"
 #include "lib/Simulator.h"
-#include "link/CLinkLifecycle.h"
+#include "link/LinkLifecycle.h"
 #include "shell/Commands.h"
 #include "shell/OutputLog.h"
 #include "shell/SettingsStore.h"
@@ -50,7 +50,7 @@ class MainWindowTest : public QObject {
     auto* list = frame.OutputPane()->List();
     QCOMPARE(list->count(), 1);
     QCOMPARE(list->item(0)->text(), QString("05-MAR-19@14:07:09>> Start Application"));
-    for (int i = 0; i < 250; ++i) frame.OutputLog().AddLine("event " + std::to_string(i));
+    for (int i = 0; i < 250; ++i) frame.Log().AddLine("event " + std::to_string(i));
     QCOMPARE(list->count(), 200);
     QCOMPARE(list->item(199)->text(), QString("05-MAR-19@14:07:09>> event 249"));
   }
@@ -62,13 +62,13 @@ class MainWindowTest : public QObject {
       CMainFrame frame(clock, settings);
       QCOMPARE(frame.ApplicationLook(), int(cmd::kLookBlack));
       QVERIFY(frame.Action(cmd::kLookBlack)->isChecked());
-      QCOMPARE(frame.RecordSets().BufferPlot(0).Record().caption, std::string("TIPS"));
-      QCOMPARE(frame.RecordSets().BufferPlot(2).Record().stored.enabled, 0);
+      QCOMPARE(frame.Sets().BufferPlot(0).Record().caption, std::string("TIPS"));
+      QCOMPARE(frame.Sets().BufferPlot(2).Record().stored.enabled, 0);
       frame.show();
       QVERIFY(frame.close());
     }
     QVERIFY(MainFrame() == nullptr);
-    CSettingsStore store(settings);
+    SettingsStore store(settings);
     QCOMPARE(store.LoadAppLook(), std::uint32_t(cmd::kLookBlack));
     QVERIFY(store.LoadWindowPlacement().has_value());
     QVERIFY(store.LoadLayout(settings_key::kAppState).has_value());
@@ -83,19 +83,19 @@ class MainWindowTest : public QObject {
     {
       CMainFrame frame(clock, settings);
       frame.RunCommand(cmd::kLookFirst + 7);  // Silver
-      frame.RecordSets().BufferPlot(0).SetColours({1, 2, 3, 4});
-      frame.RecordSets().ApplyCaptions({"a", "b", "c", "d"});
-      frame.RecordSets().BufferPlot(3).Record().stored.enabled = 1;
-      frame.RecordSets().BufferPlot(3).Record().stored.pointCount = 2;
+      frame.Sets().BufferPlot(0).SetColours({1, 2, 3, 4});
+      frame.Sets().ApplyCaptions({"a", "b", "c", "d"});
+      frame.Sets().BufferPlot(3).Record().stored.enabled = 1;
+      frame.Sets().BufferPlot(3).Record().stored.pointCount = 2;
       frame.show();
       frame.close();
     }
     CMainFrame again(clock, settings);
     QCOMPARE(again.ApplicationLook(), cmd::kLookFirst + 7);
-    QVERIFY(again.RecordSets().BufferPlot(0).Colours() == (PlotColours{1, 2, 3, 4}));
-    QCOMPARE(again.RecordSets().BufferPlot(2).Record().caption, std::string("c"));
-    QCOMPARE(again.RecordSets().BufferPlot(3).Record().stored.enabled, 0);
-    QCOMPARE(again.RecordSets().BufferPlot(3).Record().stored.pointCount, 2);
+    QVERIFY(again.Sets().BufferPlot(0).Colours() == (PlotColours{1, 2, 3, 4}));
+    QCOMPARE(again.Sets().BufferPlot(2).Record().caption, std::string("c"));
+    QCOMPARE(again.Sets().BufferPlot(3).Record().stored.enabled, 0);
+    QCOMPARE(again.Sets().BufferPlot(3).Record().stored.pointCount, 2);
     QCOMPARE(again.Pane("SpectrumPaneS2")->windowTitle(), QString("S2: c"));
   }
 
@@ -112,7 +112,7 @@ class MainWindowTest : public QObject {
     tabs(3)->setCurrentIndex(1);  // FILE on S3, as a click on its tab
     frame.OnTimerTick();
     for (int k = 0; k < 4; ++k) QCOMPARE(tabs(k)->currentIndex(), 1);
-    QCOMPARE(frame.RecordSets().ShownSetMode(), int(kFileSet));
+    QCOMPARE(frame.Sets().ShownSetMode(), int(kFileSet));
     QVERIFY(!acquisition->isEnabled());
     QVERIFY(!frame.Action(cmd::kConnect)->isEnabled());  // link commands only for the live set
 
@@ -140,7 +140,7 @@ class MainWindowTest : public QObject {
     QVERIFY(frame.Action(cmd::kDisconnect)->isEnabled());
     QVERIFY(frame.Action(cmd::kStart)->isEnabled());
     QVERIFY(!frame.Action(cmd::kStop)->isEnabled());
-    frame.RecordSets().LiveRecord().registers.SetRun();
+    frame.Sets().LiveRecord().registers.SetRun();
     frame.OnTimerTick();
     QVERIFY(!frame.Action(cmd::kStart)->isEnabled());
     QVERIFY(frame.Action(cmd::kStop)->isEnabled());
@@ -174,8 +174,8 @@ class MainWindowTest : public QObject {
     frame.OnPowerEvent(true);
     QVERIFY(!frame.Lifecycle().Link().Connected());
     QVERIFY(!frame.Lifecycle().Link().Port().IsOpen());
-    QCOMPARE(frame.RecordSets().LiveRecord().refreshEnable, 0);
-    QVERIFY(frame.OutputLog().Line(frame.OutputLog().Size() - 1).ends_with(">> Disconnected from hardware"));
+    QCOMPARE(frame.Sets().LiveRecord().refreshEnable, 0);
+    QVERIFY(frame.Log().Line(frame.Log().Size() - 1).ends_with(">> Disconnected from hardware"));
     frame.OnPowerEvent(false);
     QCOMPARE(frame.ApplicationLook(), int(cmd::kLookBlack));
   }

@@ -10,7 +10,7 @@
 #include "display/RecordSets.h"
 #include "display/gui/CColorDlg.h"
 #include "display/gui/CSpectrumCaptions.h"
-#include "display/gui/CSpectrumPainter.h"
+#include "display/gui/SpectrumPainter.h"
 #include "protocol/RegisterImage.h"
 
 using namespace mirvo;
@@ -33,7 +33,7 @@ class SpectrumDialogsTest : public QObject {
 
  private:
   std::unique_ptr<SpectrumMemory> memory_;
-  std::unique_ptr<CRecordSets> sets_;
+  std::unique_ptr<RecordSets> sets_;
   std::vector<QString> asked_;
 
   void Script(CColorDlg& dialog, QColor answer) {
@@ -52,7 +52,7 @@ class SpectrumDialogsTest : public QObject {
  private slots:
   void init() {
     memory_ = std::make_unique<SpectrumMemory>();
-    sets_ = std::make_unique<CRecordSets>(*memory_);
+    sets_ = std::make_unique<RecordSets>(*memory_);
     asked_.clear();
   }
 
@@ -81,7 +81,7 @@ class SpectrumDialogsTest : public QObject {
     const int shown = fileShown ? kFileSet : kBufferSet;
     for (int set : {kBufferSet, kFileSet}) {
       for (int k = 0; k < 4; ++k) {
-        CSpectrumPlot& plot = sets_->Plot(k, set);
+        SpectrumPlot& plot = sets_->Plot(k, set);
         const bool hit = set == shown && (target == kColourTargetAll || target == k);
         QCOMPARE(plot.Colours().spectrum, hit ? kRed : PlotColours::kDefaultSpectrum);
         QCOMPARE(plot.Colours().cursor, PlotColours::kDefaultCursor);

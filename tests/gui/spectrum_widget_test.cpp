@@ -26,13 +26,13 @@ class SpectrumWidgetTest : public QObject {
 
  private:
   std::unique_ptr<SpectrumMemory> memory_;
-  std::unique_ptr<CRecordSets> sets_;
+  std::unique_ptr<RecordSets> sets_;
   std::unique_ptr<QMainWindow> window_;
   std::array<CSpectrumWnd*, 4> panes_{};
 
   CSpectrumWnd& Pane(int k) { return *panes_[static_cast<std::size_t>(k)]; }
   CSpectrum& BufferWidget(int k) { return *Pane(k).PlotWidget(kBufferSet); }
-  CSpectrumPlot& BufferPlot(int k) { return sets_->BufferPlot(k); }
+  SpectrumPlot& BufferPlot(int k) { return sets_->BufferPlot(k); }
 
   // The main window's tick: SyncShownSet when asked, then every pane.
   void Tick() {
@@ -44,7 +44,7 @@ class SpectrumWidgetTest : public QObject {
   // Pixel column of a channel in the current view of a plot control.
   static int XOf(CSpectrum& widget, int channel) {
     const QSize size = widget.viewport()->size();
-    const CSpectrumPlot& plot = widget.Plot();
+    const SpectrumPlot& plot = widget.Plot();
     return PlotGeometry::From(ClientRect{0, 0, size.width(), size.height()}, plot.ViewWidth())
         .ChannelToX(channel, plot.First(), plot.ViewWidth());
   }
@@ -53,7 +53,7 @@ class SpectrumWidgetTest : public QObject {
   // channel is wider than one pixel).
   static int XFor(CSpectrum& widget, int channel) {
     const QSize size = widget.viewport()->size();
-    const CSpectrumPlot& plot = widget.Plot();
+    const SpectrumPlot& plot = widget.Plot();
     const PlotGeometry g = PlotGeometry::From(ClientRect{0, 0, size.width(), size.height()}, plot.ViewWidth());
     const int x = g.ChannelToX(channel, plot.First(), plot.ViewWidth());
     for (int dx = 0; dx < 8; ++dx)
@@ -63,7 +63,7 @@ class SpectrumWidgetTest : public QObject {
 
   // A view of 256 channels around the cursor: every channel is more than a pixel wide.
   static void Zoom256(CSpectrum& widget, int cursor) {
-    CSpectrumPlot& plot = widget.Plot();
+    SpectrumPlot& plot = widget.Plot();
     plot.SetViewWidth(256);
     plot.SetCursorChannel(cursor);
     plot.FitView(1);
@@ -84,14 +84,14 @@ class SpectrumWidgetTest : public QObject {
 
   static QImage Picture(CSpectrum& widget) { return widget.viewport()->grab().toImage(); }
 
-  static void Fill(CSpectrumPlot& plot, int from, int to, std::uint32_t count) {
+  static void Fill(SpectrumPlot& plot, int from, int to, std::uint32_t count) {
     for (int ch = from; ch <= to; ++ch) plot.Record().hardCounts[ch] = count;
   }
 
  private slots:
   void init() {
     memory_ = std::make_unique<SpectrumMemory>();
-    sets_ = std::make_unique<CRecordSets>(*memory_);
+    sets_ = std::make_unique<RecordSets>(*memory_);
     // Two panes a row, as wide as they are on a desktop.
     window_ = std::make_unique<QMainWindow>();
     window_->setCentralWidget(new QWidget(window_.get()));
@@ -140,7 +140,7 @@ class SpectrumWidgetTest : public QObject {
 
   void arrowKeysMoveTheCursorLineWithoutRepaintingTheSpectrum() {
     CSpectrum& widget = BufferWidget(0);
-    CSpectrumPlot& plot = BufferPlot(0);
+    SpectrumPlot& plot = BufferPlot(0);
     widget.setFocus();
     Fill(plot, 2040, 2060, 512);  // full height at the scale of 512 counts
     Zoom256(widget, 2048);
@@ -164,7 +164,7 @@ class SpectrumWidgetTest : public QObject {
 
   void zoomKeysAndDoubleClicksWorkAroundTheCursor() {
     CSpectrum& widget = BufferWidget(1);
-    CSpectrumPlot& plot = BufferPlot(1);
+    SpectrumPlot& plot = BufferPlot(1);
     widget.setFocus();
     plot.MoveCursor(10);
 
@@ -204,7 +204,7 @@ class SpectrumWidgetTest : public QObject {
 
   void scaleFollowsArrowsWheelAndTheVerticalScrollBar() {
     CSpectrum& widget = BufferWidget(0);
-    CSpectrumPlot& plot = BufferPlot(0);
+    SpectrumPlot& plot = BufferPlot(0);
     widget.setFocus();
     QCOMPARE(plot.LinearScale(), 9);
     QTest::keyClick(&widget, Qt::Key_Up);
@@ -245,7 +245,7 @@ class SpectrumWidgetTest : public QObject {
 
   void automaticScaleRaisesTheFullScaleUntilThePeakFits() {
     CSpectrum& widget = BufferWidget(0);
-    CSpectrumPlot& plot = BufferPlot(0);
+    SpectrumPlot& plot = BufferPlot(0);
     plot.ToggleAutomaticScale();
     QVERIFY(plot.AutoScale());
     Fill(plot, 1000, 1010, 5000);  // ten times the full scale of 512
@@ -264,7 +264,7 @@ class SpectrumWidgetTest : public QObject {
 
   void horizontalScrollBarMovesTheView() {
     CSpectrum& widget = BufferWidget(0);
-    CSpectrumPlot& plot = BufferPlot(0);
+    SpectrumPlot& plot = BufferPlot(0);
     plot.SetViewWidth(512);
     plot.FitView(1);  // centred on the cursor at 2048
     widget.Redraw();
@@ -281,7 +281,7 @@ class SpectrumWidgetTest : public QObject {
 
   void bothButtonsMarkAndUnmarkARegion() {
     CSpectrum& widget = BufferWidget(0);
-    CSpectrumPlot& plot = BufferPlot(0);
+    SpectrumPlot& plot = BufferPlot(0);
     Zoom256(widget, 128);
     const int a = 100, b = 140;
     Mouse(widget, QEvent::MouseButtonPress, Qt::LeftButton, Qt::LeftButton, XFor(widget, a));
@@ -316,7 +316,7 @@ class SpectrumWidgetTest : public QObject {
 
   void draggingPastTheEdgesScrollsTheView() {
     CSpectrum& widget = BufferWidget(0);
-    CSpectrumPlot& plot = BufferPlot(0);
+    SpectrumPlot& plot = BufferPlot(0);
     Zoom256(widget, 2048);
     QCOMPARE(plot.First(), 1920);
     Mouse(widget, QEvent::MouseButtonPress, Qt::LeftButton, Qt::LeftButton, XFor(widget, 2000));
@@ -338,7 +338,7 @@ class SpectrumWidgetTest : public QObject {
 
   void shiftAndCtrlArrowsMarkAndUnmarkWhileHeld() {
     CSpectrum& widget = BufferWidget(0);
-    CSpectrumPlot& plot = BufferPlot(0);
+    SpectrumPlot& plot = BufferPlot(0);
     widget.setFocus();
     plot.MoveCursor(100);
     // Held Shift+Right: five presses, with a platform's auto-repeat release between two of them.
@@ -361,7 +361,7 @@ class SpectrumWidgetTest : public QObject {
 
   void spaceCyclesTheDrawStyles() {
     CSpectrum& widget = BufferWidget(0);
-    CSpectrumPlot& plot = BufferPlot(0);
+    SpectrumPlot& plot = BufferPlot(0);
     widget.setFocus();
     Fill(plot, 1000, 1100, 256);  // half of the full scale 512
     widget.Redraw(RedrawKind::Partial);
@@ -388,7 +388,7 @@ class SpectrumWidgetTest : public QObject {
 
   void growingChannelRepaintsOnlyItsColumns() {
     CSpectrum& widget = BufferWidget(0);
-    CSpectrumPlot& plot = BufferPlot(0);
+    SpectrumPlot& plot = BufferPlot(0);
     Fill(plot, 0, 4095, 100);
     widget.Redraw(RedrawKind::Full);
     QCOMPARE(widget.LastRepaint().boundingRect(), widget.viewport()->rect());

@@ -137,7 +137,7 @@ class TimeUtcTest : public QObject {
   test::FakeClock clock_{kNowMs};
   ScriptedNtpClient client_;
   RecordingClockSetter setter_;
-  CTimeUtcModel model_{clock_, client_, setter_};
+  TimeUtcModel model_{clock_, client_, setter_};
 };
 
 QTEST_MAIN(TimeUtcTest)

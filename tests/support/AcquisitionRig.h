@@ -15,7 +15,7 @@
 #include "acquisition/AcquisitionLinkHost.h"
 #include "acquisition/LoggedRunSaver.h"
 #include "lib/Simulator.h"
-#include "link/CLinkLifecycle.h"
+#include "link/LinkLifecycle.h"
 #include "shell/EventLoop.h"
 
 namespace mirvo::test {
@@ -71,9 +71,9 @@ class AcquisitionRig {
   FakeSleeper linkSleeper;
   ScriptedDialogs dialogs;
   AcquisitionLinkHost host{stampClock};
-  CEventLoop loop;
-  CLinkLifecycle lifecycle{host, loop, linkSleeper};
-  CAcquisitionPanel panel{host, {host.startTime, dialogs, stampClock, stampSleeper}, dialogs, dialogs};
+  EventLoop loop;
+  LinkLifecycle lifecycle{host, loop, linkSleeper};
+  AcquisitionPanel panel{host, {host.startTime, dialogs, stampClock, stampSleeper}, dialogs, dialogs};
   std::unique_ptr<kvetral::Simulator> sim;
   bool started = false;
 };

@@ -35,7 +35,7 @@ void SetText(QLineEdit* edit, const QString& text) {
 
 }  // namespace
 
-void CAcceleratingSpinBox::stepBy(int steps) {
+void AcceleratingSpinBox::stepBy(int steps) {
   const qint64 now = held_.isValid() ? held_.elapsed() : 0;
   if (!held_.isValid() || lastStepMs_ < 0 || now - lastStepMs_ > kHeldGapMs) {
     held_.start();  // a new press
@@ -46,7 +46,7 @@ void CAcceleratingSpinBox::stepBy(int steps) {
   QSpinBox::stepBy(steps * SpinAcceleratedStep(static_cast<int>(held_.elapsed())));
 }
 
-CAcquisitionView::CAcquisitionView(CAcquisitionPanel& panel, QWidget* parent) : QWidget(parent), panel_(panel) {
+CAcquisitionView::CAcquisitionView(AcquisitionPanel& panel, QWidget* parent) : QWidget(parent), panel_(panel) {
   setObjectName(QStringLiteral("AcquisitionView"));
   auto* layout = new QVBoxLayout(this);
   layout->setContentsMargins(6, 6, 6, 6);
@@ -130,7 +130,7 @@ QWidget* CAcquisitionView::BuildCoincidenceGroup() {
   grid->addWidget(coincidence_, 0, 0, 1, 3);
   const char* captions[3] = {"Src Delay", "Win Width", "Store Delay"};
   for (int i = 0; i < 3; ++i) {
-    delays_[i] = new CAcceleratingSpinBox(group);
+    delays_[i] = new AcceleratingSpinBox(group);
     delays_[i]->setRange(0, 99999);  // typed values are corrected by the panel, not refused
     delays_[i]->setValue(1);
     delayUs_[i] = ReadOnlyEdit(group, 8);
@@ -237,7 +237,7 @@ void CAcquisitionView::ShowValues() {
   SetText(temperature_, Text(panel_.InternalTemperatureText()));
   SetText(voltage_, Text(panel_.SlowAdcVoltageText()));
 
-  const CSpectrumLogger& logger = panel_.Logger();
+  const SpectrumLogger& logger = panel_.Logger();
   if (!runs_->hasFocus()) SetText(runs_, QString::number(logger.Runs()));
   SetText(completed_, QString::number(logger.Completed()));
   SetText(folder_, Text(logger.StorageFolder()));

@@ -1,5 +1,5 @@
 // The acquisition panel's form: run control, preset, times, start stamp, coincidence gate, status
-// values and the SPECTRUM LOGGER group. It shows a CAcquisitionPanel and forwards every control event.
+// values and the SPECTRUM LOGGER group. It shows a AcquisitionPanel and forwards every control event.
 #pragma once
 
 #include <QElapsedTimer>
@@ -14,10 +14,10 @@ class QPushButton;
 
 namespace mirvo {
 
-class CAcquisitionPanel;
+class AcquisitionPanel;
 
 // A spin box whose held arrows step 1, then 10 after 4 s, 100 after 6 s and 1000 after 8 s.
-class CAcceleratingSpinBox : public QSpinBox {
+class AcceleratingSpinBox : public QSpinBox {
   Q_OBJECT
  public:
   using QSpinBox::QSpinBox;
@@ -31,7 +31,7 @@ class CAcceleratingSpinBox : public QSpinBox {
 class CAcquisitionView : public QWidget {
   Q_OBJECT
  public:
-  explicit CAcquisitionView(CAcquisitionPanel& panel, QWidget* parent = nullptr);
+  explicit CAcquisitionView(AcquisitionPanel& panel, QWidget* parent = nullptr);
 
   // The panel's values into the controls (the link host's PanelChanged lands here).
   void ShowValues();
@@ -59,7 +59,7 @@ class CAcquisitionView : public QWidget {
   void OnPresetEdited();
   void OnDelayChanged(int which, int value);
 
-  CAcquisitionPanel& panel_;
+  AcquisitionPanel& panel_;
   bool showing_ = false;  // controls set by ShowValues do not call the handlers
   QCheckBox* autoUpdate_ = nullptr;
   QComboBox* presetKind_ = nullptr;
@@ -75,7 +75,7 @@ class CAcquisitionView : public QWidget {
   QLineEdit* stamp_ = nullptr;
   QPushButton* timeStamp_ = nullptr;
   QComboBox* coincidence_ = nullptr;
-  CAcceleratingSpinBox* delays_[3] = {};
+  AcceleratingSpinBox* delays_[3] = {};
   QLineEdit* delayUs_[3] = {};
   QLineEdit* temperature_ = nullptr;
   QLineEdit* voltage_ = nullptr;

@@ -148,7 +148,7 @@ bool CliAcquisition::SaveBufferSet(const std::string& path, std::string& error) 
   file.deadPercent = panel.DeadTime();
   file.startText = panel.StartStampText();
   file.kindText = panel.StartKindText();
-  CBufferRecordsRunSaver saver(host.BufferSet(), dialogs);
+  BufferRecordsRunSaver saver(host.BufferSet(), dialogs);
   const std::size_t before = dialogs.messages.size();
   if (saver.SaveLoggedRun(file)) return true;
   error = dialogs.messages.size() > before ? dialogs.messages.back() : "the file could not be written";

@@ -11,7 +11,7 @@
 #include "acquisition/LoggedRunSaver.h"
 #include "app/cli/CliCommand.h"
 #include "app/cli/CliLinkHost.h"
-#include "link/CLinkLifecycle.h"
+#include "link/LinkLifecycle.h"
 #include "shell/EventLoop.h"
 
 namespace mirvo::cli {
@@ -22,7 +22,7 @@ struct AcquisitionOptions {
   std::int64_t presetSeconds = 0;
   bool live = false;
   StartTimeKind stamp = StartTimeKind::System;
-  unsigned baud = CLinkLifecycle::kDefaultBaudRate;
+  unsigned baud = LinkLifecycle::kDefaultBaudRate;
 };
 // Takes PORT, --preset, --live, --stamp and --baud out of `args`; false after a message.
 bool ParseAcquisitionOptions(std::vector<std::string>& args, AcquisitionOptions& options);
@@ -72,9 +72,9 @@ class CliAcquisition {
   CliDialogs dialogs;
   AcquisitionLinkHost host;
   CliConnection connection{host};
-  CEventLoop& loop = connection.loop;
-  CLinkLifecycle& lifecycle = connection.lifecycle;
-  CAcquisitionPanel panel;
+  EventLoop& loop = connection.loop;
+  LinkLifecycle& lifecycle = connection.lifecycle;
+  AcquisitionPanel panel;
 };
 
 }  // namespace mirvo::cli

@@ -5,7 +5,7 @@
 #include <cstdio>
 #include <string>
 
-#include "link/CLinkLifecycle.h"
+#include "link/LinkLifecycle.h"
 #include "link/PortEnumerator.h"
 #include "shell/EventLoop.h"
 #include "shell/OutputLog.h"
@@ -33,7 +33,7 @@ class CliLinkHost final : public LinkHostState {
     for (const auto& entry : log.Entries()) std::fprintf(out, "%s\n", entry.text.c_str());
   }
 
-  COutputLog log;
+  OutputLog log;
   std::vector<std::string> errors;
   int statusFolds = 0;
 
@@ -47,8 +47,8 @@ struct CliConnection {
     loop.SetMessageHandler([this](unsigned, std::uintptr_t wParam, std::intptr_t) { lifecycle.OnSerialEvent(wParam); });
     loop.SetTimer(200, [this] { lifecycle.OnCommTimer(); });
   }
-  CEventLoop loop;
-  CLinkLifecycle lifecycle;
+  EventLoop loop;
+  LinkLifecycle lifecycle;
 };
 
 // A port given as a path opens that path; a bare port name ("ttyUSB0", "ttyKV1") is looked up as

@@ -35,13 +35,13 @@ int RunAnalyse(const std::vector<std::string>& arguments) {
     std::fprintf(stderr, "%s", kUsage);
     return kExitUsage;
   }
-  CLoadedSpectrumFile file;
+  LoadedSpectrumFile file;
   const FileResult loaded = file.Load(args[0]);
   if (!loaded.Ok()) {
     std::fprintf(stderr, "mirvo-cli analyse: %s: %s\n", args[0].c_str(), loaded.message.c_str());
     return kExitFailure;
   }
-  CSpectrumPlot& plot = file.Plot(spectrum);
+  SpectrumPlot& plot = file.Plot(spectrum);
   if (!softText.empty()) {
     int soft = 0;
     int unused = 0;

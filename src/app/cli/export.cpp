@@ -20,7 +20,7 @@ int RunExport(const std::vector<std::string>& arguments) {
     std::fprintf(stderr, "usage: mirvo-cli export FILE.mps --spectrum K [--soft] -o OUT.csv  (K = 0..3)\n");
     return kExitUsage;
   }
-  CLoadedSpectrumFile file;
+  LoadedSpectrumFile file;
   const FileResult loaded = file.Load(args[0]);
   if (!loaded.Ok()) {
     std::fprintf(stderr, "mirvo-cli export: %s: %s\n", args[0].c_str(), loaded.message.c_str());

@@ -12,8 +12,8 @@ namespace {
 // The finder's dialog for the headless loop: its own timer, pumping, the port list of this machine.
 class CliFinderHost final : public IPortFinderHost {
  public:
-  CliFinderHost(CEventLoop& loop, CliLinkHost& linkHost) : loop_(loop), linkHost_(linkHost) {}
-  void SetFinder(CPortFinder* finder) { finder_ = finder; }
+  CliFinderHost(EventLoop& loop, CliLinkHost& linkHost) : loop_(loop), linkHost_(linkHost) {}
+  void SetFinder(PortFinder* finder) { finder_ = finder; }
 
   std::vector<PortListEntry> Ports() override { return EnumeratePorts(); }
   bool StartTickTimer(int periodMs) override {
@@ -26,9 +26,9 @@ class CliFinderHost final : public IPortFinderHost {
   std::uint16_t SerialNumber() override { return linkHost_.status.serialnumber; }
 
  private:
-  CEventLoop& loop_;
+  EventLoop& loop_;
   CliLinkHost& linkHost_;
-  CPortFinder* finder_ = nullptr;
+  PortFinder* finder_ = nullptr;
   int timer_ = 0;
 };
 
@@ -40,10 +40,10 @@ int RunFind(const std::vector<std::string>& arguments) {
     return kExitUsage;
   }
   CliLinkHost linkHost(log ? stderr : nullptr);
-  CEventLoop loop;
-  CLinkLifecycle lifecycle(linkHost, loop);
+  EventLoop loop;
+  LinkLifecycle lifecycle(linkHost, loop);
   CliFinderHost finderHost(loop, linkHost);
-  CPortFinder finder(lifecycle, linkHost, finderHost, loop);
+  PortFinder finder(lifecycle, linkHost, finderHost, loop);
   finderHost.SetFinder(&finder);
   loop.SetMessageHandler([&](unsigned, std::uintptr_t wParam, std::intptr_t) { finder.OnSerialEvent(wParam); });
 

@@ -17,7 +17,7 @@ struct QuietDialog : IUserDialog {
   bool AskOkCancel(const std::string&, const std::string&, MessageIcon) override { return false; }
 };
 
-void PrintSpectrum(CSpectrumPlot& plot, CCalibrationPanel& panel) {
+void PrintSpectrum(SpectrumPlot& plot, CalibrationPanel& panel) {
   const SpectrumRecord& record = plot.Record();
   std::uint64_t total = 0;
   for (int c = 0; c < record.hardSize; ++c) total += record.hardCounts[c];
@@ -43,7 +43,7 @@ int RunInfo(const std::vector<std::string>& args) {
     std::fprintf(stderr, "usage: mirvo-cli info FILE.mps\n");
     return kExitUsage;
   }
-  CLoadedSpectrumFile file;
+  LoadedSpectrumFile file;
   const FileResult loaded = file.Load(args[0]);
   if (!loaded.Ok()) {
     std::fprintf(stderr, "mirvo-cli info: %s: %s\n", args[0].c_str(), loaded.message.c_str());
@@ -64,7 +64,7 @@ int RunInfo(const std::vector<std::string>& args) {
   std::printf("FOM ranges (hard channels of S0): peak 1 %d:%d, peak 2 %d:%d\n", fom.fomPeak1First, fom.fomPeak1Last,
               fom.fomPeak2First, fom.fomPeak2Last);
   QuietDialog quiet;
-  CCalibrationPanel panel(file.Sets(), quiet);
+  CalibrationPanel panel(file.Sets(), quiet);
   panel.Initialise();
   for (int k = 0; k < 4; ++k) PrintSpectrum(file.Plot(k), panel);
   return kExitOk;

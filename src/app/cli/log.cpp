@@ -52,9 +52,9 @@ int RunLog(const std::vector<std::string>& arguments) {
   CliAcquisition session(options);
   CliAcquisition::InstallInterruptHandler();
   session.dialogs.overwrite = overwrite;
-  CBufferRecordsRunSaver writer(session.host.BufferSet(), session.dialogs);
+  BufferRecordsRunSaver writer(session.host.BufferSet(), session.dialogs);
   ProgressSaver saver(writer, static_cast<int>(runs));
-  CSpectrumLogger& logger = session.panel.Logger();
+  SpectrumLogger& logger = session.panel.Logger();
   logger.SetSaver(&saver);
 
   if (!session.Connect()) return kExitFailure;

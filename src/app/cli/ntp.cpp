@@ -11,7 +11,7 @@
 namespace mirvo::cli {
 namespace {
 
-void PrintLinesFrom(const CTimeUtcModel& dialog, std::size_t firstAdded) {
+void PrintLinesFrom(const TimeUtcModel& dialog, std::size_t firstAdded) {
   const auto& log = dialog.Log();
   const std::size_t dropped = dialog.LinesAdded() - log.size();
   for (std::size_t i = firstAdded > dropped ? firstAdded - dropped : 0; i < log.size(); ++i)
@@ -39,7 +39,7 @@ int RunNtp(const std::vector<std::string>& arguments) {
 
   CSNTPClient client(DefaultClock(), static_cast<std::uint16_t>(port));
   SystemClockSetter setter;
-  CTimeUtcModel dialog(DefaultClock(), client, setter);
+  TimeUtcModel dialog(DefaultClock(), client, setter);
   dialog.Open();
   dialog.SetServerName(args.front());
   const bool measured = dialog.GetUtc();
@@ -52,7 +52,7 @@ int RunNtp(const std::vector<std::string>& arguments) {
   const std::size_t before = dialog.LinesAdded();
   const auto outcome = dialog.Synchronize();
   PrintLinesFrom(dialog, before);
-  return outcome == CTimeUtcModel::SyncOutcome::Synchronised ? kExitOk : kExitFailure;
+  return outcome == TimeUtcModel::SyncOutcome::Synchronised ? kExitOk : kExitFailure;
 }
 
 const CliRegistration registration({"ntp", "SERVER [--sync] [--port N]",

@@ -28,7 +28,7 @@ struct PassMark {
 
 int RunPoll(const std::vector<std::string>& arguments) {
   std::vector<std::string> args = arguments;
-  unsigned baud = CLinkLifecycle::kDefaultBaudRate;
+  unsigned baud = LinkLifecycle::kDefaultBaudRate;
   std::string secondsText = "20";
   if (!ParseBaud(args, baud) || !TakeOption(args, "--seconds", secondsText)) return kExitUsage;
   char* end = nullptr;
@@ -40,7 +40,7 @@ int RunPoll(const std::vector<std::string>& arguments) {
 
   CliLinkHost host(stdout);
   CliConnection connection(host);
-  CLinkLifecycle& lifecycle = connection.lifecycle;
+  LinkLifecycle& lifecycle = connection.lifecycle;
   CHardwareLink& link = lifecycle.Link();
   std::vector<PassMark> passes;
   link.SetChunkObserver([&](unsigned chunkStart) {

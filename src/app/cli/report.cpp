@@ -20,7 +20,7 @@ std::string CsvField(const std::string& text) {
   return quoted + "\"";
 }
 
-std::string Row(CLoadedSpectrumFile& file, const std::string& name, int spectrum, int first, int last, bool fom) {
+std::string Row(LoadedSpectrumFile& file, const std::string& name, int spectrum, int first, int last, bool fom) {
   const AcquisitionTimes times = file.Times();
   const RoiAnalysis roi = AnalyseRoi(file.Plot(spectrum), first, last);
   const bool found = roi.result == kPeakFound;
@@ -64,7 +64,7 @@ int RunReport(const std::vector<std::string>& arguments) {
     std::fprintf(stderr, "%s", kUsage);
     return kExitUsage;
   }
-  CSafeFileWriter writer;
+  SafeFileWriter writer;
   if (!out.empty() && writer.Open(out) != kFileOk) {
     std::fprintf(stderr, "mirvo-cli report: %s: %s\n", out.c_str(), kUnableToSaveFile);
     return kExitFailure;
@@ -76,7 +76,7 @@ int RunReport(const std::vector<std::string>& arguments) {
   emit(std::string("File,Start,Real Time [s],Live Time [s],Integral,Area,Centroid,FWHM,Resolution [%]") +
        (fom ? ",FOM\n" : "\n"));
   int status = kExitOk;
-  CLoadedSpectrumFile file;
+  LoadedSpectrumFile file;
   for (const std::string& path : args) {
     const FileResult loaded = file.Load(path);
     if (!loaded.Ok()) {

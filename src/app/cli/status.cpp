@@ -25,7 +25,7 @@ namespace {
 
 int RunStatus(const std::vector<std::string>& arguments) {
   std::vector<std::string> args = arguments;
-  unsigned baud = CLinkLifecycle::kDefaultBaudRate;
+  unsigned baud = LinkLifecycle::kDefaultBaudRate;
   if (!ParseBaud(args, baud)) return kExitUsage;
   if (args.size() != 1) {
     std::fprintf(stderr, "Usage: mirvo-cli status PORT [--baud B]\n");
@@ -34,7 +34,7 @@ int RunStatus(const std::vector<std::string>& arguments) {
 
   CliLinkHost host;
   CliConnection connection(host);
-  CLinkLifecycle& lifecycle = connection.lifecycle;
+  LinkLifecycle& lifecycle = connection.lifecycle;
   lifecycle.SetDeviceName(ResolvePortArgument(args[0]));
   lifecycle.SetBaudRate(baud);
   if (!lifecycle.ConnectHardware()) {

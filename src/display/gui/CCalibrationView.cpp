@@ -41,7 +41,7 @@ bool SameRows(const std::vector<CalibrationRow>& a, const std::vector<Calibratio
 
 }  // namespace
 
-CCalibrationView::CCalibrationView(CRecordSets& sets, IUserDialog& dialog, CSpectrumInfoView* info, QWidget* parent)
+CCalibrationView::CCalibrationView(RecordSets& sets, IUserDialog& dialog, CSpectrumInfoView* info, QWidget* parent)
     : QWidget(parent), info_(info), panel_(sets, dialog, info != nullptr ? &info->Info() : nullptr) {
   setObjectName("CalibrationView");
   BuildForm();
@@ -235,7 +235,7 @@ void CCalibrationView::Refresh() {
   for (std::size_t i = 0; i < fomEdits_.size(); ++i) ShowText(fomEdits_[i], panel_.FomTexts()[i]);
 }
 
-void CCalibrationView::Reload(CSpectrumPlot& plot) {
+void CCalibrationView::Reload(SpectrumPlot& plot) {
   panel_.Reload(plot);
   Refresh();
   if (info_) info_->Refresh();

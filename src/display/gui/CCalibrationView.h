@@ -1,5 +1,5 @@
 // The "Calibration" pane's form: the point list with tick boxes, the edits, the unit list, every
-// button of the panel and the FOM settings, forwarding to CCalibrationPanel and showing its state.
+// button of the panel and the FOM settings, forwarding to CalibrationPanel and showing its state.
 #pragma once
 
 #include <QPointer>
@@ -19,9 +19,9 @@ class QTreeWidget;
 
 namespace mirvo {
 
-class CRecordSets;
+class RecordSets;
 class CSpectrumInfoView;
-class CSpectrumPlot;
+class SpectrumPlot;
 class IUserDialog;
 
 class CCalibrationView final : public QWidget {
@@ -30,15 +30,15 @@ class CCalibrationView final : public QWidget {
   // `info` (may be null) is the "Spectrum Info" form: its CAL box and PK1/PK2 buttons act here,
   // and this panel keeps its CAL box in step with ENABLE CALIBRATION. Make `info` first: the
   // panel keeps a pointer to its texts.
-  CCalibrationView(CRecordSets& sets, IUserDialog& dialog, CSpectrumInfoView* info = nullptr,
+  CCalibrationView(RecordSets& sets, IUserDialog& dialog, CSpectrumInfoView* info = nullptr,
                    QWidget* parent = nullptr);
   ~CCalibrationView() override;
 
-  CCalibrationPanel& Panel() { return panel_; }
-  const CCalibrationPanel& Panel() const { return panel_; }
+  CalibrationPanel& Panel() { return panel_; }
+  const CalibrationPanel& Panel() const { return panel_; }
 
   // ReloadCalibrationPanel: the active plot changed, or a calibration was copied onto it.
-  void Reload(CSpectrumPlot& plot);
+  void Reload(SpectrumPlot& plot);
   // Shows the panel's state; controls that already show it are left alone.
   void Refresh();
 
@@ -57,7 +57,7 @@ class CCalibrationView final : public QWidget {
   void ShowRows();
 
   QPointer<CSpectrumInfoView> info_;
-  CCalibrationPanel panel_;
+  CalibrationPanel panel_;
   std::vector<CalibrationRow> shownRows_;
 
   QCheckBox* enable_ = nullptr;

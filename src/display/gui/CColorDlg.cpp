@@ -12,7 +12,7 @@
 #include <QVBoxLayout>
 
 #include "display/SampleSpectrum.h"
-#include "display/gui/CSpectrumPainter.h"
+#include "display/gui/SpectrumPainter.h"
 
 namespace mirvo {
 
@@ -42,9 +42,9 @@ QIcon Swatch(std::uint32_t rgb) {
 
 // The preview: a plot of its own holding a fixed sample spectrum with its photopeak marked as a
 // ROI and the cursor on it, painted exactly as the spectrum panes paint.
-class CColourPreview final : public QWidget {
+class ColourPreview final : public QWidget {
  public:
-  explicit CColourPreview(QWidget* parent) : QWidget(parent), plot_(0, true) {
+  explicit ColourPreview(QWidget* parent) : QWidget(parent), plot_(0, true) {
     setObjectName("ColourPreview");
     setMinimumSize(440, 220);
     setAttribute(Qt::WA_OpaquePaintEvent);
@@ -70,11 +70,11 @@ class CColourPreview final : public QWidget {
   void resizeEvent(QResizeEvent*) override { painter_.Invalidate(); }
 
  private:
-  CSpectrumPlot plot_;
-  CSpectrumPainter painter_;
+  SpectrumPlot plot_;
+  SpectrumPainter painter_;
 };
 
-CColorDlg::CColorDlg(CRecordSets& sets, QWidget* parent)
+CColorDlg::CColorDlg(RecordSets& sets, QWidget* parent)
     : QDialog(parent), sets_(sets), chooser_([](const QColor& initial, const QString& title, QWidget* owner) {
         return QColorDialog::getColor(initial, owner, title);
       }) {
@@ -98,7 +98,7 @@ CColorDlg::CColorDlg(CRecordSets& sets, QWidget* parent)
     ShowTargetColours();
   });
 
-  preview_ = new CColourPreview(this);
+  preview_ = new ColourPreview(this);
 
   auto* colourBox = new QGroupBox("Colours", this);
   auto* colourLayout = new QHBoxLayout(colourBox);
@@ -140,7 +140,7 @@ QPushButton* CColorDlg::ColourButton(ColourRole role) const { return colourButto
 QWidget* CColorDlg::Preview() const { return preview_; }
 
 void CColorDlg::ShowTargetColours() {
-  const std::vector<CSpectrumPlot*> plots = ColourTargetPlots(sets_, target_);
+  const std::vector<SpectrumPlot*> plots = ColourTargetPlots(sets_, target_);
   if (plots.empty()) return;
   // ALL shows the colours of S0's plot.
   const PlotColours& colours = plots.front()->Colours();
@@ -149,7 +149,7 @@ void CColorDlg::ShowTargetColours() {
 }
 
 void CColorDlg::ChooseColour(ColourRole role) {
-  const std::vector<CSpectrumPlot*> plots = ColourTargetPlots(sets_, target_);
+  const std::vector<SpectrumPlot*> plots = ColourTargetPlots(sets_, target_);
   if (plots.empty()) return;
   const QColor initial = ToQColor(ColourOf(plots.front()->Colours(), role));
   const QColor chosen = chooser_(initial, QString(kRoleTexts[RoleIndex(role)]), this);

@@ -13,8 +13,8 @@ class QRadioButton;
 
 namespace mirvo {
 
-class CRecordSets;
-class CColourPreview;
+class RecordSets;
+class ColourPreview;
 
 class CColorDlg final : public QDialog {
   Q_OBJECT
@@ -22,7 +22,7 @@ class CColorDlg final : public QDialog {
   // Asks the user for a colour; an invalid colour means the chooser was cancelled.
   using ColourChooser = std::function<QColor(const QColor& initial, const QString& title, QWidget* parent)>;
 
-  explicit CColorDlg(CRecordSets& sets, QWidget* parent = nullptr);
+  explicit CColorDlg(RecordSets& sets, QWidget* parent = nullptr);
   ~CColorDlg() override;
   // Replaces the standard colour chooser (tests script it).
   void SetColourChooser(ColourChooser chooser) { chooser_ = std::move(chooser); }
@@ -42,13 +42,13 @@ class CColorDlg final : public QDialog {
   void RestoreDefaults();
   void ShowTargetColours();
 
-  CRecordSets& sets_;
+  RecordSets& sets_;
   ColourChooser chooser_;
   int target_ = 0;
   std::array<QRadioButton*, 5> targets_{};
   std::array<QPushButton*, 4> colourButtons_{};
   QPushButton* default_;
-  CColourPreview* preview_;
+  ColourPreview* preview_;
 };
 
 }  // namespace mirvo

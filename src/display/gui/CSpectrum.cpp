@@ -36,7 +36,7 @@ ScrollAction ToScrollAction(int action) {
 
 }  // namespace
 
-CSpectrum::CSpectrum(CSpectrumPlot& plot, QWidget* parent) : QAbstractScrollArea(parent), plot_(plot) {
+CSpectrum::CSpectrum(SpectrumPlot& plot, QWidget* parent) : QAbstractScrollArea(parent), plot_(plot) {
   setObjectName(QString("Spectrum%1S%2").arg(plot.IsBuffer() ? "Buffer" : "File").arg(plot.SpectrumIndex()));
   setFrameShape(QFrame::NoFrame);
   setFocusPolicy(Qt::StrongFocus);

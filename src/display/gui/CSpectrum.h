@@ -1,21 +1,21 @@
-// The spectrum plot control: paints one CSpectrumPlot (cached image, cursor overlay, scroll bars)
+// The spectrum plot control: paints one SpectrumPlot (cached image, cursor overlay, scroll bars)
 // and forwards every mouse, wheel, keyboard, scroll-bar and focus event to it.
 #pragma once
 
 #include <QAbstractScrollArea>
 
 #include "display/SpectrumPlot.h"
-#include "display/gui/CSpectrumPainter.h"
+#include "display/gui/SpectrumPainter.h"
 
 namespace mirvo {
 
 class CSpectrum final : public QAbstractScrollArea {
   Q_OBJECT
  public:
-  explicit CSpectrum(CSpectrumPlot& plot, QWidget* parent = nullptr);
+  explicit CSpectrum(SpectrumPlot& plot, QWidget* parent = nullptr);
 
-  CSpectrumPlot& Plot() { return plot_; }
-  const CSpectrumPainter& Painter() const { return painter_; }
+  SpectrumPlot& Plot() { return plot_; }
+  const SpectrumPainter& Painter() const { return painter_; }
 
   // Repaints what the plot's redraw bookkeeping asks for, and at least `least` (the timer asks for a
   // partial redraw, so a growing spectrum shows its latest counts). Does nothing while hidden.
@@ -54,8 +54,8 @@ class CSpectrum final : public QAbstractScrollArea {
   void SyncScrollBars();
   void UpdateCursorLine();
 
-  CSpectrumPlot& plot_;
-  CSpectrumPainter painter_;
+  SpectrumPlot& plot_;
+  SpectrumPainter painter_;
   QRegion lastRepaint_;
   QRect cursorRect_;
   int wheelDelta_ = 0;

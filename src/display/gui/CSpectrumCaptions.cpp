@@ -12,7 +12,7 @@
 
 namespace mirvo {
 
-CSpectrumCaptions::CSpectrumCaptions(CRecordSets& sets, QWidget* parent) : QDialog(parent), sets_(sets) {
+CSpectrumCaptions::CSpectrumCaptions(RecordSets& sets, QWidget* parent) : QDialog(parent), sets_(sets) {
   setObjectName("SpectrumCaptionsDialog");
   setWindowTitle("SPECTRUM WINDOW CAPTIONS");
   auto* form = new QFormLayout;

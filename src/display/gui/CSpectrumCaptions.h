@@ -10,12 +10,12 @@ class QPushButton;
 
 namespace mirvo {
 
-class CRecordSets;
+class RecordSets;
 
 class CSpectrumCaptions final : public QDialog {
   Q_OBJECT
  public:
-  explicit CSpectrumCaptions(CRecordSets& sets, QWidget* parent = nullptr);
+  explicit CSpectrumCaptions(RecordSets& sets, QWidget* parent = nullptr);
 
   QLineEdit* CaptionEdit(int spectrum) const { return edits_[static_cast<std::size_t>(spectrum & 3)]; }
   QPushButton* DefaultButton() const { return default_; }
@@ -25,7 +25,7 @@ class CSpectrumCaptions final : public QDialog {
   void accept() override;
 
  private:
-  CRecordSets& sets_;
+  RecordSets& sets_;
   std::array<QLineEdit*, 4> edits_{};
   QPushButton* default_;
   QPushButton* ok_;

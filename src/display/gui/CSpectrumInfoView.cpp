@@ -100,7 +100,7 @@ QGridLayout* GridOf(QGroupBox* group) {
 
 }  // namespace
 
-CSpectrumInfoView::CSpectrumInfoView(CRecordSets& sets, SamplePeriodSource samplePeriodUs, QWidget* parent)
+CSpectrumInfoView::CSpectrumInfoView(RecordSets& sets, SamplePeriodSource samplePeriodUs, QWidget* parent)
     : QWidget(parent), sets_(sets), samplePeriodUs_(std::move(samplePeriodUs)) {
   setObjectName("SpectrumInfoView");
   BuildForm();
@@ -253,7 +253,7 @@ void CSpectrumInfoView::Tick() {
   Refresh();
 }
 
-void CSpectrumInfoView::PeakInfoDue(CSpectrumPlot& plot) {
+void CSpectrumInfoView::PeakInfoDue(SpectrumPlot& plot) {
   info_.UpdatePeakInfo(plot);
   Refresh();
 }

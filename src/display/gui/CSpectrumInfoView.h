@@ -1,5 +1,5 @@
 // The "Spectrum Info" pane's form: cursor, peak information, FOM, times, counting rates and the
-// losses bar as CSpectrumInfo formats them, and the two status-bar texts for the main window.
+// losses bar as SpectrumInfo formats them, and the two status-bar texts for the main window.
 #pragma once
 
 #include <QString>
@@ -17,8 +17,8 @@ class QPushButton;
 
 namespace mirvo {
 
-class CRecordSets;
-class CSpectrumPlot;
+class RecordSets;
+class SpectrumPlot;
 class RegisterImage;
 
 // Form helpers both panes use: a field shows a core text (set only when it differs, so a field the
@@ -37,18 +37,18 @@ class CSpectrumInfoView final : public QWidget {
   static constexpr const char* kCursorPaneWidthText = "CURSOR: 1234567  COUNTS: 1234567";
   static constexpr const char* kRoiPaneWidthText = "ROI 1234567:1234567 WIDTH: 1234567";
 
-  CSpectrumInfoView(CRecordSets& sets, SamplePeriodSource samplePeriodUs, QWidget* parent = nullptr);
+  CSpectrumInfoView(RecordSets& sets, SamplePeriodSource samplePeriodUs, QWidget* parent = nullptr);
   ~CSpectrumInfoView() override;
 
   // What the acquisition panel writes the times and rates into, and the calibration panel the CAL box.
-  CSpectrumInfo& Info() { return info_; }
-  const CSpectrumInfo& Info() const { return info_; }
+  SpectrumInfo& Info() { return info_; }
+  const SpectrumInfo& Info() const { return info_; }
 
   // The 200 ms tick: while the pane is visible, the peak information of the active plot of the
   // active spectrum and the FOM of S0, then the fields.
   void Tick();
   // A plot's cursor moved (or the pointer moved with a button held): its peak information now.
-  void PeakInfoDue(CSpectrumPlot& plot);
+  void PeakInfoDue(SpectrumPlot& plot);
   // The rates from a register image (registers 0x2C to 0x2F) with the current sample period.
   void RefreshRates(const RegisterImage& registers);
   // Shows the texts of Info() in the fields; unchanged fields are left alone.
@@ -72,9 +72,9 @@ class CSpectrumInfoView final : public QWidget {
  private:
   void BuildForm();
 
-  CRecordSets& sets_;
+  RecordSets& sets_;
   SamplePeriodSource samplePeriodUs_;
-  CSpectrumInfo info_;
+  SpectrumInfo info_;
   QString shownCursorStatus_;
   QString shownRoiStatus_;
 

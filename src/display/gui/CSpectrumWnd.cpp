@@ -8,7 +8,7 @@
 
 namespace mirvo {
 
-CSpectrumWnd::CSpectrumWnd(CRecordSets& sets, int spectrum, QWidget* parent)
+CSpectrumWnd::CSpectrumWnd(RecordSets& sets, int spectrum, QWidget* parent)
     : QDockWidget(parent), sets_(sets), spectrum_(spectrum), tabs_(new QTabWidget(this)) {
   setObjectName(QString("SpectrumPaneS%1").arg(spectrum));
   tabs_->setObjectName(QString("SpectrumTabsS%1").arg(spectrum));

@@ -11,13 +11,13 @@ class QTabWidget;
 
 namespace mirvo {
 
-class CRecordSets;
+class RecordSets;
 class CSpectrum;
 
 class CSpectrumWnd final : public QDockWidget {
   Q_OBJECT
  public:
-  CSpectrumWnd(CRecordSets& sets, int spectrum, QWidget* parent = nullptr);
+  CSpectrumWnd(RecordSets& sets, int spectrum, QWidget* parent = nullptr);
 
   int SpectrumIndex() const { return spectrum_; }
   // The plot control of a set (kBufferSet or kFileSet).
@@ -39,7 +39,7 @@ class CSpectrumWnd final : public QDockWidget {
  private:
   void OnTabChanged(int index);
 
-  CRecordSets& sets_;
+  RecordSets& sets_;
   int spectrum_;
   QTabWidget* tabs_;
   std::array<CSpectrum*, 2> plots_{};

@@ -11,7 +11,7 @@
 
 namespace mirvo {
 
-CFindComPort::CFindComPort(CLinkLifecycle& lifecycle, ILinkHost& linkHost,
+CFindComPort::CFindComPort(LinkLifecycle& lifecycle, ILinkHost& linkHost,
                            std::function<std::uint16_t()> serialNumber, QWidget* parent)
     : QDialog(parent),
       serialNumber_(std::move(serialNumber)),
@@ -24,7 +24,7 @@ CFindComPort::CFindComPort(CLinkLifecycle& lifecycle, ILinkHost& linkHost,
       ok_(new QPushButton(QStringLiteral("OK"), this)),
       cancel_(new QPushButton(QStringLiteral("Cancel"), this)) {
   IPortFinderHost& host = *this;  // the private base, named where it is accessible
-  finder_ = std::make_unique<CPortFinder>(lifecycle, linkHost, host, events_);
+  finder_ = std::make_unique<PortFinder>(lifecycle, linkHost, host, events_);
   setWindowTitle(QStringLiteral("Mirvo Port Finder"));
   setObjectName(QStringLiteral("FindComPort"));
   found_->setMinimumWidth(found_->fontMetrics().horizontalAdvance(QLatin1Char('M')) * 30);

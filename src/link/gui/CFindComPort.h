@@ -1,5 +1,5 @@
 // The "Mirvo Port Finder" dialog: found-instruments list, status text, progress bar, FIND, OK and
-// Cancel over the core CPortFinder; the search starts at the first paint.
+// Cancel over the core PortFinder; the search starts at the first paint.
 #pragma once
 
 #include <QDialog>
@@ -21,11 +21,11 @@ class CFindComPort : public QDialog, private IPortFinderHost {
   Q_OBJECT
  public:
   // `serialNumber` reads the serial number of the last accepted status block (the live record's).
-  CFindComPort(CLinkLifecycle& lifecycle, ILinkHost& linkHost, std::function<std::uint16_t()> serialNumber,
+  CFindComPort(LinkLifecycle& lifecycle, ILinkHost& linkHost, std::function<std::uint16_t()> serialNumber,
                QWidget* parent = nullptr);
   ~CFindComPort() override;
 
-  CPortFinder& Finder() { return *finder_; }
+  PortFinder& Finder() { return *finder_; }
   // After OK: the device that opens the chosen port.
   const std::string& ChosenDevice() const { return finder_->ChosenDevice(); }
   // The port list to probe instead of this machine's (tests).
@@ -59,7 +59,7 @@ class CFindComPort : public QDialog, private IPortFinderHost {
   std::function<std::uint16_t()> serialNumber_;
   std::function<std::vector<PortListEntry>()> portSource_;
   QtMessageTarget events_;
-  std::unique_ptr<CPortFinder> finder_;
+  std::unique_ptr<PortFinder> finder_;
   QTimer* timer_;
   QComboBox* found_;
   QLabel* status_;

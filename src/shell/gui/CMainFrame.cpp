@@ -14,7 +14,7 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
-#include "link/CLinkLifecycle.h"
+#include "link/LinkLifecycle.h"
 #include "link/gui/QtMessageTarget.h"
 #include "shell/Commands.h"
 #include "shell/OutputLog.h"
@@ -52,10 +52,10 @@ CMainFrame* MainFrame() { return theMainFrame; }
 CMainFrame::CMainFrame(const IClock& clock, ISettingsBackend& settings, QWidget* parent)
     : QMainWindow(parent),
       clock_(clock),
-      settings_(std::make_unique<CSettingsStore>(settings)),
-      outputLog_(std::make_unique<COutputLog>(clock)),
+      settings_(std::make_unique<SettingsStore>(settings)),
+      outputLog_(std::make_unique<OutputLog>(clock)),
       memory_(std::make_unique<SpectrumMemory>()),
-      recordSets_(std::make_unique<CRecordSets>(*memory_)) {
+      recordSets_(std::make_unique<RecordSets>(*memory_)) {
   theMainFrame = this;
   setObjectName("MainFrame");
   setWindowTitle("mirvo-PSD");
@@ -66,7 +66,7 @@ CMainFrame::CMainFrame(const IClock& clock, ISettingsBackend& settings, QWidget*
                                              [this] { return samplePeriodUs_; });
   messageTarget_ = std::make_unique<QtMessageTarget>(
       this, [this](unsigned, std::uintptr_t wParam, std::intptr_t) { OnSerialMessage(wParam); });
-  lifecycle_ = std::make_unique<CLinkLifecycle>(*linkHost_, *messageTarget_);
+  lifecycle_ = std::make_unique<LinkLifecycle>(*linkHost_, *messageTarget_);
 
   SetApplicationLook(static_cast<int>(settings_->LoadAppLook()));
   BuildPanes();
@@ -137,14 +137,14 @@ void CMainFrame::BuildPanes() {
 void CMainFrame::BuildAcquisition() {
   ntpClient_ = std::make_unique<CSNTPClient>(clock_);
   clockSetter_ = std::make_unique<SystemClockSetter>();
-  timeUtcModel_ = std::make_unique<CTimeUtcModel>(clock_, *ntpClient_, *clockSetter_);
+  timeUtcModel_ = std::make_unique<TimeUtcModel>(clock_, *ntpClient_, *clockSetter_);
   timeUtcDialog_ = new CTimeUTC(*timeUtcModel_, this);
   folderChooser_ = std::make_unique<QtFolderChooser>(this);
-  acquisitionPanel_ = std::make_unique<CAcquisitionPanel>(
+  acquisitionPanel_ = std::make_unique<AcquisitionPanel>(
       *linkHost_, StartTimeServices{linkHost_->startTime, *timeUtcDialog_, clock_, DefaultSleeper()}, *userDialog_,
       *folderChooser_);
   acquisitionPanel_->SetLink(&lifecycle_->Link());
-  runSaver_ = std::make_unique<CRecordSetsRunSaver>(*recordSets_, *userDialog_);
+  runSaver_ = std::make_unique<RecordSetsRunSaver>(*recordSets_, *userDialog_);
   acquisitionPanel_->Logger().SetSaver(runSaver_.get());
   linkHost_->SetSpectrumInfo(&infoView_->Info());
   linkHost_->SetPanel(acquisitionPanel_.get());
@@ -299,17 +299,17 @@ void CMainFrame::RefreshSettingsPanels(SpectrumRecord&, bool enabled) {
     if (pane && pane->widget()) pane->widget()->setEnabled(enabled);
 }
 
-void CMainFrame::ActiveSpectrumShown(CSpectrumPlot& plot, int spectrum) {
+void CMainFrame::ActiveSpectrumShown(SpectrumPlot& plot, int spectrum) {
   infoPane_->setWindowTitle(QString("Spectrum Info S%1").arg(spectrum));
   calibrationPane_->setWindowTitle(QString("Calibration S%1").arg(spectrum));
   calibrationView_->Reload(plot);
 }
 
-void CMainFrame::CalibrationCopiedOntoActive(CSpectrumPlot& plot) { calibrationView_->Reload(plot); }
+void CMainFrame::CalibrationCopiedOntoActive(SpectrumPlot& plot) { calibrationView_->Reload(plot); }
 
-void CMainFrame::PeakInfoDue(CSpectrumPlot& plot) { infoView_->PeakInfoDue(plot); }
+void CMainFrame::PeakInfoDue(SpectrumPlot& plot) { infoView_->PeakInfoDue(plot); }
 
-void CMainFrame::FocusRequested(CSpectrumPlot& plot) {
+void CMainFrame::FocusRequested(SpectrumPlot& plot) {
   CSpectrumWnd* pane = spectrumPanes_[static_cast<std::size_t>(plot.SpectrumIndex() & 3)];
   if (CSpectrum* widget = pane->PlotWidget(plot.IsBuffer() ? kBufferSet : kFileSet)) widget->setFocus();
 }

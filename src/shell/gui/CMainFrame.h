@@ -19,21 +19,21 @@ class QTimer;
 
 namespace mirvo {
 
-class COutputLog;
+class OutputLog;
 class COutputWnd;
-class CLinkLifecycle;
-class CSettingsStore;
+class LinkLifecycle;
+class SettingsStore;
 class CSpectrumWnd;
 class CSpectrumInfoView;
 class CCalibrationView;
 class QtUserDialog;
 struct StartTimeSettings;
-class CAcquisitionPanel;
+class AcquisitionPanel;
 class CAcquisitionView;
-class CRecordSetsRunSaver;
+class RecordSetsRunSaver;
 class CSNTPClient;
 class CTimeUTC;
-class CTimeUtcModel;
+class TimeUtcModel;
 class QtFolderChooser;
 class SystemClockSetter;
 class IClock;
@@ -49,12 +49,12 @@ class CMainFrame : public QMainWindow, private IRecordSetsListener {
   CMainFrame(const IClock& clock, ISettingsBackend& settings, QWidget* parent = nullptr);
   ~CMainFrame() override;
 
-  COutputLog& OutputLog() { return *outputLog_; }
+  OutputLog& Log() { return *outputLog_; }
   COutputWnd* OutputPane() const { return outputPane_; }
-  CRecordSets& RecordSets() { return *recordSets_; }
-  CLinkLifecycle& Lifecycle() { return *lifecycle_; }
+  RecordSets& Sets() { return *recordSets_; }
+  LinkLifecycle& Lifecycle() { return *lifecycle_; }
   SpectrumMemory& Memory() { return *memory_; }
-  CAcquisitionPanel& Acquisition() { return *acquisitionPanel_; }
+  AcquisitionPanel& Acquisition() { return *acquisitionPanel_; }
   StartTimeSettings& StartTime();
   CSpectrumInfoView* InfoView() const { return infoView_; }
   QAction* Action(int command) const;
@@ -100,10 +100,10 @@ class CMainFrame : public QMainWindow, private IRecordSetsListener {
   void PaneTitleChanged(int spectrum, const std::string& title) override;
   void TabSelected(int spectrum, int set) override;
   void RefreshSettingsPanels(SpectrumRecord& settingsRecord, bool enabled) override;
-  void ActiveSpectrumShown(CSpectrumPlot& plot, int spectrum) override;
-  void CalibrationCopiedOntoActive(CSpectrumPlot& plot) override;
-  void PeakInfoDue(CSpectrumPlot& plot) override;
-  void FocusRequested(CSpectrumPlot& plot) override;
+  void ActiveSpectrumShown(SpectrumPlot& plot, int spectrum) override;
+  void CalibrationCopiedOntoActive(SpectrumPlot& plot) override;
+  void PeakInfoDue(SpectrumPlot& plot) override;
+  void FocusRequested(SpectrumPlot& plot) override;
   // File commands: the chosen path comes from the file dialog.
   void OpenSpectrumFile();
   void SaveSpectrumFileAs();
@@ -113,21 +113,21 @@ class CMainFrame : public QMainWindow, private IRecordSetsListener {
   void RunAutoConnect();
 
   const IClock& clock_;
-  std::unique_ptr<CSettingsStore> settings_;
-  std::unique_ptr<COutputLog> outputLog_;
+  std::unique_ptr<SettingsStore> settings_;
+  std::unique_ptr<OutputLog> outputLog_;
   std::unique_ptr<SpectrumMemory> memory_;
-  std::unique_ptr<CRecordSets> recordSets_;
+  std::unique_ptr<RecordSets> recordSets_;
   std::unique_ptr<MainLinkHost> linkHost_;
   std::unique_ptr<QtMessageTarget> messageTarget_;
-  std::unique_ptr<CLinkLifecycle> lifecycle_;
+  std::unique_ptr<LinkLifecycle> lifecycle_;
   std::unique_ptr<QtUserDialog> userDialog_;
   std::unique_ptr<CSNTPClient> ntpClient_;
   std::unique_ptr<SystemClockSetter> clockSetter_;
-  std::unique_ptr<CTimeUtcModel> timeUtcModel_;
+  std::unique_ptr<TimeUtcModel> timeUtcModel_;
   CTimeUTC* timeUtcDialog_ = nullptr;
   std::unique_ptr<QtFolderChooser> folderChooser_;
-  std::unique_ptr<CAcquisitionPanel> acquisitionPanel_;
-  std::unique_ptr<CRecordSetsRunSaver> runSaver_;
+  std::unique_ptr<AcquisitionPanel> acquisitionPanel_;
+  std::unique_ptr<RecordSetsRunSaver> runSaver_;
   CAcquisitionView* acquisitionView_ = nullptr;
 
   COutputWnd* outputPane_ = nullptr;

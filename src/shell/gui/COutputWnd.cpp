@@ -8,7 +8,7 @@
 
 namespace mirvo {
 
-COutputWnd::COutputWnd(COutputLog& log, QWidget* parent)
+COutputWnd::COutputWnd(OutputLog& log, QWidget* parent)
     : QDockWidget(tr("Events"), parent), log_(log), list_(new QListWidget(this)) {
   setObjectName(kObjectName);
   list_->setObjectName("EventsList");

@@ -7,14 +7,14 @@ class QListWidget;
 
 namespace mirvo {
 
-class COutputLog;
+class OutputLog;
 
 class COutputWnd : public QDockWidget {
   Q_OBJECT
  public:
   static constexpr const char* kObjectName = "EventsPane";
 
-  COutputWnd(COutputLog& log, QWidget* parent = nullptr);
+  COutputWnd(OutputLog& log, QWidget* parent = nullptr);
   ~COutputWnd() override;
 
   QListWidget* List() const { return list_; }
@@ -22,7 +22,7 @@ class COutputWnd : public QDockWidget {
  private:
   void Sync();
 
-  COutputLog& log_;
+  OutputLog& log_;
   QListWidget* list_;
   std::size_t shownTrimmed_ = 0;  // entries of the log already dropped from the front of the list
 };

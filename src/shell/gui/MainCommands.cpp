@@ -16,7 +16,7 @@
 #include "display/gui/CSpectrumCaptions.h"
 #include "display/gui/CSpectrum.h"
 #include "display/gui/CSpectrumWnd.h"
-#include "link/CLinkLifecycle.h"
+#include "link/LinkLifecycle.h"
 #include "acquisition/AcquisitionPanel.h"
 #include "link/PortFinder.h"
 #include "link/gui/CComPortDlg.h"
@@ -223,7 +223,7 @@ void CMainFrame::ConnectFromPortDialog() {
 }
 
 void CMainFrame::ApplyToActivePlot(int command) {
-  CSpectrumPlot& plot = recordSets_->ActivePlot();
+  SpectrumPlot& plot = recordSets_->ActivePlot();
   switch (command) {
     case cmd::kLinear: plot.SetLinearScale(); break;
     case cmd::kLogarithmic: plot.SetLogarithmicScale(); break;

@@ -8,7 +8,7 @@
 
 namespace mirvo {
 
-MainLinkHost::MainLinkHost(QWidget* window, COutputLog& log, CRecordSets& sets, SpectrumMemory& memory,
+MainLinkHost::MainLinkHost(QWidget* window, OutputLog& log, RecordSets& sets, SpectrumMemory& memory,
                            std::function<double()> samplePeriodUs)
     : window_(window), log_(log), sets_(sets), memory_(memory), samplePeriodUs_(std::move(samplePeriodUs)) {}
 
@@ -31,7 +31,7 @@ void MainLinkHost::ShowError(const std::string& message) {
 
 RegisterImage& MainLinkHost::LiveImage() { return sets_.LiveRecord().registers; }
 
-int MainLinkHost::RefreshEnable() const { return const_cast<CRecordSets&>(sets_).LiveRecord().refreshEnable; }
+int MainLinkHost::RefreshEnable() const { return const_cast<RecordSets&>(sets_).LiveRecord().refreshEnable; }
 
 void MainLinkHost::SetRefreshEnable(int value) { sets_.LiveRecord().refreshEnable = value; }
 

@@ -10,15 +10,15 @@ class QWidget;
 
 namespace mirvo {
 
-class COutputLog;
-class CRecordSets;
+class OutputLog;
+class RecordSets;
 
 class MainLinkHost final : public PanelLinkHost {
  public:
-  MainLinkHost(QWidget* window, COutputLog& log, CRecordSets& sets, SpectrumMemory& memory,
+  MainLinkHost(QWidget* window, OutputLog& log, RecordSets& sets, SpectrumMemory& memory,
                std::function<double()> samplePeriodUs);
 
-  void SetSpectrumInfo(CSpectrumInfo* info) { info_ = info; }
+  void SetSpectrumInfo(SpectrumInfo* info) { info_ = info; }
 
   void AddLine(const std::string& line) override;
   void ShowError(const std::string& message) override;
@@ -40,15 +40,15 @@ class MainLinkHost final : public PanelLinkHost {
   SpectrumRecord& LiveRecord() override;
   const SpectrumRecord* SettingsRecord() override;
   bool SettingsRecordLive() const override;
-  CSpectrumInfo* SpectrumInfo() override { return info_; }
+  SpectrumInfo* InfoPane() override { return info_; }
 
  private:
   QWidget* window_;
-  COutputLog& log_;
-  CRecordSets& sets_;
+  OutputLog& log_;
+  RecordSets& sets_;
   SpectrumMemory& memory_;
   std::function<double()> samplePeriodUs_;
-  CSpectrumInfo* info_ = nullptr;
+  SpectrumInfo* info_ = nullptr;
 };
 
 }  // namespace mirvo

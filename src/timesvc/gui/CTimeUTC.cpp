@@ -34,7 +34,7 @@ class BusyCursor {
 
 }  // namespace
 
-CTimeUTC::CTimeUTC(CTimeUtcModel& model, QWidget* parent)
+CTimeUTC::CTimeUTC(TimeUtcModel& model, QWidget* parent)
     : QDialog(parent),
       model_(model),
       servers_(new QComboBox(this)),
@@ -50,11 +50,11 @@ CTimeUTC::CTimeUTC(CTimeUtcModel& model, QWidget* parent)
   servers_->setObjectName("NtpServerList");
   servers_->setEditable(true);
   servers_->setInsertPolicy(QComboBox::NoInsert);
-  for (const char* server : CTimeUtcModel::kDefaultServers) servers_->addItem(QString::fromLatin1(server));
+  for (const char* server : TimeUtcModel::kDefaultServers) servers_->addItem(QString::fromLatin1(server));
   servers_->setMinimumContentsLength(24);
 
   const QFont fixed = QFontDatabase::systemFont(QFontDatabase::FixedFont);
-  auto* header = new QLabel(QString::fromLatin1(CTimeUtcModel::kLogHeader), this);
+  auto* header = new QLabel(QString::fromLatin1(TimeUtcModel::kLogHeader), this);
   header->setObjectName("TimeFormatHeader");
   header->setFont(fixed);
   log_->setObjectName("NtpLog");

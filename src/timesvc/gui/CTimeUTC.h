@@ -1,4 +1,4 @@
-// The "Measurement Time Stamp" dialog: shows the NTP log of CTimeUtcModel, forwards Get UTC and the
+// The "Measurement Time Stamp" dialog: shows the NTP log of TimeUtcModel, forwards Get UTC and the
 // synchronisation to it, and closes with the chosen start-time kind (Use UTC, SYSTEM or LOCAL).
 #pragma once
 
@@ -12,14 +12,14 @@ class QPushButton;
 
 namespace mirvo {
 
-class CTimeUtcModel;
+class TimeUtcModel;
 
 class CTimeUTC final : public QDialog, public IStartTimeKindDialog {
   Q_OBJECT
  public:
   static constexpr const char* kObjectName = "MeasurementTimeStampDialog";
 
-  explicit CTimeUTC(CTimeUtcModel& model, QWidget* parent = nullptr);
+  explicit CTimeUTC(TimeUtcModel& model, QWidget* parent = nullptr);
 
   // Opens the dialog afresh (empty log, first server, result buttons disabled), runs it modally and
   // returns the choice; any way of closing other than the three Use buttons answers SYSTEM.
@@ -44,7 +44,7 @@ class CTimeUTC final : public QDialog, public IStartTimeKindDialog {
   void Choose(StartTimeKind kind);
   void ShowModel();
 
-  CTimeUtcModel& model_;
+  TimeUtcModel& model_;
   StartTimeKind choice_ = StartTimeKind::System;
   QComboBox* servers_;
   QListWidget* log_;

@@ -22,11 +22,11 @@ std::uint32_t FromQColor(const QColor& colour);
 // The bold 16-pixel "Arial" label font.
 QFont PlotLabelFont();
 
-class CSpectrumPainter {
+class SpectrumPainter {
  public:
   // Rebuilds the soft spectrum, fixes the view and renders it for a client area of `size`.
   // Returns the part of the image that changed.
-  QRegion Render(CSpectrumPlot& plot, QSize size, qreal devicePixelRatio, bool full);
+  QRegion Render(SpectrumPlot& plot, QSize size, qreal devicePixelRatio, bool full);
   bool Valid(QSize size) const { return valid_ && renderedSize_ == size; }
   void Invalidate() { valid_ = false; }
 
@@ -51,8 +51,8 @@ class CSpectrumPainter {
   qreal renderedRatio_ = 0.0;
   bool valid_ = false;
   PlotFrame frame_;
-  CPlotColumnBook columns_;
-  CPlotLabelBook labels_;
+  PlotColumnBook columns_;
+  PlotLabelBook labels_;
   std::vector<PlotPoint> drawnPoints_;
   int drawnFirst_ = -1;
   int drawnWidth_ = -1;

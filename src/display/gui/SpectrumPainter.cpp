@@ -1,4 +1,4 @@
-#include "display/gui/CSpectrumPainter.h"
+#include "display/gui/SpectrumPainter.h"
 
 #include <QFontMetrics>
 #include <QPainter>
@@ -83,12 +83,12 @@ int PointPenWidth(const PlotGeometry& g) { return std::clamp(g.pixelsPerChannel,
 
 }  // namespace
 
-QRect CSpectrumPainter::PlotRect() const {
+QRect SpectrumPainter::PlotRect() const {
   const PlotGeometry& g = frame_.geometry;
   return QRect(QPoint(g.left, g.top), QPoint(g.right, g.bottom));
 }
 
-QRegion CSpectrumPainter::Render(CSpectrumPlot& plot, QSize size, qreal devicePixelRatio, bool full) {
+QRegion SpectrumPainter::Render(SpectrumPlot& plot, QSize size, qreal devicePixelRatio, bool full) {
   plot.RebuildSoftSpectrum();
   plot.FitView(100);
   if (size.isEmpty()) {
@@ -143,7 +143,7 @@ QRegion CSpectrumPainter::Render(CSpectrumPlot& plot, QSize size, qreal devicePi
   return dirty;
 }
 
-void CSpectrumPainter::PaintBackgroundAndAxes(QPainter& p) {
+void SpectrumPainter::PaintBackgroundAndAxes(QPainter& p) {
   const PlotGeometry& g = frame_.geometry;
   p.fillRect(QRect(QPoint(0, 0), renderedSize_), background_);
   const int w = g.width;
@@ -153,7 +153,7 @@ void CSpectrumPainter::PaintBackgroundAndAxes(QPainter& p) {
     p.fillRect(QRect(QPoint(x, g.bottom + 1), QPoint(x, g.bottom + 8)), spectrum_);
 }
 
-void CSpectrumPainter::PaintBottomLabels(QPainter& p, const PlotLabels& labels, QRegion& dirty) {
+void SpectrumPainter::PaintBottomLabels(QPainter& p, const PlotLabels& labels, QRegion& dirty) {
   const PlotGeometry& g = frame_.geometry;
   const int y = g.bottom + 9;
   const int width = renderedSize_.width();
@@ -167,7 +167,7 @@ void CSpectrumPainter::PaintBottomLabels(QPainter& p, const PlotLabels& labels, 
   dirty += strip;
 }
 
-void CSpectrumPainter::PaintScaleLabel(QPainter& p, const PlotLabels& labels, QRegion& dirty) {
+void SpectrumPainter::PaintScaleLabel(QPainter& p, const PlotLabels& labels, QRegion& dirty) {
   const PlotGeometry& g = frame_.geometry;
   const QRect band(0, 0, renderedSize_.width(), g.top);
   p.fillRect(band, background_);
@@ -180,7 +180,7 @@ void CSpectrumPainter::PaintScaleLabel(QPainter& p, const PlotLabels& labels, QR
 
 // Filled histogram: a column of h pixels above the base line. Outline: the column's top pixel and
 // a riser to its left neighbour's top, so a changed column also changes the riser right of it.
-void CSpectrumPainter::PaintColumns(QPainter& p, const std::vector<int>& changed, bool outline, QRegion& dirty) {
+void SpectrumPainter::PaintColumns(QPainter& p, const std::vector<int>& changed, bool outline, QRegion& dirty) {
   const PlotGeometry& g = frame_.geometry;
   const auto& columns = frame_.columns;
   const int count = static_cast<int>(columns.size());
@@ -213,7 +213,7 @@ void CSpectrumPainter::PaintColumns(QPainter& p, const std::vector<int>& changed
 
 // Points and lines are drawn per channel; a changed channel repaints the stretch from its left to
 // its right neighbour, wide enough for the point pen.
-void CSpectrumPainter::PaintPoints(QPainter& p, bool full, QRegion& dirty) {
+void SpectrumPainter::PaintPoints(QPainter& p, bool full, QRegion& dirty) {
   const PlotGeometry& g = frame_.geometry;
   const auto& points = frame_.points;
   const int n = static_cast<int>(points.size());
@@ -242,7 +242,7 @@ void CSpectrumPainter::PaintPoints(QPainter& p, bool full, QRegion& dirty) {
   }
 }
 
-void CSpectrumPainter::PaintPointRun(QPainter& p, int fromX, int toX) {
+void SpectrumPainter::PaintPointRun(QPainter& p, int fromX, int toX) {
   const PlotGeometry& g = frame_.geometry;
   const auto& points = frame_.points;
   const QRect area(QPoint(fromX, g.top), QPoint(toX, g.bottom));
@@ -272,14 +272,14 @@ void CSpectrumPainter::PaintPointRun(QPainter& p, int fromX, int toX) {
   p.restore();
 }
 
-QRect CSpectrumPainter::CursorRect(int cursorChannel) const {
+QRect SpectrumPainter::CursorRect(int cursorChannel) const {
   const PlotGeometry& g = frame_.geometry;
   if (!valid_ || drawnWidth_ <= 0) return {};
   const int x = std::clamp(g.ChannelToX(cursorChannel, drawnFirst_, drawnWidth_), g.left, std::max(g.left, g.right));
   return QRect(QPoint(x, g.top), QPoint(x, g.bottom));
 }
 
-void CSpectrumPainter::PaintTo(QPainter& painter, int cursorChannel, std::uint32_t cursorColour) const {
+void SpectrumPainter::PaintTo(QPainter& painter, int cursorChannel, std::uint32_t cursorColour) const {
   if (!valid_) return;
   painter.drawPixmap(0, 0, image_);
   // Exclusive-or: the cursor colour on the background, a contrasting colour over the spectrum.
