@@ -8,8 +8,8 @@
 #include <filesystem>
 #include <string>
 
-#include "acquisition/RecordSets.h"
 #include "display/PeakAnalysis.h"
+#include "display/RecordSets.h"
 #include "files/LoadedSpectrumFile.h"
 #include "files/SpectrumFile.h"
 #include "protocol/RegisterImage.h"

@@ -27,13 +27,13 @@
 #include <thread>
 #include <vector>
 
+#include "base/Clock.h"
 #include "display/gui/CSpectrum.h"
 #include "acquisition/LinkLifecycle.h"
 #include "shell/Commands.h"
 #include "shell/OutputLog.h"
 #include "shell/SettingsStore.h"
 #include "shell/gui/CMainFrame.h"
-#include "timesvc/Clock.h"
 
 #ifndef KVETRAL_SIM_PATH
 #define KVETRAL_SIM_PATH "kvetral-sim"

@@ -5,9 +5,9 @@
 #include <cmath>
 #include <memory>
 
-#include "acquisition/RecordSets.h"
 #include "display/PeakAnalysis.h"
 #include "display/PlotFrame.h"
+#include "display/RecordSets.h"
 #include "display/SpectrumInfo.h"
 #include "protocol/RegisterImage.h"
 

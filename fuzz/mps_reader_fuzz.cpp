@@ -5,7 +5,7 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "acquisition/RecordSets.h"
+#include "display/RecordSets.h"
 #include "files/SpectrumFile.h"
 #include "protocol/RegisterImage.h"
 

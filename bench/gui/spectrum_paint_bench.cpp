@@ -5,7 +5,7 @@
 #include <benchmark/benchmark.h>
 #include <memory>
 
-#include "acquisition/RecordSets.h"
+#include "display/RecordSets.h"
 #include "display/SampleSpectrum.h"
 #include "display/gui/CSpectrum.h"
 #include "display/gui/CSpectrumWnd.h"

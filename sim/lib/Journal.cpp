@@ -6,7 +6,7 @@
 #include <cinttypes>
 #include <cstdio>
 
-#include "timesvc/Clock.h"
+#include "base/Clock.h"
 
 namespace kvetral {
 

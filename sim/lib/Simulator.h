@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "timesvc/Clock.h"
+#include "base/Clock.h"
 
 namespace kvetral {
 

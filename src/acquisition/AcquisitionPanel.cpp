@@ -4,9 +4,11 @@
 #include <cstdio>
 
 #include "acquisition/LinkLifecycle.h"
+#include "acquisition/StartStamping.h"
 #include "display/PeakAnalysis.h"
 #include "display/SpectrumInfo.h"
 #include "protocol/CHardwareLink.h"
+#include "protocol/StartStampRegisters.h"
 
 namespace mirvo {
 
@@ -99,7 +101,8 @@ void AcquisitionPanel::StartAcquisition() {
   }
   RegisterImage& image = host_.LiveRecord().registers;
   const StampedStart stamp = StampStartTime(time_.settings, time_.clock, time_.sleeper, image);
-  kindText_ = time_.settings.kindText.empty() ? mirvo::StartKindText(image.ControlWord())
+  const StartStampWords written = ReadStartStamp(image);
+  kindText_ = time_.settings.kindText.empty() ? mirvo::StartKindText(written.utc, written.system)
                                              : time_.settings.kindText;
   utcShown_ = time_.settings.utcFlag;
   systemShown_ = time_.settings.systemFlag;
@@ -252,10 +255,11 @@ void AcquisitionPanel::RefreshFromRecord() {
   presetRegister_ = static_cast<std::uint32_t>(s[reg::kPresetLive]) << 16 | s[reg::kPresetReal];
   presetSeconds_ = static_cast<std::int32_t>(presetRegister_ / 100);
 
-  stampText_ = mirvo::StartStampText(s[reg::kStartDate], s[reg::kStartTime]);
-  kindText_ = mirvo::StartKindText(control);
-  utcShown_ = (control & cw::kStartUtc) != 0;
-  systemShown_ = !utcShown_ && (control & cw::kStartSystem) != 0;
+  const StartStampWords stamp = ReadStartStamp(s);
+  stampText_ = mirvo::StartStampText(stamp.dateWord, stamp.timeWord);
+  kindText_ = mirvo::StartKindText(stamp.utc, stamp.system);
+  utcShown_ = stamp.utc;
+  systemShown_ = !utcShown_ && stamp.system;
 
   slowAdcVolts_ = record->slowAdcVolts;
   internalTemperature_ = record->internalTemperature;

@@ -12,9 +12,9 @@
 #include "acquisition/TraceSink.h"
 #include "acquisition/RegisterRefreshChain.h"
 #include "acquisition/SpectrumLogger.h"
-#include "acquisition/SpectrumRecord.h"
+#include "base/Clock.h"
 #include "display/UserDialog.h"
-#include "timesvc/Clock.h"
+#include "records/SpectrumRecord.h"
 #include "timesvc/StartTimeStamp.h"
 
 namespace mirvo {

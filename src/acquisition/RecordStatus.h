@@ -3,7 +3,7 @@
 
 #include <cstdint>
 
-#include "acquisition/SpectrumRecord.h"
+#include "records/SpectrumRecord.h"
 #include "protocol/Packets.h"
 
 namespace mirvo {

@@ -1,10 +1,10 @@
 // mirvo-psd: the desktop control and acquisition program of the Kvetral spectrometer.
 #include <QApplication>
 
+#include "base/Clock.h"
 #include "shell/SettingsStore.h"
 #include "shell/gui/CMainFrame.h"
 #include "shell/gui/QtSettingsBackend.h"
-#include "timesvc/Clock.h"
 
 int main(int argc, char** argv) {
   QApplication app(argc, argv);

@@ -2,7 +2,7 @@
 // two points, a least-squares parabola (Gauss-Jordan on the normal equations) through three or more.
 #pragma once
 
-#include "acquisition/CalibrationRecord.h"
+#include "records/CalibrationRecord.h"
 
 namespace mirvo {
 

@@ -2,10 +2,10 @@
 
 #include <algorithm>
 
+#include "base/TextFormat.h"
 #include "display/PlotTables.h"
 #include "display/SpectrumInfo.h"
 #include "display/SpectrumPlot.h"
-#include "display/TextFormat.h"
 #include "display/UserDialog.h"
 
 namespace mirvo {

@@ -1,6 +1,6 @@
 #include "display/ColourTargets.h"
 
-#include "acquisition/RecordSets.h"
+#include "display/RecordSets.h"
 
 namespace mirvo {
 

@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <cmath>
 
+#include "base/TextFormat.h"
 #include "display/SpectrumPlot.h"
-#include "display/TextFormat.h"
 #include "protocol/RegisterImage.h"
 
 namespace mirvo {

@@ -2,8 +2,8 @@
 
 #include <cmath>
 
+#include "base/TextFormat.h"
 #include "display/SpectrumPlot.h"
-#include "display/TextFormat.h"
 
 namespace mirvo {
 

@@ -1,7 +1,7 @@
 #include "display/SpectrumInfo.h"
 
+#include "base/TextFormat.h"
 #include "display/SpectrumPlot.h"
-#include "display/TextFormat.h"
 
 namespace mirvo {
 

@@ -1,18 +1,19 @@
 // The logic of one spectrum plot (the CSpectrum widget paints it and forwards its events here):
-// soft spectrum and ROI, view window, cursor, scales, zoom/scroll, mouse and keyboard marking.
+// soft spectrum and ROI, view window, cursor, scales, zoom/scroll, mouse and keyboard marking. It is
+// the view of its record that the record tables drive (IRecordView).
 #pragma once
 
 #include <cstdint>
 
-#include "acquisition/SpectrumRecord.h"
 #include "display/PeakResult.h"
 #include "display/PlotHost.h"
+#include "records/RecordView.h"
+#include "records/SpectrumRecord.h"
 
 namespace mirvo {
 
 struct PlotGeometry;
 
-enum class RedrawKind { None = 0, Partial = 1, Full = 2 };
 enum class PlotKey { Left, Right, Up, Down, Home, ZoomIn /* I */, ZoomOut /* O */, Space, Other };
 enum class ScrollAction { LineBack, LineForward, PageBack, PageForward, Thumb };
 
@@ -29,7 +30,7 @@ struct PlotColours {
   bool operator==(const PlotColours&) const = default;
 };
 
-class SpectrumPlot {
+class SpectrumPlot final : public IRecordView {
  public:
   static constexpr int kMinViewWidth = 32;
   static constexpr int kMaxLinearScale = 31;
@@ -39,8 +40,8 @@ class SpectrumPlot {
   SpectrumPlot(const SpectrumPlot&) = delete;
   SpectrumPlot& operator=(const SpectrumPlot&) = delete;
 
-  SpectrumRecord& Record() { return record_; }
-  const SpectrumRecord& Record() const { return record_; }
+  SpectrumRecord& Record() override { return record_; }
+  const SpectrumRecord& Record() const override { return record_; }
   void SetHost(IPlotHost* host);
 
   int SpectrumIndex() const { return record_.spectrumIndex; }
@@ -55,12 +56,12 @@ class SpectrumPlot {
   // --- sizes and derived arrays
   // Soft-size command and focus: changes the sizes only while visible. Returns 0, or -1 for a soft
   // size outside 512..4096 or a hard size above 4096 (nothing changed).
-  int SetSizes(int hard, int soft);
+  int SetSizes(int hard, int soft) override;
   // File reader: applies sizes (clamped to 512..4096 and 512..hard) whether visible or not, as
   // SetSizes does when they change, and rebuilds the pane title.
   void ApplySizes(int hard, int soft);
   void RebuildSoftSpectrum();
-  void RebuildSoftRoi();
+  void RebuildSoftRoi() override;
 
   // --- view and cursor
   int Cursor() const { return cursor_; }
@@ -121,7 +122,7 @@ class SpectrumPlot {
 
   // --- regions of interest
   int RoiMode() const { return roiMode_; }  // 0 mark over, 1 from cursor
-  void SetRoiMode(int mode) { roiMode_ = mode == 1 ? 1 : 0; }
+  void SetRoiMode(int mode) override { roiMode_ = mode == 1 ? 1 : 0; }
   bool Marking() const { return markFlag_; }
   bool Unmarking() const { return unmarkFlag_; }
   // Sets or clears soft channel k and its factor hard channels.
@@ -134,9 +135,9 @@ class SpectrumPlot {
 
   // --- focus, visibility, caption
   void ActivatePlot();
-  void GainFocus();
+  void GainFocus() override;
   // The plot's tab was selected (true) or left (false).
-  void SetVisible(bool visible);
+  void SetVisible(bool visible) override;
   void UpdatePaneCaption();
 
   // --- appearance
@@ -148,7 +149,7 @@ class SpectrumPlot {
 
   // --- peak information
   bool UnitsRefresh() const { return unitsRefresh_; }
-  void SetUnitsRefresh(bool on = true) { unitsRefresh_ = on; }
+  void SetUnitsRefresh(bool on = true) override { unitsRefresh_ = on; }
   PeakResult& CursorPeak() { return cursorPeak_; }
   const PeakResult& CursorPeak() const { return cursorPeak_; }
   bool Calibrated() const { return record_.working.enabled != 0; }
@@ -158,7 +159,7 @@ class SpectrumPlot {
   RedrawKind TakeRedraw();
   RedrawKind PendingRedraw() const { return redraw_; }
   bool TakeCursorMoved();
-  void RequestRedraw(RedrawKind kind);
+  void RequestRedraw(RedrawKind kind) override;
 
  private:
   void FitViewSteps(bool centre);

@@ -3,6 +3,7 @@
 #include <array>
 
 #include "protocol/RegisterImage.h"
+#include "protocol/StartStampRegisters.h"
 #include "timesvc/StartTimeStamp.h"
 
 namespace mirvo {
@@ -20,8 +21,9 @@ AcquisitionTimes TimesFromRegisters(const RegisterImage& registers, double sampl
     const double dead = (times.realSeconds - times.liveSeconds) * 100.0 / times.realSeconds;
     times.deadPercent = dead > 0.0 ? dead : 0.0;
   }
-  times.stampText = StartStampText(registers.Get(reg::kStartDate), registers.Get(reg::kStartTime));
-  times.kindText = StartKindText(registers.Get(reg::kControlWord));
+  const StartStampWords stamp = ReadStartStamp(registers);
+  times.stampText = StartStampText(stamp.dateWord, stamp.timeWord);
+  times.kindText = StartKindText(stamp.utc, stamp.system);
   return times;
 }
 

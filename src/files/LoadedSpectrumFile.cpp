@@ -2,8 +2,8 @@
 
 #include <charconv>
 
-#include "acquisition/RecordSets.h"
 #include "display/PeakAnalysis.h"
+#include "display/RecordSets.h"
 #include "files/SpectrumFile.h"
 #include "protocol/RegisterImage.h"
 

@@ -1,6 +1,6 @@
 #include "files/SpectrumFileCommands.h"
 
-#include "acquisition/RecordSets.h"
+#include "display/RecordSets.h"
 #include "display/UserDialog.h"
 #include "files/SpectrumCsv.h"
 #include "files/SpectrumFile.h"

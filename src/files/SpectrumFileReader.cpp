@@ -4,8 +4,8 @@
 #include <cmath>
 #include <limits>
 
-#include "acquisition/RecordSets.h"
-#include "display/TextFormat.h"
+#include "base/TextFormat.h"
+#include "display/RecordSets.h"
 #include "files/RegisterFile.h"
 #include "files/SpectrumFile.h"
 #include "files/TextLines.h"

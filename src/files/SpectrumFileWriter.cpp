@@ -2,7 +2,7 @@
 #include <algorithm>
 #include <charconv>
 
-#include "acquisition/RecordSets.h"
+#include "display/RecordSets.h"
 #include "files/SpectrumFile.h"
 
 namespace mirvo {

@@ -6,7 +6,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "display/TextFormat.h"
+#include "base/TextFormat.h"
 
 namespace mirvo {
 

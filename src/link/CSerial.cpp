@@ -12,7 +12,7 @@
 #include <algorithm>
 #include <cstring>
 
-#include "timesvc/Clock.h"
+#include "base/Clock.h"
 
 namespace mirvo {
 namespace {

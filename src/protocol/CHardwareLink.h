@@ -12,7 +12,7 @@
 #include "protocol/LiveRecord.h"
 #include "protocol/Reporter.h"
 #include "protocol/ReplyHandler.h"
-#include "timesvc/Clock.h"
+#include "base/Clock.h"
 
 namespace mirvo {
 

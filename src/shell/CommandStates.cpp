@@ -3,7 +3,7 @@
 #include <algorithm>
 
 #include "acquisition/AcquisitionPanel.h"
-#include "acquisition/RecordSets.h"
+#include "display/RecordSets.h"
 #include "shell/Commands.h"
 
 namespace mirvo {

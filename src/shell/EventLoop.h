@@ -10,9 +10,9 @@
 #include <map>
 #include <mutex>
 
+#include "base/Clock.h"
 #include "link/MessageTarget.h"
 #include "shell/MessagePump.h"
-#include "timesvc/Clock.h"
 
 namespace mirvo {
 

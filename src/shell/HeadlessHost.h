@@ -10,7 +10,7 @@
 
 #include "acquisition/AcquisitionPanel.h"
 #include "acquisition/LinkLifecycle.h"
-#include "acquisition/SpectrumRecord.h"
+#include "records/SpectrumRecord.h"
 #include "display/SpectrumInfo.h"
 #include "shell/EventLoop.h"
 #include "shell/OutputLog.h"

@@ -7,7 +7,7 @@
 #include <functional>
 #include <string>
 
-#include "timesvc/Clock.h"
+#include "base/Clock.h"
 
 namespace mirvo {
 

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cstdio>
 
-#include "acquisition/RecordSets.h"
+#include "display/RecordSets.h"
 
 namespace mirvo {
 namespace {

@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <string>
 
-#include "timesvc/Clock.h"
+#include "base/Clock.h"
 #include "timesvc/NtpPacket.h"
 
 namespace mirvo {

@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <span>
 
-#include "timesvc/Clock.h"
+#include "base/Clock.h"
 
 namespace mirvo {
 

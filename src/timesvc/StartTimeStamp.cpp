@@ -68,8 +68,7 @@ CivilTime StartClockTime(const StartTimeSettings& settings, const IClock& clock)
   return CivilFromNtp(NtpAddOffset(now, settings.utcOffset));
 }
 
-StampedStart StampStartTime(const StartTimeSettings& settings, const IClock& clock, ISleeper& sleeper,
-                            RegisterImage& image, bool commandHalf) {
+StampedStart WaitForStartStamp(const StartTimeSettings& settings, const IClock& clock, ISleeper& sleeper) {
   // Wait for the first even second boundary after the call.
   CivilTime t = StartClockTime(settings, clock);
   int remembered = t.second;
@@ -81,13 +80,6 @@ StampedStart StampStartTime(const StartTimeSettings& settings, const IClock& clo
     remembered = t.second;
   }
 
-  const std::size_t half = commandHalf ? RegisterImage::kCommandHalf : 0;
-  std::uint16_t control = image[reg::kControlWord + half];
-  control = static_cast<std::uint16_t>(control & ~(cw::kStartUtc | cw::kStartSystem));
-  if (settings.systemFlag) control |= cw::kStartSystem;
-  if (settings.utcFlag) control |= cw::kStartUtc;
-  image[reg::kControlWord + half] = control;
-
   if (!settings.utcFlag && !settings.systemFlag)
     t = CivilFromUtcMilliseconds(UtcMillisecondsFromCivil(t) + clock.UtcOffsetSeconds() * 1000LL);
 
@@ -96,12 +88,6 @@ StampedStart StampStartTime(const StartTimeSettings& settings, const IClock& clo
   stamp.dateWord = PackStartDate(t);
   stamp.timeWord = PackStartTime(t);
   stamp.text = FormatStamp(t.day, t.month, t.year, t.hour, t.minute, t.second);
-  image[reg::kStartDate + half] = stamp.dateWord;
-  image[reg::kStartTime + half] = stamp.timeWord;
-  if (commandHalf) {
-    image[reg::kStartDate] = stamp.dateWord;
-    image[reg::kStartTime] = stamp.timeWord;
-  }
   return stamp;
 }
 
@@ -123,9 +109,9 @@ std::string StartStampText(std::uint16_t dateWord, std::uint16_t timeWord) {
                      (timeWord >> 5) & 0x3F, (timeWord & 0x1F) * 2);
 }
 
-const char* StartKindText(std::uint16_t controlWord) {
-  if (controlWord & cw::kStartUtc) return kStartTimeUtcText;
-  if (controlWord & cw::kStartSystem) return kStartTimeSystemText;
+const char* StartKindText(bool utcBit, bool systemBit) {
+  if (utcBit) return kStartTimeUtcText;
+  if (systemBit) return kStartTimeSystemText;
   return kStartTimeLocalText;
 }
 

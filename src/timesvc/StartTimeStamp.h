@@ -1,20 +1,20 @@
 // Measurement start-time stamps: the choice of the clock that stamps a start (UTC, SYSTEM or LOCAL),
-// the check before every start, the wait for an even second, and the packing into registers 0x16/0x17.
+// the check before every start, the wait for an even second, and the packing of the stamp into a
+// date word and a time word. Where the words and the kind go in the register image is not known here.
 //
 // What the acquisition panel does with it:
 //   on connect:          OnConnect(settings)
 //   TIME STAMP button:   ChooseStartTimeKind(settings, dialog, clock), then refresh the panel
 //   START, before sending: EnsureStartTimeKindChosen(settings, dialog, clock);
-//                        if connected: stamp = StampStartTime(settings, clock, sleeper, liveImage);
-//                        show stamp.text and settings.kindText
-//   refresh from a record: StartStampText(date, time) and StartKindText(controlWord) of its registers
+//                        if connected: stamp = WaitForStartStamp(settings, clock, sleeper), written
+//                        into the live image; show stamp.text and settings.kindText
+//   refresh from a record: StartStampText(date, time) and StartKindText(utcBit, systemBit)
 #pragma once
 
 #include <cstdint>
 #include <string>
 
-#include "protocol/RegisterImage.h"
-#include "timesvc/Clock.h"
+#include "base/Clock.h"
 
 namespace mirvo {
 
@@ -72,12 +72,9 @@ struct StampedStart {
   std::string text;          // "%02d/%02d/%04d  %02d:%02d:%02d" for the panel and the logger
 };
 
-// Waits (through `sleeper`) for the first even second of the chosen clock after the call, then
-// writes the kind bits (ControlWord bits 10 and 11) and the packed stamp into `image`. With
-// `commandHalf` (a run of a logged series) the bits and words go to indexes 0x110, 0x116 and 0x117
-// and the two words are copied to 0x16 and 0x17.
-StampedStart StampStartTime(const StartTimeSettings& settings, const IClock& clock, ISleeper& sleeper,
-                            RegisterImage& image, bool commandHalf = false);
+// Waits (through `sleeper`) for the first even second of the chosen clock after the call and returns
+// its stamp: UTC for UTC and SYSTEM, converted to local time for LOCAL.
+StampedStart WaitForStartStamp(const StartTimeSettings& settings, const IClock& clock, ISleeper& sleeper);
 
 // The instant of the chosen clock now: system time + UTC offset, via the NTP timestamp arithmetic.
 CivilTime StartClockTime(const StartTimeSettings& settings, const IClock& clock);
@@ -88,7 +85,8 @@ std::uint16_t PackStartDate(const CivilTime& time);
 std::uint16_t PackStartTime(const CivilTime& time);
 // "DD/MM/YYYY  HH:MM:SS" of the two words, or "WAITING FOR START" when the year field is 0.
 std::string StartStampText(std::uint16_t dateWord, std::uint16_t timeWord);
-// "START TIME: UTC" for bit 10, else "START TIME: SYSTEM" for bit 11, else "START TIME: LOCAL".
-const char* StartKindText(std::uint16_t controlWord);
+// "START TIME: UTC" for the UTC bit, else "START TIME: SYSTEM" for the SYSTEM bit, else
+// "START TIME: LOCAL".
+const char* StartKindText(bool utcBit, bool systemBit);
 
 }  // namespace mirvo

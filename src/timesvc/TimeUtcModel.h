@@ -7,9 +7,9 @@
 #include <deque>
 #include <string>
 
+#include "base/Clock.h"
 #include "timesvc/CSNTPClient.h"
 #include "timesvc/ClockSetter.h"
-#include "timesvc/Clock.h"
 
 namespace mirvo {
 

@@ -4,8 +4,8 @@
 
 #include <memory>
 
-#include "acquisition/RecordSets.h"
 #include "display/ColourTargets.h"
+#include "display/RecordSets.h"
 #include "protocol/RegisterImage.h"
 
 using namespace mirvo;

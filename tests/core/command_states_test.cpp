@@ -8,7 +8,7 @@
 #include "FakeClock.h"
 #include "ScriptedDialogs.h"
 #include "acquisition/AcquisitionPanel.h"
-#include "acquisition/RecordSets.h"
+#include "display/RecordSets.h"
 #include "acquisition/LinkLifecycle.h"
 #include "shell/CommandStates.h"
 #include "shell/Commands.h"

@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "FileTestSupport.h"
-#include "acquisition/RecordSets.h"
+#include "display/RecordSets.h"
 #include "files/SpectrumCsv.h"
 #include "files/SpectrumFileCommands.h"
 #include "protocol/RegisterImage.h"

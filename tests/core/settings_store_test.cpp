@@ -1,8 +1,8 @@
 #include <gtest/gtest.h>
 
-#include "acquisition/Captions.h"
-#include "acquisition/RecordSets.h"
+#include "display/RecordSets.h"
 #include "protocol/RegisterImage.h"
+#include "records/Captions.h"
 #include "shell/SettingsStore.h"
 
 namespace mirvo {

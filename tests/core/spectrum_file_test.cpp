@@ -7,8 +7,8 @@
 #include <random>
 
 #include "FileTestSupport.h"
-#include "acquisition/RecordSets.h"
 #include "display/PeakAnalysis.h"
+#include "display/RecordSets.h"
 #include "files/LoadedSpectrumFile.h"
 #include "files/SpectrumFile.h"
 #include "files/SpectrumFileCommands.h"

@@ -4,11 +4,11 @@
 #include <string>
 #include <vector>
 
-#include "acquisition/CalibrationRecord.h"
-#include "acquisition/Captions.h"
-#include "acquisition/RecordSets.h"
-#include "acquisition/SpectrumRecord.h"
+#include "display/RecordSets.h"
 #include "protocol/RegisterImage.h"
+#include "records/CalibrationRecord.h"
+#include "records/Captions.h"
+#include "records/SpectrumRecord.h"
 
 namespace mirvo {
 namespace {

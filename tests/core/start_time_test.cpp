@@ -1,6 +1,9 @@
 #include <gtest/gtest.h>
 
 #include "FakeClock.h"
+#include "acquisition/StartStamping.h"
+#include "protocol/RegisterImage.h"
+#include "protocol/StartStampRegisters.h"
 #include "timesvc/StartTimeStamp.h"
 
 namespace mirvo {
@@ -34,10 +37,15 @@ TEST(StartTimeTest, PacksDateAndTimeLikeADirectoryEntryFrom2000) {
 }
 
 TEST(StartTimeTest, KindTextFollowsTheControlWordBits) {
-  EXPECT_STREQ(StartKindText(0x0400), "START TIME: UTC");
-  EXPECT_STREQ(StartKindText(0x0C00), "START TIME: UTC");
-  EXPECT_STREQ(StartKindText(0x0800), "START TIME: SYSTEM");
-  EXPECT_STREQ(StartKindText(0xF3FF), "START TIME: LOCAL");
+  const std::pair<std::uint16_t, const char*> cases[] = {
+      {0x0400, "START TIME: UTC"}, {0x0C00, "START TIME: UTC"},
+      {0x0800, "START TIME: SYSTEM"}, {0xF3FF, "START TIME: LOCAL"}};
+  for (const auto& [control, text] : cases) {
+    RegisterImage image;
+    image[reg::kControlWord] = control;
+    const StartStampWords stamp = ReadStartStamp(image);
+    EXPECT_STREQ(StartKindText(stamp.utc, stamp.system), text) << control;
+  }
 }
 
 TEST(StartTimeTest, StartWaitsForTheNextEvenSecond) {

@@ -18,8 +18,8 @@
 #include <cmath>
 #include <memory>
 
-#include "acquisition/RecordSets.h"
 #include "display/PeakAnalysis.h"
+#include "display/RecordSets.h"
 #include "display/SampleSpectrum.h"
 #include "display/gui/CCalibrationView.h"
 #include "display/gui/CSpectrumInfoView.h"

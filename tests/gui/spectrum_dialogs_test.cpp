@@ -7,7 +7,7 @@
 #include <QtTest>
 #include <memory>
 
-#include "acquisition/RecordSets.h"
+#include "display/RecordSets.h"
 #include "display/gui/CColorDlg.h"
 #include "display/gui/CSpectrumCaptions.h"
 #include "display/gui/SpectrumPainter.h"

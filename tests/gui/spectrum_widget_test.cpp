@@ -8,7 +8,7 @@
 #include <QtTest>
 #include <memory>
 
-#include "acquisition/RecordSets.h"
+#include "display/RecordSets.h"
 #include "display/gui/CSpectrum.h"
 #include "display/gui/CSpectrumWnd.h"
 #include "protocol/RegisterImage.h"

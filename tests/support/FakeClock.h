@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "timesvc/Clock.h"
+#include "base/Clock.h"
 
 namespace mirvo::test {
 

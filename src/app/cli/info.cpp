@@ -2,9 +2,9 @@
 #include <cinttypes>
 #include <cstdio>
 
-#include "acquisition/RecordSets.h"
 #include "app/cli/CliCommand.h"
 #include "display/CalibrationPanel.h"
+#include "display/RecordSets.h"
 #include "display/UserDialog.h"
 #include "files/LoadedSpectrumFile.h"
 

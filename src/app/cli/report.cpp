@@ -3,8 +3,8 @@
 #include <cstdio>
 
 #include "app/cli/CliCommand.h"
+#include "base/TextFormat.h"
 #include "display/PeakAnalysis.h"
-#include "display/TextFormat.h"
 #include "files/LoadedSpectrumFile.h"
 #include "files/SafeFileWriter.h"
 

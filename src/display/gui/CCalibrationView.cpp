@@ -14,9 +14,9 @@
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
-#include "acquisition/CalibrationRecord.h"
-#include "acquisition/RecordSets.h"
+#include "display/RecordSets.h"
 #include "display/gui/CSpectrumInfoView.h"
+#include "records/CalibrationRecord.h"
 
 namespace mirvo {
 

@@ -7,8 +7,8 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include "acquisition/Captions.h"
-#include "acquisition/RecordSets.h"
+#include "display/RecordSets.h"
+#include "records/Captions.h"
 
 namespace mirvo {
 

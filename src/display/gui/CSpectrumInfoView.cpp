@@ -13,8 +13,8 @@
 #include <QVBoxLayout>
 #include <utility>
 
-#include "acquisition/RecordSets.h"
 #include "display/PeakAnalysis.h"
+#include "display/RecordSets.h"
 #include "protocol/RegisterImage.h"
 
 namespace mirvo {

@@ -3,7 +3,7 @@
 #include <QSignalBlocker>
 #include <QTabWidget>
 
-#include "acquisition/RecordSets.h"
+#include "display/RecordSets.h"
 #include "display/gui/CSpectrum.h"
 
 namespace mirvo {

@@ -8,7 +8,7 @@
 #include <map>
 #include <memory>
 
-#include "acquisition/RecordSets.h"
+#include "display/RecordSets.h"
 #include "protocol/RegisterImage.h"
 
 class QAction;

@@ -3,7 +3,7 @@
 #include <QMessageBox>
 #include <QWidget>
 
-#include "acquisition/RecordSets.h"
+#include "display/RecordSets.h"
 #include "acquisition/RecordStatus.h"
 #include "shell/OutputLog.h"
 

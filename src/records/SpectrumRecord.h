@@ -6,8 +6,8 @@
 #include <cstdint>
 #include <string>
 
-#include "acquisition/CalibrationRecord.h"
 #include "protocol/RegisterImage.h"
+#include "records/CalibrationRecord.h"
 
 namespace mirvo {
 

@@ -1,4 +1,4 @@
-#include "acquisition/CalibrationRecord.h"
+#include "records/CalibrationRecord.h"
 
 #include <bit>
 #include <cstring>

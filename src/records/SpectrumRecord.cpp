@@ -1,4 +1,4 @@
-#include "acquisition/SpectrumRecord.h"
+#include "records/SpectrumRecord.h"
 
 namespace mirvo {
 

@@ -1,5 +1,5 @@
-// printf-style formatting into a std::string, for the fixed display formats of the plot, the
-// information pane and the calibration pane ("%8.2f", "%10lu", "S%d: " ...).
+// printf-style formatting into a std::string for the fixed text formats of panes, titles and files
+// ("%8.2f", "%10lu", "S%d: " ...), and the reading of numbers the way an edit field reads them.
 #pragma once
 
 #include <string>

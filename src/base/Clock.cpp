@@ -1,4 +1,4 @@
-#include "timesvc/Clock.h"
+#include "base/Clock.h"
 
 #include <ctime>
 #include <thread>

@@ -1,4 +1,4 @@
-#include "display/TextFormat.h"
+#include "base/TextFormat.h"
 
 #include <charconv>
 #include <cmath>

@@ -1,6 +1,6 @@
-#include "acquisition/Captions.h"
+#include "records/Captions.h"
 
-#include "display/TextFormat.h"
+#include "base/TextFormat.h"
 
 namespace mirvo {
 
