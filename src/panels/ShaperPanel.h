@@ -92,6 +92,8 @@ class ShaperPanel final : public IRegisterRefresh, public IConnectionObserver {
   int OnBlrFastChanged(std::int64_t value);
   void OnListDropped(List list);
   void OnListSelected(List list, int index);
+  // The list closed without a selection: a refresh may move it again.
+  void OnListClosed(List list) { listOpen_[static_cast<std::size_t>(list)] = false; }
   void OnAutoToggled(bool on);
   void OnFineToggled(bool on);
   std::uint32_t OnFactorChanged(std::int64_t factor);
