@@ -54,7 +54,7 @@ CPSDView::CPSDView(PulseShapePanel& panel, QWidget* parent) : QWidget(parent), p
       spin->setRange(0, 4095);
       spin->setKeyboardTracking(false);
       spin->setAlignment(Qt::AlignRight);
-      spin->setMinimumWidth(spin->fontMetrics().horizontalAdvance("00000") + 40);
+      spin->setMinimumWidth(spin->fontMetrics().horizontalAdvance("0000") + 36);
     }
     from_[static_cast<std::size_t>(w)] = from;
     to_[static_cast<std::size_t>(w)] = to;
@@ -76,7 +76,8 @@ CPSDView::CPSDView(PulseShapePanel& panel, QWidget* parent) : QWidget(parent), p
         edit->setReadOnly(true);
         edit->setFocusPolicy(Qt::NoFocus);
         edit->setAlignment(Qt::AlignRight);
-        edit->setMaximumWidth(edit->fontMetrics().horizontalAdvance("00000.00") + 14);
+        edit->setMinimumWidth(edit->fontMetrics().horizontalAdvance("0000.00") + 10);
+        edit->setMaximumWidth(edit->fontMetrics().horizontalAdvance("00000.00") + 16);
       }
       calibratedFrom_->setObjectName("CalibratedFrom");
       calibratedTo_->setObjectName("CalibratedTo");
@@ -85,13 +86,14 @@ CPSDView::CPSDView(PulseShapePanel& panel, QWidget* parent) : QWidget(parent), p
       units_->setMinimumWidth(units_->fontMetrics().horizontalAdvance("[Volt]") + 4);
       grid->addWidget(calibratedFrom_, 0, 2);
       grid->addWidget(calibratedTo_, 1, 2);
-      grid->addWidget(units_, 0, 3, 2, 1);
-      column = 4;
+      grid->addWidget(units_, 2, 2, Qt::AlignHCenter);
+      column = 3;
     }
+    const int below = height ? 3 : 2;
     grid->addWidget(roi_[static_cast<std::size_t>(w)], 0, column);
     grid->addWidget(all_[static_cast<std::size_t>(w)], 1, column);
-    grid->addWidget(mark, 2, 0, 1, column + 1);
-    grid->addWidget(erase, 3, 0, 1, column + 1);
+    grid->addWidget(mark, below, 0, 1, column + 1);
+    grid->addWidget(erase, below + 1, 0, 1, column + 1);
     grid->setColumnStretch(column + 1, 1);
     layout->addWidget(group);
 

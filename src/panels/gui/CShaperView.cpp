@@ -36,7 +36,7 @@ AcceleratingSpinBox* Spin(QWidget* parent, int low, int high, const QString& nam
   spin->setRange(low, high);
   spin->setKeyboardTracking(false);
   spin->setAlignment(Qt::AlignRight);
-  spin->setMinimumWidth(spin->fontMetrics().horizontalAdvance(QString::number(high)) + 40);
+  spin->setMinimumWidth(spin->fontMetrics().horizontalAdvance(QString::number(high)) + 34);
   return spin;
 }
 
@@ -137,7 +137,9 @@ CShaperView::CShaperView(ShaperPanel& panel, QWidget* parent) : QWidget(parent),
     marginCaption_ = new QLabel("Auto Margin", group);
     marginCaption_->setObjectName("AutoMarginCaption");
     grid->addWidget(marginCaption_, 0, 2, 1, 2);
-    grid->addWidget(new QLabel("EST. THRESH. [chn]", group), 0, 4);
+    auto* estimated = new QLabel("EST. THRESH.\n[chn]", group);
+    estimated->setAlignment(Qt::AlignCenter);
+    grid->addWidget(estimated, 0, 4);
     for (int row = 0; row < 2; ++row) {
       const bool slow = row == 0;
       auto* spin = Spin(group, 0, kThresholdMax, slow ? "ThresholdSlow" : "ThresholdFast");
@@ -193,8 +195,9 @@ CShaperView::CShaperView(ShaperPanel& panel, QWidget* parent) : QWidget(parent),
     connect(fastSym_, &QCheckBox::clicked, this, [this](bool on) { panel_.OnFastSymToggled(on); });
     row->addWidget(blr);
 
+    layout->addLayout(row);
     auto* pileUp = new QGroupBox("PILE-UP REJECTOR", this);
-    auto* column = new QVBoxLayout(pileUp);
+    auto* column = new QHBoxLayout(pileUp);
     column->setContentsMargins(6, 4, 6, 4);
     pileUpOn_ = Check("ON", pileUp, "PileUpOn");
     enhanced_ = Check("ENHANCED", pileUp, "PileUpEnhanced");
@@ -202,8 +205,8 @@ CShaperView::CShaperView(ShaperPanel& panel, QWidget* parent) : QWidget(parent),
     column->addWidget(enhanced_);
     connect(pileUpOn_, &QCheckBox::clicked, this, [this](bool on) { panel_.OnPileUpOnToggled(on); });
     connect(enhanced_, &QCheckBox::clicked, this, [this](bool on) { panel_.OnEnhancedToggled(on); });
-    row->addWidget(pileUp);
-    layout->addLayout(row);
+    column->addStretch(1);
+    layout->addWidget(pileUp);
   }
 
   // --- gain normalisation and TIPS
