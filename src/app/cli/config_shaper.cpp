@@ -19,6 +19,8 @@ struct ShaperSession {
 std::vector<NamedSetting> MakeShaper(ConfigPanelContext& context) {
   auto shaper = std::make_shared<ShaperSession>(context.session);
   shaper->panel.Attach(context.session.lifecycle);
+  // The clock the instrument reports is the one the acquisition panel's microseconds use.
+  shaper->panel.onChanged = [s = shaper.get(), &host = context.session.host] { host.samplePeriodUs = s->period.Us(); };
   shaper->panel.Initialise();
   context.keep.push_back(shaper);
   return ShaperSettings(shaper->panel);
