@@ -5,6 +5,8 @@
 #include <gtest/gtest.h>
 
 #include "ScriptedDialogs.h"
+#include "display/RecordSets.h"
+#include "panels/RecordSetsPanelHost.h"
 
 namespace mirvo {
 namespace {
@@ -212,6 +214,42 @@ TEST_F(PsdFixture, CalibratedPulseHeights) {
   EXPECT_EQ(panel.CalibratedFromText(), "51.00");
   EXPECT_EQ(panel.CalibratedToText(), "1001.00");
   EXPECT_EQ(panel.UnitsCaption(), "[keV]");
+}
+
+}  // namespace
+}  // namespace mirvo
+
+namespace mirvo {
+namespace {
+
+// The window's host over the record sets: the ROI at a BUFFER cursor, and marking seen in the plot.
+TEST(PsdRecordSets, WindowFromTheCursorRoiOfTheBufferPlot) {
+  auto memory = std::make_unique<SpectrumMemory>();
+  RecordSets sets(*memory);
+  RecordSetsPanelHost host(sets, nullptr);
+  test::ScriptedDialogs dialogs;
+  PulseShapePanel panel(host, dialogs);
+  panel.Initialise();
+  panel.RefreshFromRecord();
+
+  SpectrumPlot& s0 = sets.BufferPlot(0);
+  for (int ch = 1400; ch <= 1900; ++ch) s0.SetChannelRoi(ch, true);
+  s0.MoveCursor(1200);  // outside the ROI
+  panel.OnFromRoi(3);
+  ASSERT_EQ(dialogs.messages.size(), 1u);
+  s0.MoveCursor(1600);
+  panel.OnFromRoi(3);
+  EXPECT_EQ(panel.From(3), 1400);
+  EXPECT_EQ(panel.To(3), 1900);
+  EXPECT_EQ(sets.LiveRecord().registers[0x6B], 1400);
+
+  // Erased, then marked back: the soft flags follow the hard ones.
+  panel.OnEraseAll(3);
+  EXPECT_FALSE(s0.SoftRoi(1600));
+  panel.OnMarkBack(3);
+  EXPECT_TRUE(s0.SoftRoi(1400));
+  EXPECT_TRUE(s0.SoftRoi(1900));
+  EXPECT_FALSE(s0.SoftRoi(1901));
 }
 
 }  // namespace
