@@ -201,7 +201,8 @@ SimEvent EventGenerator::Sample(const EventRouting& routing) {
   return event;
 }
 
-void EventGenerator::Generate(std::uint64_t count, const EventRouting& routing, std::uint32_t* spectra) {
+void EventGenerator::Generate(std::uint64_t count, const EventRouting& routing, std::uint32_t* spectra,
+                              std::uint64_t* neutronTally) {
   const std::uint32_t n = static_cast<std::uint32_t>(table_->threshold.size());
   const double gammaMean = kGammaTips * routing.tipsScale, gammaSigma = gammaSigma_ * routing.tipsScale;
   const double neutronMean = kNeutronTips * routing.tipsScale, neutronSigma = neutronSigma_ * routing.tipsScale;
@@ -220,18 +221,35 @@ void EventGenerator::Generate(std::uint64_t count, const EventRouting& routing, 
     const std::uint32_t bin = neutron ? index - static_cast<std::uint32_t>(kBins) : index;
     const std::uint64_t r2 = random_.Next();
     const double keV = bin + static_cast<double>(r2 & 0xFFFF) * (1.0 / 65536.0);
-    const std::uint32_t channel = static_cast<std::uint32_t>(keV * perKeV);
+    double height = keV * perKeV;
+    if (routing.sumFraction > 0 && static_cast<double>(r2 >> 46) * (1.0 / 262144.0) < routing.sumFraction) {
+      const std::uint64_t r3 = random_.Next();  // the piled-up partner
+      std::uint32_t other = static_cast<std::uint32_t>(((r3 >> 32) * n) >> 32);
+      if (static_cast<std::uint32_t>(r3) >= thresholds[other]) other = aliases[other];
+      height += (other >= kBins ? other - kBins : other) * perKeV;
+    }
+    if (routing.noiseChannels > 0 || routing.ballisticRel > 0) {
+      const double spread = routing.ballisticRel * height;
+      height += std::sqrt(routing.noiseChannels * routing.noiseChannels + spread * spread) *
+                normal[((r2 >> 32) & 0x3FFF) % kNormalTable];
+    }
+    if (height < 0) continue;
+    const std::uint32_t channel = static_cast<std::uint32_t>(height);
     if (channel < lowest || channel >= kChannels) continue;
     const double z = normal[(r2 >> 16) % kNormalTable];
     const double tipsValue = neutron ? neutronMean + neutronSigma * z : gammaMean + gammaSigma * z;
     if (tipsValue < 0 || tipsValue >= static_cast<double>(kChannels)) continue;
     const std::uint32_t tips = static_cast<std::uint32_t>(tipsValue);
     const bool inHeight = channel >= routing.heightLow && channel <= routing.heightHigh;
-    if (inHeight) ++s0[tips];
+    if (inHeight) {
+      ++s0[tips];
+      if (neutronTally != nullptr && neutron) ++neutronTally[0];
+    }
     for (std::size_t k = 0; k < 3; ++k) {
       if (tips < routing.tipsLow[k] || tips > routing.tipsHigh[k]) continue;
       if (routing.needsHeight[k] && !inHeight) continue;
       ++s1[k * kChannels + channel];
+      if (neutronTally != nullptr && neutron) ++neutronTally[k + 1];
     }
   }
 }

@@ -26,6 +26,9 @@ struct EventRouting {
   std::array<std::uint32_t, 3> tipsLow{0, 0, 0};   // TIPS windows of S1, S2, S3
   std::array<std::uint32_t, 3> tipsHigh{4095, 4095, 4095};
   std::array<bool, 3> needsHeight{false, false, false};  // S2/S3 window ANDed with the S1 pulse-height window
+  // Shaping (lib/Shaper.h): noise and ballistic spread of the pulse height, and the share of events
+  // piled up with a second one whose energy they then carry as well.
+  double noiseChannels = 0, ballisticRel = 0, sumFraction = 0;
 };
 
 struct EnergyTable;  // the energy and particle distribution of one source (EventGenerator.cpp)
@@ -48,7 +51,9 @@ class EventGenerator {
   EventGenerator(Source source, double fom, std::uint64_t seed);
 
   // Generates `count` processed events and adds them into 4 x 4096 counts (spectrum k at k x 4096).
-  void Generate(std::uint64_t count, const EventRouting& routing, std::uint32_t* spectra);
+  // `neutronTally`, when given, counts per spectrum the events that were neutrons (the truth).
+  void Generate(std::uint64_t count, const EventRouting& routing, std::uint32_t* spectra,
+                std::uint64_t* neutronTally = nullptr);
   // One event, for the trace block.
   SimEvent Sample(const EventRouting& routing);
   Random& Rng() { return random_; }

@@ -1,4 +1,5 @@
 #include "lib/Instrument.h"
+#include "lib/Shaper.h"
 
 #include <algorithm>
 #include <cmath>
@@ -108,8 +109,12 @@ void Instrument::Run(double instrumentNs, std::int64_t nowMs) {
   realNs_ += step;
   liveNs_ += step * liveFraction;
   if (finished) (livePreset ? liveNs_ : realNs_) = presetNs;  // the preset is met exactly
-  const std::uint64_t count = events_.Rng().Poisson(config_.rate * step * 1e-9 * liveFraction);
-  events_.Generate(count, DecodeRouting(regs_), spectra_.data());
+  EventRouting routing = DecodeRouting(regs_);
+  const ShapingEffects shaping = DecodeShaping(regs_, config_.rate);
+  ApplyShaping(shaping, routing);
+  const std::uint64_t count =
+      events_.Rng().Poisson(config_.rate * step * 1e-9 * liveFraction * (1.0 - shaping.rejectFraction));
+  events_.Generate(count, routing, spectra_.data(), neutrons_.data());
   if (finished) {
     regs_[mirvo::reg::kControlWord] &= static_cast<std::uint16_t>(~(kRun | kRunCompanion));
     const double overshootMs = (instrumentNs - step) / config_.speed / 1e6;
@@ -147,6 +152,7 @@ void Instrument::ClearMemory(const char* event, std::int64_t nowMs) {
       realNs_ > 0 || std::any_of(spectra_.begin(), spectra_.end(), [](std::uint32_t c) { return c != 0; });
   if (anything) WriteJournal(event, nowMs);
   spectra_.fill(0);
+  neutrons_.fill(0);
   realNs_ = liveNs_ = 0;
 }
 
@@ -170,7 +176,8 @@ void Instrument::UpdateInstrumentRegisters() {
   // that the counts fit 16 bits.
   const double gateUnit = 2048 * SamplePeriodNs(regs_) * 1e-9;
   const double incoming = Running() ? config_.rate : 0.0;
-  const double throughput = incoming / (1.0 + incoming * DeadTimePerEvent(regs_));
+  const double throughput = incoming / (1.0 + incoming * DeadTimePerEvent(regs_)) *
+                            (1.0 - DecodeShaping(regs_, incoming).rejectFraction);
   double gate = std::min(65535.0, std::floor(1.0 / gateUnit));
   if (incoming * gate * gateUnit > 60000.0) gate = std::max(1.0, std::floor(60000.0 / (incoming * gateUnit)));
   regs_[kThroughputGate] = regs_[kIncomingGate] = static_cast<std::uint16_t>(gate);

@@ -45,6 +45,8 @@ class Instrument {
   void SetRegister(unsigned reg, std::uint16_t value) { regs_[reg & 0xFFu] = value; }
   std::uint32_t Count(unsigned spectrum, unsigned channel) const;
   std::uint64_t Total(unsigned spectrum) const;
+  // Of the counts in a spectrum, those that came from neutrons (the truth behind the windows).
+  std::uint64_t NeutronTotal(unsigned spectrum) const { return spectrum < 4 ? neutrons_[spectrum] : 0; }
   bool Running() const;
   // Real and live time as the counter registers express them, in seconds.
   double RealSeconds() const;
@@ -73,6 +75,7 @@ class Instrument {
   Journal journal_;
   Registers regs_{};
   std::array<std::uint32_t, kCounts> spectra_{};
+  std::array<std::uint64_t, EventGenerator::kSpectra> neutrons_{};
   double realNs_ = 0, liveNs_ = 0;
   static constexpr std::int64_t kNever = std::numeric_limits<std::int64_t>::min();
   std::int64_t startMs_ = kNever, lastMs_ = kNever;

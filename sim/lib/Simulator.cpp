@@ -364,6 +364,13 @@ void Simulator::SetRegister(unsigned reg, std::uint16_t value) {
   impl_->instrument->SetRegister(reg, value);
 }
 
+std::uint64_t Simulator::NeutronTotal(unsigned spectrum) const {
+  std::lock_guard lock(impl_->mutex);
+  if (!impl_->instrument) return 0;
+  impl_->instrument->AdvanceTo(impl_->Now());
+  return impl_->instrument->NeutronTotal(spectrum);
+}
+
 std::uint32_t Simulator::Count(unsigned spectrum, unsigned channel) const {
   std::lock_guard lock(impl_->mutex);
   if (!impl_->instrument) return 0;

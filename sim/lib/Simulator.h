@@ -42,6 +42,7 @@ class Simulator {
   std::uint16_t Register(unsigned reg) const;  // reg 0x00..0xFF
   void SetRegister(unsigned reg, std::uint16_t value);  // raw, as the instrument itself would
   std::uint32_t Count(unsigned spectrum, unsigned channel) const;
+  std::uint64_t NeutronTotal(unsigned spectrum) const;  // neutron events among a spectrum's counts
   std::uint64_t RequestsReceived() const;  // complete, valid requests
   std::vector<std::vector<std::uint8_t>> RequestLog() const;  // every complete, valid request, byte for byte, in order
   void ClearRequestLog();

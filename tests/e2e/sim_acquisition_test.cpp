@@ -306,6 +306,7 @@ TEST_F(SimAcquisitionTest, RateCountersFollowTheProgramsFormulas) {
   options.rate = 20000;
   Start(options);
   EXPECT_EQ(sim->Register(0x2C), 0);  // nothing counts while stopped
+  Set(0x0D, 0x8000);                  // pile-up rejector off: only the dead time loses events
   Set(mirvo::reg::kControlWord, kRun | kRunCompanion);
   sim->AdvanceTime(1.0);
   const auto regs = client->ReadRegisters(0x2C, 4);

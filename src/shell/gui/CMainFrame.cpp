@@ -36,6 +36,11 @@
 #include "display/gui/CSpectrumInfoView.h"
 #include "display/gui/CSpectrumWnd.h"
 #include "display/gui/QtUserDialog.h"
+#include "panels/PulseShapePanel.h"
+#include "panels/RecordSetsPanelHost.h"
+#include "panels/ShaperPanel.h"
+#include "panels/gui/CPSDView.h"
+#include "panels/gui/CShaperView.h"
 
 namespace mirvo {
 namespace {
@@ -62,7 +67,7 @@ CMainFrame::CMainFrame(const IClock& clock, ISettingsBackend& settings, QWidget*
   setDockOptions(QMainWindow::AnimatedDocks | QMainWindow::AllowNestedDocks | QMainWindow::AllowTabbedDocks);
   setDockNestingEnabled(true);
 
-  linkHost_ = std::make_unique<MainLinkHost>(this, *outputLog_, *recordSets_, [this] { return samplePeriodUs_; });
+  linkHost_ = std::make_unique<MainLinkHost>(this, *outputLog_, *recordSets_, [this] { return samplePeriod_.Us(); });
   messageTarget_ = std::make_unique<QtMessageTarget>(
       this, [this](unsigned, std::uintptr_t wParam, std::intptr_t) { OnSerialMessage(wParam); });
   lifecycle_ = std::make_unique<LinkLifecycle>(*linkHost_, *linkHost_, *memory_, *messageTarget_);
@@ -71,6 +76,7 @@ CMainFrame::CMainFrame(const IClock& clock, ISettingsBackend& settings, QWidget*
   SetApplicationLook(static_cast<int>(settings_->LoadAppLook()));
   BuildPanes();
   BuildAcquisition();
+  BuildShaping();
   linkHost_->onPanelsRefresh = [this] { infoView_->RefreshRates(recordSets_->SettingsRecord().registers); };
   lifecycle_->RefreshChain().Join(RegisterRefreshChain::Rank::kAfterPanels, *linkHost_);
   BuildMenus();
@@ -119,15 +125,15 @@ void CMainFrame::BuildPanes() {
   const QString later = "This panel is not available in this version of mirvo-PSD.";
   // The information form first: the calibration panel keeps a pointer to its texts.
   userDialog_ = std::make_unique<QtUserDialog>(this);
-  infoView_ = new CSpectrumInfoView(*recordSets_, [this] { return samplePeriodUs_; });
+  infoView_ = new CSpectrumInfoView(*recordSets_, [this] { return samplePeriod_.Us(); });
   calibrationView_ = new CCalibrationView(*recordSets_, *userDialog_, infoView_);
   infoPane_ = new PanelPane("Spectrum Info", "SpectrumInfoPane", infoView_, this);
   calibrationPane_ = new PanelPane("Calibration", "CalibrationPane", calibrationView_, this);
   settingsPanes_ = {
       nullptr,  // ACQUISITION: BuildAcquisition
       PanelPane::Placeholder("SIGNALS", "SignalsPane", later, this),
-      PanelPane::Placeholder("PSA", "PsaPane", later, this),
-      PanelPane::Placeholder("PSD", "PsdPane", later, this),
+      nullptr,  // PSA: BuildShaping
+      nullptr,  // PSD: BuildShaping
   };
   for (auto* pane : {PanelPane::Placeholder("Trace Viewer", "TraceViewerPane", later, this),
                      PanelPane::Placeholder("Debug", "DebugPane", later, this)})
@@ -156,6 +162,36 @@ void CMainFrame::BuildAcquisition() {
   scroll->setWidgetResizable(true);
   scroll->setWidget(acquisitionView_);
   settingsPanes_[0] = new PanelPane("ACQUISITION", "AcquisitionPane", scroll, this);
+}
+
+void CMainFrame::BuildShaping() {
+  panelHost_ = std::make_unique<RecordSetsPanelHost>(*recordSets_, acquisitionPanel_.get());
+  shaperPanel_ = std::make_unique<ShaperPanel>(*panelHost_, samplePeriod_, *userDialog_);
+  pulseShapePanel_ = std::make_unique<PulseShapePanel>(*panelHost_, *userDialog_);
+  shaperPanel_->Attach(*lifecycle_);
+  pulseShapePanel_->Attach(*lifecycle_);
+  shaperView_ = new CShaperView(*shaperPanel_);
+  psdView_ = new CPSDView(*pulseShapePanel_);
+  shaperPanel_->onChanged = [this] {
+    shaperView_->ShowValues();
+    if (samplePeriod_.ClockChanged()) acquisitionPanel_->RefreshFromRecord();  // its [us] fields
+  };
+  pulseShapePanel_->onChanged = [this] { psdView_->ShowValues(); };
+  shaperPanel_->Initialise();
+  pulseShapePanel_->Initialise();
+  auto scrolled = [](QWidget* form) {
+    auto* scroll = new QScrollArea;
+    scroll->setFrameShape(QFrame::NoFrame);
+    scroll->setWidgetResizable(true);
+    scroll->setWidget(form);
+    return scroll;
+  };
+  settingsPanes_[2] = new PanelPane("PSA", "PsaPane", scrolled(shaperView_), this);
+  settingsPanes_[3] = new PanelPane("PSD", "PsdPane", scrolled(psdView_), this);
+}
+
+void CMainFrame::SizesApplied(SpectrumPlot& plot) {
+  if (shaperPanel_ && plot.SpectrumIndex() == 1) shaperPanel_->ReexpressThresholds();
 }
 
 void CMainFrame::ArrangeDefaultLayout() {
@@ -293,9 +329,12 @@ void CMainFrame::TabSelected(int spectrum, int) {
 }
 
 void CMainFrame::RefreshSettingsPanels(SpectrumRecord&, bool enabled) {
+  if (shaperPanel_) shaperPanel_->RefreshFromRecord();
+  if (pulseShapePanel_) pulseShapePanel_->RefreshFromRecord();
   if (acquisitionPanel_) acquisitionPanel_->RefreshFromRecord();
   for (PanelPane* pane : settingsPanes_)
-    if (pane && pane->widget()) pane->widget()->setEnabled(enabled);
+    if (pane && pane->widget() && pane != settingsPanes_[3]) pane->widget()->setEnabled(enabled);
+  if (psdView_) psdView_->UpdateEnabling();  // the PSD pane keeps marking; only ROI and ALL follow the set
 }
 
 void CMainFrame::ActiveSpectrumShown(SpectrumPlot& plot, int spectrum) {

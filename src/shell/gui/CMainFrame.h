@@ -10,6 +10,7 @@
 
 #include "display/RecordSets.h"
 #include "protocol/RegisterImage.h"
+#include "protocol/SamplePeriod.h"
 
 class QAction;
 class QActionGroup;
@@ -41,6 +42,11 @@ class ISettingsBackend;
 class MainLinkHost;
 class PanelPane;
 class QtMessageTarget;
+class RecordSetsPanelHost;
+class ShaperPanel;
+class PulseShapePanel;
+class CShaperView;
+class CPSDView;
 
 class CMainFrame : public QMainWindow, private IRecordSetsListener {
   Q_OBJECT
@@ -67,7 +73,12 @@ class CMainFrame : public QMainWindow, private IRecordSetsListener {
   // The work of one 200 ms tick (public so tests can step it).
   void OnTimerTick();
   int ApplicationLook() const { return appLook_; }
-  double SamplePeriodUs() const { return samplePeriodUs_; }
+  double SamplePeriodUs() const { return samplePeriod_.Us(); }
+  // The sample period the shaper panel sets; the acquisition panel, trace viewer, trace export and
+  // About Hardware read it.
+  const SamplePeriod& Period() const { return samplePeriod_; }
+  ShaperPanel& Shaper() { return *shaperPanel_; }
+  PulseShapePanel& PulseShape() { return *pulseShapePanel_; }
 
  private slots:
   // logind's PrepareForSleep signal on the system bus.
@@ -104,12 +115,14 @@ class CMainFrame : public QMainWindow, private IRecordSetsListener {
   void CalibrationCopiedOntoActive(SpectrumPlot& plot) override;
   void PeakInfoDue(SpectrumPlot& plot) override;
   void FocusRequested(SpectrumPlot& plot) override;
+  void SizesApplied(SpectrumPlot& plot) override;
   // File commands: the chosen path comes from the file dialog.
   void OpenSpectrumFile();
   void SaveSpectrumFileAs();
   void ExportSpectrumCsv(bool hardSize);
   void RepaintPanes();
   void BuildAcquisition();
+  void BuildShaping();  // the PSA and PSD panes
   void RunAutoConnect();
 
   const IClock& clock_;
@@ -147,7 +160,12 @@ class CMainFrame : public QMainWindow, private IRecordSetsListener {
   bool firstPaint_ = true;
   bool defaultSizesPending_ = false;
   int appLook_ = 0;
-  double samplePeriodUs_ = kDefaultSamplePeriodUs;
+  SamplePeriod samplePeriod_;
+  std::unique_ptr<RecordSetsPanelHost> panelHost_;
+  std::unique_ptr<ShaperPanel> shaperPanel_;
+  std::unique_ptr<PulseShapePanel> pulseShapePanel_;
+  CShaperView* shaperView_ = nullptr;
+  CPSDView* psdView_ = nullptr;
 };
 
 // The one process-wide pointer to the main window (null before it exists and after it is gone).

@@ -25,7 +25,7 @@ void CMainFrame::SaveSpectrumFileAs() {
   if (path.isEmpty()) return;
   lastFolder_ = QFileInfo(path).absolutePath();
   CDialogTag tagDialog(this);
-  const AcquisitionTimes times = TimesFromRegisters(recordSets_->SettingsRecord().registers, samplePeriodUs_);
+  const AcquisitionTimes times = TimesFromRegisters(recordSets_->SettingsRecord().registers, samplePeriod_.Us());
   SaveSpectrumAs(*recordSets_, path.toStdString(), times, *userDialog_, tagDialog);
 }
 
@@ -35,7 +35,7 @@ void CMainFrame::ExportSpectrumCsv(bool hardSize) {
   if (path.isEmpty()) return;
   lastFolder_ = QFileInfo(path).absolutePath();
   CDialogTag tagDialog(this);
-  const AcquisitionTimes times = TimesFromRegisters(recordSets_->SettingsRecord().registers, samplePeriodUs_);
+  const AcquisitionTimes times = TimesFromRegisters(recordSets_->SettingsRecord().registers, samplePeriod_.Us());
   ExportSpectrumAs(*recordSets_, path.toStdString(), hardSize, times, *userDialog_, tagDialog);
 }
 
