@@ -194,7 +194,7 @@ SimEvent EventGenerator::Sample(const EventRouting& routing) {
   const std::uint32_t bin = event.neutron ? index - static_cast<std::uint32_t>(kBins) : index;
   const std::uint64_t r2 = random_.Next();
   event.keV = bin + static_cast<double>(r2 & 0xFFFF) * (1.0 / 65536.0);
-  event.channel = static_cast<std::int32_t>(event.keV * routing.channelsPerKeV);
+  event.channel = static_cast<std::int32_t>(std::floor(event.keV * routing.channelsPerKeV + routing.offsetChannels));
   const double z = (*normal_)[(r2 >> 16) % kNormalTable];
   const double tips = event.neutron ? kNeutronTips + neutronSigma_ * z : kGammaTips + gammaSigma_ * z;
   event.tips = static_cast<std::int32_t>(std::floor(tips * routing.tipsScale));
@@ -206,6 +206,7 @@ void EventGenerator::Generate(std::uint64_t count, const EventRouting& routing, 
   const double gammaMean = kGammaTips * routing.tipsScale, gammaSigma = gammaSigma_ * routing.tipsScale;
   const double neutronMean = kNeutronTips * routing.tipsScale, neutronSigma = neutronSigma_ * routing.tipsScale;
   const double perKeV = routing.channelsPerKeV;
+  const double offset = routing.offsetChannels;
   const std::uint32_t lowest = routing.lowestChannel;
   std::uint32_t* s0 = spectra;
   std::uint32_t* s1 = spectra + kChannels;
@@ -220,7 +221,9 @@ void EventGenerator::Generate(std::uint64_t count, const EventRouting& routing, 
     const std::uint32_t bin = neutron ? index - static_cast<std::uint32_t>(kBins) : index;
     const std::uint64_t r2 = random_.Next();
     const double keV = bin + static_cast<double>(r2 & 0xFFFF) * (1.0 / 65536.0);
-    const std::uint32_t channel = static_cast<std::uint32_t>(keV * perKeV);
+    const double height = keV * perKeV + offset;
+    if (height < 0) continue;
+    const std::uint32_t channel = static_cast<std::uint32_t>(height);
     if (channel < lowest || channel >= kChannels) continue;
     const double z = normal[(r2 >> 16) % kNormalTable];
     const double tipsValue = neutron ? neutronMean + neutronSigma * z : gammaMean + gammaSigma * z;

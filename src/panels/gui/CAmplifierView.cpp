@@ -10,7 +10,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSignalBlocker>
-#include <QStyle>
+#include <QResizeEvent>
 #include <QVBoxLayout>
 
 #include "acquisition/gui/AcceleratingSpinBox.h"
@@ -48,13 +48,14 @@ QLabel* Caption(const char* text, QWidget* parent) { return new QLabel(QString::
 CAmplifierView::CAmplifierView(AmplifierPanel& panel, QWidget* parent) : QWidget(parent), panel_(panel) {
   setObjectName(QStringLiteral("AmplifierView"));
   auto* layout = new QVBoxLayout(this);
-  layout->setContentsMargins(6, 6, 6, 6);
+  layout->setContentsMargins(2, 4, 2, 4);
   layout->setSpacing(6);
-  layout->addWidget(BuildGainGroup());
-  layout->addWidget(BuildOffsetGroup());
-  layout->addWidget(BuildStabilizerGroup());
-  layout->addWidget(BuildDigitalIoGroup());
+  groups_ = new QGridLayout;
+  groups_->setSpacing(6);
+  groupBoxes_ = {BuildGainGroup(), BuildOffsetGroup(), BuildStabilizerGroup(), BuildDigitalIoGroup()};
+  layout->addLayout(groups_);
   layout->addStretch(1);
+  Arrange(false);
   panel_.Initialise();  // the controls exist
   // Spin ranges and positions as the panel starts them.
   fineSpin_->setRange(0, amp::kFineCodeMax);
@@ -73,11 +74,8 @@ QWidget* CAmplifierView::BuildGainGroup() {
   fine_->setAlignment(Qt::AlignRight);
   fine_->installEventFilter(this);
   // The code behind the FINE text: only its arrows show.
-  fineSpin_ = new AcceleratingSpinBox(group);
+  fineSpin_ = new SpinArrows(group);
   fineSpin_->setObjectName(QStringLiteral("FineSpin"));
-  fineSpin_->setKeyboardTracking(false);
-  fineSpin_->setFocusPolicy(Qt::NoFocus);
-  fineSpin_->setFixedWidth(fineSpin_->style()->pixelMetric(QStyle::PM_ScrollBarExtent) + 8);
   total_ = new QLineEdit(group);
   total_->setReadOnly(true);
   total_->setAlignment(Qt::AlignRight);
@@ -170,6 +168,7 @@ QWidget* CAmplifierView::BuildStabilizerGroup() {
 QWidget* CAmplifierView::BuildDigitalIoGroup() {
   auto* group = new QGroupBox(QStringLiteral("DIGITAL I/O"), this);
   auto* grid = new QGridLayout(group);
+  grid->setHorizontalSpacing(4);
   din_ = List(kDinFunctionTexts, group);
   rin_ = List(kRinFunctionTexts, group);
   grid->addWidget(Caption("DRIVE", group), 0, 1, Qt::AlignHCenter);
@@ -202,6 +201,30 @@ bool CAmplifierView::eventFilter(QObject* watched, QEvent* event) {
   if (watched == fine_ && (event->type() == QEvent::FocusIn || event->type() == QEvent::FocusOut))
     panel_.OnFineFocus(event->type() == QEvent::FocusIn);
   return QWidget::eventFilter(watched, event);
+}
+
+void CAmplifierView::Arrange(bool wide) {
+  const int columns = wide ? 2 : 1;
+  if (columns == columns_) return;
+  columns_ = columns;
+  for (QWidget* box : groupBoxes_) groups_->removeWidget(box);
+  auto [gain, offset, stabilizer, digitalIo] = groupBoxes_;
+  if (wide) {
+    groups_->addWidget(gain, 0, 0);
+    groups_->addWidget(stabilizer, 1, 0);
+    groups_->addWidget(offset, 0, 1, 2, 1);
+    groups_->addWidget(digitalIo, 2, 0, 1, 2);
+  } else {
+    for (int row = 0; QWidget* box : {gain, offset, stabilizer, digitalIo}) groups_->addWidget(box, row++, 0);
+  }
+  for (int c = 0; c < 2; ++c) groups_->setColumnStretch(c, c < columns ? 1 : 0);
+}
+
+void CAmplifierView::resizeEvent(QResizeEvent* event) {
+  QWidget::resizeEvent(event);
+  // Wide enough for both columns side by side at their natural widths.
+  const int needed = groupBoxes_[0]->sizeHint().width() + groupBoxes_[1]->sizeHint().width() + 24;
+  Arrange(event->size().width() >= std::max(needed, groupBoxes_[3]->sizeHint().width() + 12));
 }
 
 void CAmplifierView::TakeFocusRequest() {

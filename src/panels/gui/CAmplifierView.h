@@ -6,16 +6,18 @@
 
 #include <QWidget>
 
+#include "acquisition/gui/AcceleratingSpinBox.h"
+#include "panels/gui/SpinArrows.h"
+
 class QCheckBox;
+class QGridLayout;
 class QComboBox;
 class QLineEdit;
 class QPushButton;
-class QSpinBox;
 
 namespace mirvo {
 
 class AmplifierPanel;
-class AcceleratingSpinBox;
 
 class CAmplifierView : public QWidget {
   Q_OBJECT
@@ -45,6 +47,7 @@ class CAmplifierView : public QWidget {
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
+  void resizeEvent(QResizeEvent* event) override;
 
  private:
   QWidget* BuildGainGroup();
@@ -52,11 +55,17 @@ class CAmplifierView : public QWidget {
   QWidget* BuildStabilizerGroup();
   QWidget* BuildDigitalIoGroup();
   void TakeFocusRequest();
+  // Two columns (gain and stabilizer beside the offsets, digital I/O below) when the pane is wide
+  // enough, one column otherwise.
+  void Arrange(bool wide);
 
   AmplifierPanel& panel_;
+  QGridLayout* groups_ = nullptr;
+  std::array<QWidget*, 4> groupBoxes_{};  // gain, offset, stabilizer, digital I/O
+  int columns_ = 0;
   bool showing_ = false;  // controls set by ShowValues do not call the handlers
   QComboBox* coarse_ = nullptr;
-  AcceleratingSpinBox* fineSpin_ = nullptr;
+  SpinArrows* fineSpin_ = nullptr;
   QLineEdit* fine_ = nullptr;
   QLineEdit* total_ = nullptr;
   AcceleratingSpinBox* adc_ = nullptr;

@@ -23,24 +23,26 @@ void StabilizerPicture::paintEvent(QPaintEvent*) {
   painter.fillRect(rect(), palette().base());
   const QFontMetrics metrics = painter.fontMetrics();
   const int line = metrics.height();
-  const QRectF area = QRectF(rect()).adjusted(10, line + 8, -10, -(2 * line + 8));
-  const auto X = [&](double u) { return area.left() + (u + 1.5) / 3.0 * area.width(); };
+  // Room for the "C" above and two rows of edge names (inner, then outer) and a note below.
+  const QRectF area = QRectF(rect()).adjusted(10, line + 6, -10, -(3 * line + 8));
+  const double range = 1.1;  // the peak from -range to +range FWHM
+  const auto X = [&](double u) { return area.left() + (u + range) / (2 * range) * area.width(); };
   const auto Y = [&](double h) { return area.bottom() - h * area.height(); };
 
-  // Edges in FWHM units: the windows picture shows w as a quarter FWHM, like the recommendation.
+  // Edges in FWHM units: w is a quarter FWHM in both pictures.
   const double edges[4] = {-0.5, -0.25, 0.25, 0.5};
   QPainterPath curve;
   for (int i = 0; i <= 240; ++i) {
-    const double u = -1.5 + 3.0 * i / 240.0;
+    const double u = -range + 2 * range * i / 240.0;
     const QPointF p(X(u), Y(Peak(u)));
     i == 0 ? curve.moveTo(p) : curve.lineTo(p);
   }
   const QColor ink = palette().color(QPalette::Text);
-  const QColor accent(200, 60, 40);
+  const QColor accent(220, 70, 50);
 
   if (kind_ == Kind::kWindows) {
     for (int side = 0; side < 2; ++side) {
-      const double from = edges[side * 2], to = edges[side * 2 + 1];
+      const double from = edges[side == 0 ? 0 : 2], to = edges[side == 0 ? 1 : 3];
       QPainterPath window;
       window.moveTo(X(from), Y(0));
       for (int i = 0; i <= 40; ++i) {
@@ -59,32 +61,36 @@ void StabilizerPicture::paintEvent(QPaintEvent*) {
   painter.setPen(QPen(ink, 1));
   painter.drawLine(QPointF(area.left(), Y(0)), QPointF(area.right(), Y(0)));
 
-  const char* names[4] = {"C-2w", "C-w", "C+w", "C+2w"};
   painter.setPen(QPen(ink, 1, Qt::DashLine));
-  painter.drawLine(QPointF(X(0), Y(0)), QPointF(X(0), Y(1.02)));
-  painter.drawText(QRectF(X(0) - 20, area.top() - line - 4, 40, line), Qt::AlignCenter, QStringLiteral("C"));
+  painter.drawLine(QPointF(X(0), Y(0)), QPointF(X(0), Y(1.0)));
+  painter.drawText(QRectF(X(0) - 20, area.top() - line - 2, 40, line), Qt::AlignCenter, QStringLiteral("C"));
+  const char* names[4] = {"C-2w", "C-w", "C+w", "C+2w"};
   for (int k = 0; k < 4; ++k) {
     painter.setPen(QPen(accent, 1, Qt::DashLine));
     painter.drawLine(QPointF(X(edges[k]), Y(0)), QPointF(X(edges[k]), Y(1.0)));
     painter.setPen(ink);
-    const qreal width = metrics.horizontalAdvance(QString::fromLatin1(names[k])) + 4;
-    painter.drawText(QRectF(X(edges[k]) - width / 2, Y(0) + 2, width, line), Qt::AlignCenter,
-                     QString::fromLatin1(names[k]));
+    const QString name = QString::fromLatin1(names[k]);
+    const qreal width = metrics.horizontalAdvance(name) + 4;
+    const qreal row = (k == 1 || k == 2) ? 0 : 1;  // inner names first, outer names below them
+    painter.drawText(QRectF(X(edges[k]) - width / 2, Y(0) + 2 + row * line, width, line), Qt::AlignCenter, name);
   }
+  const QRectF note(rect().left() + 4, Y(0) + 2 * line + 4, rect().width() - 8, line);
   if (kind_ == Kind::kRecommended) {
-    // Arrows below: inner edges half an FWHM apart, outer edges one FWHM apart; the FWHM itself at half height.
+    // The outer edges sit at half height, one FWHM apart; the inner edges half an FWHM apart.
     const auto Span = [&](double from, double to, qreal y, const QString& text) {
       painter.setPen(QPen(ink, 1));
       painter.drawLine(QPointF(X(from), y), QPointF(X(to), y));
       for (double u : {from, to}) painter.drawLine(QPointF(X(u), y - 4), QPointF(X(u), y + 4));
-      painter.drawText(QRectF(X(from), y - line - 1, X(to) - X(from), line), Qt::AlignCenter, text);
+      const qreal width = metrics.horizontalAdvance(text) + 6;
+      const QRectF box((X(from) + X(to) - width) / 2, y - line - 1, width, line);
+      painter.fillRect(box, palette().base());
+      painter.drawText(box, Qt::AlignCenter, text);
     };
     Span(-0.5, 0.5, Y(0.5), QStringLiteral("FWHM"));
-    painter.drawText(QRectF(area.left(), Y(0) + line + 2, area.width(), line), Qt::AlignCenter,
-                     QStringLiteral("w = FWHM / 4:  C-w .. C+w = FWHM / 2,  C-2w .. C+2w = FWHM"));
+    Span(-0.25, 0.25, Y(0.22), QStringLiteral("FWHM/2"));
+    painter.drawText(note, Qt::AlignCenter, QStringLiteral("w = FWHM / 4"));
   } else {
-    painter.drawText(QRectF(area.left(), Y(0) + line + 2, area.width(), line), Qt::AlignCenter,
-                     QStringLiteral("counts of the two hatched windows are compared"));
+    painter.drawText(note, Qt::AlignCenter, QStringLiteral("the two hatched windows are compared"));
   }
 }
 

@@ -21,6 +21,7 @@
 #include "shell/SettingsStore.h"
 #include "shell/gui/ApplicationLook.h"
 #include "shell/gui/COutputWnd.h"
+#include "shell/gui/MainAmplifier.h"
 #include "shell/gui/MainLinkHost.h"
 #include "shell/gui/PanelPane.h"
 #include "acquisition/AcquisitionPanel.h"
@@ -71,6 +72,7 @@ CMainFrame::CMainFrame(const IClock& clock, ISettingsBackend& settings, QWidget*
   SetApplicationLook(static_cast<int>(settings_->LoadAppLook()));
   BuildPanes();
   BuildAcquisition();
+  BuildAmplifier();
   linkHost_->onPanelsRefresh = [this] { infoView_->RefreshRates(recordSets_->SettingsRecord().registers); };
   lifecycle_->RefreshChain().Join(RegisterRefreshChain::Rank::kAfterPanels, *linkHost_);
   BuildMenus();
@@ -109,6 +111,7 @@ CMainFrame::~CMainFrame() {
   // The link's listener thread posts to this window: stop it before anything goes.
   lifecycle_->Link().Port().Close();
   // Panes hold references to core objects owned here: they go first.
+  DestroyAmplifier();
   delete outputPane_;
   outputPane_ = nullptr;
 }
@@ -125,7 +128,7 @@ void CMainFrame::BuildPanes() {
   calibrationPane_ = new PanelPane("Calibration", "CalibrationPane", calibrationView_, this);
   settingsPanes_ = {
       nullptr,  // ACQUISITION: BuildAcquisition
-      PanelPane::Placeholder("SIGNALS", "SignalsPane", later, this),
+      nullptr,  // SIGNALS: BuildAmplifier
       PanelPane::Placeholder("PSA", "PsaPane", later, this),
       PanelPane::Placeholder("PSD", "PsdPane", later, this),
   };
@@ -294,6 +297,7 @@ void CMainFrame::TabSelected(int spectrum, int) {
 
 void CMainFrame::RefreshSettingsPanels(SpectrumRecord&, bool enabled) {
   if (acquisitionPanel_) acquisitionPanel_->RefreshFromRecord();
+  RefreshAmplifier();
   for (PanelPane* pane : settingsPanes_)
     if (pane && pane->widget()) pane->widget()->setEnabled(enabled);
 }

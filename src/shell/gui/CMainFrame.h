@@ -41,6 +41,9 @@ class ISettingsBackend;
 class MainLinkHost;
 class PanelPane;
 class QtMessageTarget;
+class AmplifierPanel;
+class CDialogStabilizer;
+struct MainAmplifier;
 
 class CMainFrame : public QMainWindow, private IRecordSetsListener {
   Q_OBJECT
@@ -68,6 +71,9 @@ class CMainFrame : public QMainWindow, private IRecordSetsListener {
   void OnTimerTick();
   int ApplicationLook() const { return appLook_; }
   double SamplePeriodUs() const { return samplePeriodUs_; }
+  // The amplifier panel of the "SIGNALS" pane, and its stabilizer dialog while it is open.
+  AmplifierPanel* Amplifier() const;
+  CDialogStabilizer* StabilizerDialog() const;
 
  private slots:
   // logind's PrepareForSleep signal on the system bus.
@@ -110,6 +116,9 @@ class CMainFrame : public QMainWindow, private IRecordSetsListener {
   void ExportSpectrumCsv(bool hardSize);
   void RepaintPanes();
   void BuildAcquisition();
+  void BuildAmplifier();  // MainAmplifier.cpp
+  void RefreshAmplifier();
+  void DestroyAmplifier();
   void RunAutoConnect();
 
   const IClock& clock_;
@@ -129,6 +138,7 @@ class CMainFrame : public QMainWindow, private IRecordSetsListener {
   std::unique_ptr<AcquisitionPanel> acquisitionPanel_;
   std::unique_ptr<RecordSetsRunSaver> runSaver_;
   CAcquisitionView* acquisitionView_ = nullptr;
+  std::unique_ptr<MainAmplifier> amplifier_;
 
   COutputWnd* outputPane_ = nullptr;
   std::array<CSpectrumWnd*, 4> spectrumPanes_{};
