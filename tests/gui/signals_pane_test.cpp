@@ -8,6 +8,7 @@
 #include <QDockWidget>
 #include <QGroupBox>
 #include <QLabel>
+#include <QPainter>
 #include <QScrollBar>
 #include <QLineEdit>
 #include <QPushButton>
@@ -167,6 +168,16 @@ class SignalsPaneTest : public QObject {
         QTest::qWait(200);
         QVERIFY(dialog->grab().save(QString::fromLatin1(folder) + "/stabilizer" + suffix));
         QVERIFY2(Clipped(view).isEmpty(), qPrintable(Clipped(view)));
+        if (size.width() == 1920) {  // the README's picture: the pane and the dialog side by side
+          const QPixmap left = pane->grab(), right = dialog->grab();
+          QPixmap both(left.width() + right.width() + 16, std::max(left.height(), right.height()));
+          both.fill(frame.palette().color(QPalette::Window));
+          QPainter painter(&both);
+          painter.drawPixmap(0, 0, left);
+          painter.drawPixmap(left.width() + 16, 0, right);
+          painter.end();
+          QVERIFY(both.save(QString::fromLatin1(folder) + "/signals.png"));
+        }
         QVERIFY2(Clipped(dialog).isEmpty(), qPrintable(Clipped(dialog)));
       }
     }
