@@ -2,22 +2,16 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstdio>
 #include <cstdlib>
 
 #include "acquisition/LinkLifecycle.h"
 #include "acquisition/LoggedSeries.h"
+#include "base/TextFormat.h"
 #include "protocol/CHardwareLink.h"
 
 namespace mirvo {
 
 namespace {
-
-std::string Format(const char* format, double value) {
-  char text[64];
-  std::snprintf(text, sizeof text, format, value);
-  return text;
-}
 
 // Every coarse entry: code = index, factor 1.0.
 constexpr std::array<double, 4> kCoarseFactors = {1.0, 1.0, 1.0, 1.0};
@@ -70,8 +64,8 @@ std::optional<int> FineCodeFromText(const std::string& text) {
   return static_cast<int>(std::clamp<long>(code, 0, amp::kFineCodeMax));
 }
 
-std::string FactorText(double factor) { return Format("%5.5f", factor); }
-std::string CoarseText(double factor) { return Format("%10.2f", factor); }
+std::string FactorText(double factor) { return FormatText("%5.5f", factor); }
+std::string CoarseText(double factor) { return FormatText("%10.2f", factor); }
 
 int DriveIndex(std::uint16_t bits, Output output) {
   const DriveMasks& m = kDriveMasks[static_cast<std::size_t>(output)];
