@@ -150,12 +150,6 @@ int AmplifierPanel::FunctionSelection(Output output) const {
   return ListSelection(functions_[k], kEntries[k]);
 }
 
-bool AmplifierPanel::PanelEnabled() const {
-  // The main window enables the form only while the BUFFER set is shown.
-  const SpectrumRecord* settings = const_cast<IAmplifierHost&>(host_).SettingsRecord();
-  return settings == nullptr || settings->live != 0;
-}
-
 AmplifierPanel::Focus AmplifierPanel::TakeFocusRequest() {
   const Focus focus = focusRequest_;
   focusRequest_ = Focus::kNone;
@@ -242,8 +236,11 @@ void AmplifierPanel::RefreshFromRecord() {
   auto_ = (s[reg::kControlWord] & amp::kAutoOffsetBit) != 0;
 
   if (adcOffset_ == amp::kAdcDefault) adcDefault_ = true;
+  if (auto_) {  // the instrument sets the offset: a search in progress ends
+    sarStep_ = 0;
+    stepsEnabled_ = false;
+  }
   if (sarStep_ == 0) sarEnabled_ = !auto_;
-  if (auto_) stepsEnabled_ = false;
 
   const std::uint16_t io = s[amp::kRegDigitalIo];
   if (seen4B_ != io) {

@@ -178,7 +178,6 @@ class AmplifierPanel final : public IRegisterRefresh, public IConnectionObserver
   bool AmpEditEnabled() const { return !auto_; }
   bool SarEnabled() const { return sarEnabled_; }
   bool StepButtonsEnabled() const { return stepsEnabled_; }  // ++ and --
-  bool PanelEnabled() const;
   // The form moves the focus to the ADC or amplifier offset edit and clears the request.
   enum class Focus { kNone, kAdcOffset, kAmpOffset };
   Focus TakeFocusRequest();

@@ -204,6 +204,21 @@ TEST_F(AmplifierPanelTest, TheSearchVisitsFifteenStepsAndEnds) {
   EXPECT_EQ(TakeSent(), Sent::kNothing);
 }
 
+TEST_F(AmplifierPanelTest, AutoOffsetFromTheInstrumentEndsASearch) {
+  Image()[reg::kControlWord] = 0;
+  Respond();
+  panel.OnSar();
+  panel.OnPlus();
+  Image()[reg::kControlWord] = amp::kAutoOffsetBit;
+  panel.RefreshFromRecord();
+  EXPECT_EQ(panel.SarStep(), 0u);
+  EXPECT_FALSE(panel.StepButtonsEnabled());
+  EXPECT_FALSE(panel.SarEnabled());
+  Image()[reg::kControlWord] = 0;
+  panel.RefreshFromRecord();
+  EXPECT_TRUE(panel.SarEnabled());
+}
+
 TEST_F(AmplifierPanelTest, AutoOffsetDisablesTheManualControls) {
   Image()[reg::kControlWord] = amp::kAutoOffsetBit;
   Respond();
