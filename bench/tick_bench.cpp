@@ -8,7 +8,7 @@
 #include "display/PeakAnalysis.h"
 #include "display/PlotFrame.h"
 #include "display/RecordSets.h"
-#include "display/SpectrumInfo.h"
+#include "display/SpectrumInfoPanel.h"
 #include "protocol/RegisterImage.h"
 
 namespace mirvo {
@@ -41,7 +41,7 @@ struct TickFixture {
   }
   std::unique_ptr<SpectrumMemory> memory;
   std::unique_ptr<RecordSets> sets;
-  SpectrumInfo info;
+  SpectrumInfoPanel info;
 };
 
 void BM_TimerTick(benchmark::State& state) {

@@ -6,7 +6,7 @@
 #include "acquisition/LinkLifecycle.h"
 #include "acquisition/StartStamping.h"
 #include "display/PeakAnalysis.h"
-#include "display/SpectrumInfo.h"
+#include "display/SpectrumInfoPanel.h"
 #include "protocol/CHardwareLink.h"
 #include "protocol/StartStampRegisters.h"
 
@@ -216,7 +216,7 @@ void AcquisitionPanel::SetTimes(double realSeconds, double liveSeconds) {
 void AcquisitionPanel::RefreshFromRecord() {
   synchronised_ = false;
   const SpectrumRecord* record = host_.SettingsRecord();
-  SpectrumInfo* info = host_.InfoPane();
+  SpectrumInfoPanel* info = host_.InfoPane();
   if (record == nullptr || info == nullptr) return;
   const RegisterImage& s = record->registers;
   const std::uint16_t control = s[reg::kControlWord];
@@ -379,7 +379,7 @@ void AcquisitionPanel::SetAutoUpdate(bool checked) {
 
 void AcquisitionPanel::SetRealLiveTime(double realSeconds, double liveSeconds) {
   SetTimes(realSeconds, liveSeconds);
-  if (SpectrumInfo* info = host_.InfoPane()) info->SetTimes(realText_, liveText_, deadText_);
+  if (SpectrumInfoPanel* info = host_.InfoPane()) info->SetTimes(realText_, liveText_, deadText_);
   ShowValues();
 }
 

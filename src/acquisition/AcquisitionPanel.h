@@ -21,7 +21,7 @@ namespace mirvo {
 
 class CHardwareLink;
 class LinkLifecycle;
-class SpectrumInfo;
+class SpectrumInfoPanel;
 class PollingPolicy;
 
 inline constexpr std::array<const char*, 2> kPresetKindTexts = {"REAL TIME ", "LIVE TIME "};
@@ -72,7 +72,7 @@ class IAcquisitionHost {
   virtual const SpectrumRecord* SettingsRecord() = 0;
   virtual bool SettingsRecordLive() const { return true; }
   // nullptr until the information pane exists.
-  virtual SpectrumInfo* InfoPane() { return nullptr; }
+  virtual SpectrumInfoPanel* InfoPane() { return nullptr; }
   virtual double SamplePeriodUs() const = 0;
   virtual void AddLine(const std::string& line) = 0;
   // The form shows the panel's values again.

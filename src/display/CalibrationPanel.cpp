@@ -4,7 +4,7 @@
 
 #include "base/TextFormat.h"
 #include "display/PlotTables.h"
-#include "display/SpectrumInfo.h"
+#include "display/SpectrumInfoPanel.h"
 #include "display/SpectrumPlot.h"
 #include "display/UserDialog.h"
 
@@ -16,7 +16,7 @@ constexpr const char* kCaptionSelected = "CALIBRATION w/ SELECTED";
 constexpr const char* kCaptionAll = "CALIBRATION w/ ALL";
 }  // namespace
 
-CalibrationPanel::CalibrationPanel(IPlotTables& tables, IUserDialog& dialog, SpectrumInfo* info)
+CalibrationPanel::CalibrationPanel(IPlotTables& tables, IUserDialog& dialog, SpectrumInfoPanel* info)
     : tables_(tables), dialog_(dialog), info_(info) {}
 
 std::string CalibrationPanel::PaneTitle(int spectrumIndex) { return FormatText("Calibration S%d", spectrumIndex); }

@@ -10,7 +10,7 @@
 
 namespace mirvo {
 
-class SpectrumInfo;
+class SpectrumInfoPanel;
 class SpectrumPlot;
 class IPlotTables;
 class IUserDialog;
@@ -28,7 +28,7 @@ struct CalibrationRow {
 
 class CalibrationPanel {
  public:
-  CalibrationPanel(IPlotTables& tables, IUserDialog& dialog, SpectrumInfo* info = nullptr);
+  CalibrationPanel(IPlotTables& tables, IUserDialog& dialog, SpectrumInfoPanel* info = nullptr);
 
   // The panel's first update: empty list, unit "chn", "Not Calibrated", "a = ?" ... Until then
   // every action does nothing.
@@ -83,7 +83,7 @@ class CalibrationPanel {
 
   IPlotTables& tables_;
   IUserDialog& dialog_;
-  SpectrumInfo* info_;
+  SpectrumInfoPanel* info_;
   bool initialised_ = false;
   std::vector<CalibrationRow> rows_;
   std::string channelText_;

@@ -11,7 +11,7 @@
 #include "acquisition/AcquisitionPanel.h"
 #include "acquisition/LinkLifecycle.h"
 #include "records/SpectrumRecord.h"
-#include "display/SpectrumInfo.h"
+#include "display/SpectrumInfoPanel.h"
 #include "shell/EventLoop.h"
 #include "shell/OutputLog.h"
 
@@ -35,7 +35,7 @@ class HeadlessHost final : public IReporter, public ILiveRecord, public IAcquisi
   // --- IAcquisitionHost
   SpectrumRecord& LiveRecord() override { return record; }
   const SpectrumRecord* SettingsRecord() override { return &record; }
-  SpectrumInfo* InfoPane() override { return &info; }
+  SpectrumInfoPanel* InfoPane() override { return &info; }
   double SamplePeriodUs() const override { return samplePeriodUs; }
   void PanelChanged() override {
     if (onPanelChanged) onPanelChanged();
@@ -46,7 +46,7 @@ class HeadlessHost final : public IReporter, public ILiveRecord, public IAcquisi
   SpectrumMemory memory;
   std::array<SpectrumRecord, 4> buffers;  // the BUFFER set, counts in `memory`
   SpectrumRecord& record = buffers[0];     // the live record, also the settings record
-  SpectrumInfo info;
+  SpectrumInfoPanel info;
   OutputLog log;
   StartTimeSettings startTime;
   double samplePeriodUs = kDefaultSamplePeriodUs;

@@ -11,7 +11,7 @@
 #include "display/CalibrationPanel.h"
 #include "display/PeakAnalysis.h"
 #include "display/PlotTables.h"
-#include "display/SpectrumInfo.h"
+#include "display/SpectrumInfoPanel.h"
 #include "display/SpectrumPlot.h"
 #include "display/UserDialog.h"
 
@@ -102,7 +102,7 @@ class Panel : public ::testing::Test {
   SpectrumPlot& Plot() { return tables.ActivePlot(); }
   FourPlots tables;
   ScriptedDialog dialog;
-  SpectrumInfo info;
+  SpectrumInfoPanel info;
   CalibrationPanel panel{tables, dialog, &info};
 };
 

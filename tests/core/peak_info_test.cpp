@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "display/PeakAnalysis.h"
-#include "display/SpectrumInfo.h"
+#include "display/SpectrumInfoPanel.h"
 #include "display/SpectrumPlot.h"
 #include "protocol/RegisterImage.h"
 
@@ -126,7 +126,7 @@ class PeakInfo : public ::testing::Test {
     MarkRoi(plot, 100, 106);
   }
   SpectrumPlot plot{0, true};
-  SpectrumInfo info;
+  SpectrumInfoPanel info;
 };
 
 TEST_F(PeakInfo, PeakFieldsInChannels) {
@@ -241,12 +241,12 @@ TEST_F(PeakInfo, UnitsRefreshAsksThePulseShapePanel) {
     int calls = 0;
     void UnitsRefreshed() override { ++calls; }
   } listener;
-  SpectrumInfo withListener(&listener);
+  SpectrumInfoPanel withListener(&listener);
   plot.SetUnitsRefresh();
   withListener.UpdatePeakInfo(plot);
   withListener.UpdatePeakInfo(plot);
   EXPECT_EQ(listener.calls, 1);
-  EXPECT_EQ(SpectrumInfo::PaneTitle(2), "Spectrum Info S2");
+  EXPECT_EQ(SpectrumInfoPanel::PaneTitle(2), "Spectrum Info S2");
 }
 
 // ---------------------------------------------------------------- counting rates
@@ -283,7 +283,7 @@ INSTANTIATE_TEST_SUITE_P(
                       RateCase{1000, 2000, 1000, 1000, 0.0, 0, 0, 0}));            // no sample period
 
 TEST(SpectrumInfoPanel, StartsAtZero) {
-  SpectrumInfo info;
+  SpectrumInfoPanel info;
   EXPECT_EQ(info.Texts().real, "0.00");
   EXPECT_EQ(info.Texts().live, "0.00");
   EXPECT_EQ(info.Texts().dead, "0.00");

@@ -1,5 +1,5 @@
 // The "Spectrum Info" pane's form: cursor, peak information, FOM, times, counting rates and the
-// losses bar as SpectrumInfo formats them, and the two status-bar texts for the main window.
+// losses bar as SpectrumInfoPanel formats them, and the two status-bar texts for the main window.
 #pragma once
 
 #include <QString>
@@ -7,7 +7,7 @@
 #include <array>
 #include <functional>
 
-#include "display/SpectrumInfo.h"
+#include "display/SpectrumInfoPanel.h"
 
 class QCheckBox;
 class QLabel;
@@ -41,8 +41,8 @@ class CSpectrumInfoView final : public QWidget {
   ~CSpectrumInfoView() override;
 
   // What the acquisition panel writes the times and rates into, and the calibration panel the CAL box.
-  SpectrumInfo& Info() { return info_; }
-  const SpectrumInfo& Info() const { return info_; }
+  SpectrumInfoPanel& Info() { return info_; }
+  const SpectrumInfoPanel& Info() const { return info_; }
 
   // The 200 ms tick: while the pane is visible, the peak information of the active plot of the
   // active spectrum and the FOM of S0, then the fields.
@@ -74,7 +74,7 @@ class CSpectrumInfoView final : public QWidget {
 
   RecordSets& sets_;
   SamplePeriodSource samplePeriodUs_;
-  SpectrumInfo info_;
+  SpectrumInfoPanel info_;
   QString shownCursorStatus_;
   QString shownRoiStatus_;
 

@@ -29,7 +29,7 @@ class MainLinkHost final : public IReporter,
  public:
   MainLinkHost(QWidget* window, OutputLog& log, RecordSets& sets, std::function<double()> samplePeriodUs);
 
-  void SetSpectrumInfo(SpectrumInfo* info) { info_ = info; }
+  void SetSpectrumInfo(SpectrumInfoPanel* info) { info_ = info; }
 
   // IReporter
   void AddLine(const std::string& line) override;
@@ -43,7 +43,7 @@ class MainLinkHost final : public IReporter,
   SpectrumRecord& LiveRecord() override;
   const SpectrumRecord* SettingsRecord() override;
   bool SettingsRecordLive() const override;
-  SpectrumInfo* InfoPane() override { return info_; }
+  SpectrumInfoPanel* InfoPane() override { return info_; }
   double SamplePeriodUs() const override { return samplePeriodUs_(); }
   void PanelChanged() override {
     if (onPanelChanged) onPanelChanged();
@@ -67,7 +67,7 @@ class MainLinkHost final : public IReporter,
   OutputLog& log_;
   RecordSets& sets_;
   std::function<double()> samplePeriodUs_;
-  SpectrumInfo* info_ = nullptr;
+  SpectrumInfoPanel* info_ = nullptr;
 };
 
 }  // namespace mirvo

@@ -41,9 +41,9 @@ struct SpectrumInfoTexts {
   bool calChecked = false;  // the CAL box follows ENABLE CALIBRATION
 };
 
-class SpectrumInfo {
+class SpectrumInfoPanel {
  public:
-  explicit SpectrumInfo(IUnitsListener* unitsListener = nullptr) : unitsListener_(unitsListener) {}
+  explicit SpectrumInfoPanel(IUnitsListener* unitsListener = nullptr) : unitsListener_(unitsListener) {}
   // The pulse-shape panel, once it exists; nullptr for none.
   void SetUnitsListener(IUnitsListener* unitsListener) { unitsListener_ = unitsListener; }
 

@@ -1,18 +1,18 @@
-#include "display/SpectrumInfo.h"
+#include "display/SpectrumInfoPanel.h"
 
 #include "base/TextFormat.h"
 #include "display/SpectrumPlot.h"
 
 namespace mirvo {
 
-std::string SpectrumInfo::PaneTitle(int spectrumIndex) { return FormatText("Spectrum Info S%d", spectrumIndex); }
+std::string SpectrumInfoPanel::PaneTitle(int spectrumIndex) { return FormatText("Spectrum Info S%d", spectrumIndex); }
 
-void SpectrumInfo::BlankPeakFields() {
+void SpectrumInfoPanel::BlankPeakFields() {
   for (std::string* field : {&texts_.centroid, &texts_.fwhm, &texts_.fwtm, &texts_.area, &texts_.resolution})
     field->assign(kBlankValue);
 }
 
-int SpectrumInfo::UpdatePeakInfo(SpectrumPlot& plot) {
+int SpectrumInfoPanel::UpdatePeakInfo(SpectrumPlot& plot) {
   const SpectrumRecord& record = plot.Record();
   const bool calibrated = plot.Calibrated();
   const double a = calibrated ? record.working.a : 0.0;
@@ -95,15 +95,15 @@ int SpectrumInfo::UpdatePeakInfo(SpectrumPlot& plot) {
   return result;
 }
 
-void SpectrumInfo::UpdateFom(const SpectrumPlot& s0Plot) { texts_.fom = ComputeFom(s0Plot).text; }
+void SpectrumInfoPanel::UpdateFom(const SpectrumPlot& s0Plot) { texts_.fom = ComputeFom(s0Plot).text; }
 
-void SpectrumInfo::SetRates(const CountingRates& rates) {
+void SpectrumInfoPanel::SetRates(const CountingRates& rates) {
   texts_.throughput = rates.throughput;
   texts_.incoming = rates.incoming;
   texts_.losses = rates.lossesPercent;
 }
 
-void SpectrumInfo::SetTimes(const std::string& real, const std::string& live, const std::string& dead) {
+void SpectrumInfoPanel::SetTimes(const std::string& real, const std::string& live, const std::string& dead) {
   texts_.real = real;
   texts_.live = live;
   texts_.dead = dead;
