@@ -50,6 +50,9 @@ std::string UsageText() {
          "  --fom F           gamma/neutron figure of merit, 0.5..5 (default 1.5)\n"
          "  --rate R          events per second reaching the detector, 0..10000000 (default 2000)\n"
          "  --speed X         instrument seconds per real second, 0.001..10000 (default 1)\n"
+         "  --drift P         gain change in percent per degree C as the instrument warms from 27 C towards\n"
+         "                    39 C over its first minutes, -5..5, e.g. -0.3 (default 0: no drift); the gain\n"
+         "                    stabilizer (registers 0x40..0x43) holds a peak in place against it\n"
          "  --baud N          hold replies to N/10 bytes per second, e.g. 921600 (default unlimited)\n"
          "  --corrupt P       probability 0..1 that a reply carries a wrong checksum\n"
          "  --drop P          probability 0..1 that a request gets no reply\n"
@@ -75,6 +78,7 @@ int ParseCommandLine(const std::vector<std::string>& args, CommandLine* out, std
       {"--fom", [&](const std::string& v) { return ParseReal(v, 0.5, 5.0, &o.fom); }},
       {"--rate", [&](const std::string& v) { return ParseReal(v, 0.0, 1e7, &o.rate); }},
       {"--speed", [&](const std::string& v) { return ParseReal(v, 0.001, 1e4, &o.speed); }},
+      {"--drift", [&](const std::string& v) { return ParseReal(v, -5.0, 5.0, &o.drift); }},
       {"--baud", [&](const std::string& v) { return ParseInteger(v, 1, 100000000, &integer) && (o.baud = static_cast<unsigned>(integer), true); }},
       {"--corrupt", [&](const std::string& v) { return ParseReal(v, 0.0, 1.0, &o.corrupt); }},
       {"--drop", [&](const std::string& v) { return ParseReal(v, 0.0, 1.0, &o.drop); }},

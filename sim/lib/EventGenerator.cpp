@@ -194,7 +194,7 @@ SimEvent EventGenerator::Sample(const EventRouting& routing) {
   const std::uint32_t bin = event.neutron ? index - static_cast<std::uint32_t>(kBins) : index;
   const std::uint64_t r2 = random_.Next();
   event.keV = bin + static_cast<double>(r2 & 0xFFFF) * (1.0 / 65536.0);
-  event.channel = static_cast<std::int32_t>(event.keV * routing.channelsPerKeV);
+  event.channel = static_cast<std::int32_t>(std::floor(event.keV * routing.channelsPerKeV + routing.offsetChannels));
   const double z = (*normal_)[(r2 >> 16) % kNormalTable];
   const double tips = event.neutron ? kNeutronTips + neutronSigma_ * z : kGammaTips + gammaSigma_ * z;
   event.tips = static_cast<std::int32_t>(std::floor(tips * routing.tipsScale));
@@ -207,6 +207,7 @@ void EventGenerator::Generate(std::uint64_t count, const EventRouting& routing, 
   const double gammaMean = kGammaTips * routing.tipsScale, gammaSigma = gammaSigma_ * routing.tipsScale;
   const double neutronMean = kNeutronTips * routing.tipsScale, neutronSigma = neutronSigma_ * routing.tipsScale;
   const double perKeV = routing.channelsPerKeV;
+  const double offset = routing.offsetChannels;
   const std::uint32_t lowest = routing.lowestChannel;
   std::uint32_t* s0 = spectra;
   std::uint32_t* s1 = spectra + kChannels;
@@ -221,7 +222,7 @@ void EventGenerator::Generate(std::uint64_t count, const EventRouting& routing, 
     const std::uint32_t bin = neutron ? index - static_cast<std::uint32_t>(kBins) : index;
     const std::uint64_t r2 = random_.Next();
     const double keV = bin + static_cast<double>(r2 & 0xFFFF) * (1.0 / 65536.0);
-    double height = keV * perKeV;
+    double height = keV * perKeV + offset;
     if (routing.sumFraction > 0 && static_cast<double>(r2 >> 46) * (1.0 / 262144.0) < routing.sumFraction) {
       const std::uint64_t r3 = random_.Next();  // the piled-up partner
       std::uint32_t other = static_cast<std::uint32_t>(((r3 >> 32) * n) >> 32);

@@ -20,6 +20,7 @@ bool ParseSource(std::string_view text, Source* source);
 // What the registers say about turning an event into counts (decoded by the instrument).
 struct EventRouting {
   double channelsPerKeV = 1.5;      // pulse-height channels per keV at the present gain
+  double offsetChannels = 0.0;      // baseline shift of the pulse heights (ADC and amplifier offsets)
   std::uint32_t lowestChannel = 0;  // events below the slow or fast threshold are not seen
   double tipsScale = 1.0;           // TIPS gain relative to the default
   std::uint32_t heightLow = 0, heightHigh = 4095;  // pulse-height window of S0

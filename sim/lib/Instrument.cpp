@@ -49,6 +49,7 @@ double TimeFromRegisters(const Registers& regs, unsigned ticksLow, unsigned frac
 Instrument::Instrument(const InstrumentConfig& config)
     : config_(config),
       events_(config.source, config.fom, config.seed),
+      frontEnd_(config.drift),
       noise_(config.seed ^ 0x6E6F697365ull),
       journal_(config.journal) {
   regs_ = PowerUpRegisters(events_.TipsBorder());
@@ -109,16 +110,43 @@ void Instrument::Run(double instrumentNs, std::int64_t nowMs) {
   realNs_ += step;
   liveNs_ += step * liveFraction;
   if (finished) (livePreset ? liveNs_ : realNs_) = presetNs;  // the preset is met exactly
-  EventRouting routing = DecodeRouting(regs_);
-  const ShapingEffects shaping = DecodeShaping(regs_, config_.rate);
-  ApplyShaping(shaping, routing);
-  const std::uint64_t count =
-      events_.Rng().Poisson(config_.rate * step * 1e-9 * liveFraction * (1.0 - shaping.rejectFraction));
-  events_.Generate(count, routing, spectra_.data(), neutrons_.data());
+  GenerateEvents(config_.rate * liveFraction, InstrumentSeconds(nowMs) - instrumentNs * 1e-9, step * 1e-9);
   if (finished) {
     regs_[mirvo::reg::kControlWord] &= static_cast<std::uint16_t>(~(kRun | kRunCompanion));
     const double overshootMs = (instrumentNs - step) / config_.speed / 1e6;
     WriteJournal("finished", nowMs - static_cast<std::int64_t>(overshootMs));
+  }
+}
+
+double Instrument::InstrumentSeconds(std::int64_t nowMs) const {
+  if (startMs_ == kNever) return 0.0;
+  return static_cast<double>(nowMs - startMs_) * 1e-3 * config_.speed;
+}
+
+void Instrument::GenerateEvents(double rate, double fromSeconds, double seconds) {
+  // The shaper decides the resolution and what pile-up does; the front end the gain and offsets.
+  const ShapingEffects shaping = DecodeShaping(regs_, config_.rate);
+  const double accepted = rate * (1.0 - shaping.rejectFraction);
+  const auto routingAt = [&](double when) {
+    EventRouting routing = frontEnd_.Routing(regs_, when);
+    ApplyShaping(shaping, routing);
+    return routing;
+  };
+  if (!frontEnd_.Active(regs_)) {
+    events_.Generate(events_.Rng().Poisson(accepted * seconds), routingAt(fromSeconds), spectra_.data(),
+                     neutrons_.data());
+    return;
+  }
+  // The gain moves with the temperature and the stabilizer acts between slices.
+  std::uint32_t* s1 = spectra_.data() + EventGenerator::kChannels;
+  std::array<std::uint32_t, EventGenerator::kChannels> before;
+  const int slices = std::max(1, static_cast<int>(std::ceil(seconds / FrontEnd::kMaxSliceSeconds)));
+  const double slice = seconds / slices;
+  for (int k = 0; k < slices; ++k) {
+    std::copy(s1, s1 + EventGenerator::kChannels, before.begin());
+    events_.Generate(events_.Rng().Poisson(accepted * slice), routingAt(fromSeconds + (k + 0.5) * slice),
+                     spectra_.data(), neutrons_.data());
+    frontEnd_.Stabilize(regs_, before.data(), s1);
   }
 }
 
@@ -191,9 +219,7 @@ void Instrument::UpdateInstrumentRegisters() {
 }
 
 std::array<std::uint16_t, 8> Instrument::StatusWords(std::int64_t nowMs) {
-  const double minutes = startMs_ == kNever ? 0.0 : static_cast<double>(nowMs - startMs_) / 60000.0;
-  // Warms up from 27 C towards 39 C over about ten minutes, with a slow wander of half a degree.
-  const double temperature = 27.0 + 12.0 * (1.0 - std::exp(-minutes / 10.0)) + 0.6 * std::sin(minutes / 5.0);
+  const double temperature = FrontEnd::Temperature(InstrumentSeconds(nowMs));
   std::array<std::uint16_t, 8> words{};
   words[0] = kFirmware;
   words[1] = config_.serial;
@@ -274,6 +300,7 @@ std::vector<std::uint8_t> Instrument::HandleFlash(std::span<const std::uint8_t> 
     if (dword != fp::ConfigureKey()) return {};  // a wrong key is ignored
     ClearMemory("configured", nowMs);
     regs_ = PowerUpRegisters(events_.TipsBorder());
+    frontEnd_.PowerUp();
     traceDueMs_ = nowMs + kTraceRearmMs;
     ++configurations_;
     const auto reply = fp::BuildConfigureReply(dword);

@@ -11,6 +11,7 @@
 
 #include "lib/EventGenerator.h"
 #include "lib/FlashMemory.h"
+#include "lib/FrontEnd.h"
 #include "lib/Journal.h"
 #include "lib/RegisterMap.h"
 #include "lib/TraceGenerator.h"
@@ -25,6 +26,7 @@ struct InstrumentConfig {
   double speed = 1.0;    // instrument seconds per wall-clock second
   std::uint64_t seed = 1;
   std::string journal;
+  double drift = 0.0;  // gain change in percent per degree Celsius
 };
 
 class Instrument {
@@ -57,9 +59,14 @@ class Instrument {
   const FlashMemory& Flash() const { return flash_; }
   unsigned Configurations() const { return configurations_; }
   const EventGenerator& Events() const { return events_; }
+  const FrontEnd& Front() const { return frontEnd_; }
+  // Instrument seconds since power-on at the wall-clock time `nowMs`.
+  double InstrumentSeconds(std::int64_t nowMs) const;
 
  private:
   void Run(double instrumentNs, std::int64_t nowMs);
+  // Events at `rate` per second over `seconds` of instrument time from `fromSeconds`, through the front end.
+  void GenerateEvents(double rate, double fromSeconds, double seconds);
   void WriteControlWord(std::uint16_t value, std::int64_t nowMs);
   void ClearMemory(const char* event, std::int64_t nowMs);
   void WriteJournal(const char* event, std::int64_t nowMs) const;
@@ -71,6 +78,7 @@ class Instrument {
 
   InstrumentConfig config_;
   EventGenerator events_;
+  FrontEnd frontEnd_;
   Random noise_;  // status-word noise and rate counters, apart from the event stream
   Journal journal_;
   Registers regs_{};

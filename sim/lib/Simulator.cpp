@@ -300,7 +300,7 @@ bool Simulator::Start(std::string* error) {
     return false;
   }
   InstrumentConfig config{s.options.serial, Source::Mixed, s.options.fom, s.options.rate,
-                          s.options.speed, s.options.seed, s.options.journal};
+                          s.options.speed, s.options.seed, s.options.journal, s.options.drift};
   if (!ParseSource(s.options.source, &config.source)) {
     *err = "unknown source '" + s.options.source + "' (cs137, co60, ambe or mixed)";
     return false;

@@ -17,6 +17,7 @@ struct SimOptions {
   double fom = 1.5;
   double rate = 2000.0;  // events per second
   double speed = 1.0;
+  double drift = 0.0;  // gain change in percent per degree Celsius as the instrument warms
   unsigned baud = 0;  // 0 = unlimited line rate
   double corrupt = 0, drop = 0, garbage = 0;  // probabilities 0..1
   long silentAfter = -1, closeAfter = -1;     // -1 = never

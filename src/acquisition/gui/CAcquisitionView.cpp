@@ -17,8 +17,6 @@
 namespace mirvo {
 namespace {
 
-constexpr qint64 kHeldGapMs = 400;  // arrow steps closer than this belong to one press
-
 QLineEdit* ReadOnlyEdit(QWidget* parent, int minimumChars = 10) {
   auto* edit = new QLineEdit(parent);
   edit->setReadOnly(true);
@@ -34,17 +32,6 @@ void SetText(QLineEdit* edit, const QString& text) {
 }
 
 }  // namespace
-
-void AcceleratingSpinBox::stepBy(int steps) {
-  const qint64 now = held_.isValid() ? held_.elapsed() : 0;
-  if (!held_.isValid() || lastStepMs_ < 0 || now - lastStepMs_ > kHeldGapMs) {
-    held_.start();  // a new press
-    lastStepMs_ = 0;
-  } else {
-    lastStepMs_ = now;
-  }
-  QSpinBox::stepBy(steps * SpinAcceleratedStep(static_cast<int>(held_.elapsed())));
-}
 
 CAcquisitionView::CAcquisitionView(AcquisitionPanel& panel, QWidget* parent) : QWidget(parent), panel_(panel) {
   setObjectName(QStringLiteral("AcquisitionView"));

@@ -2,9 +2,9 @@
 // values and the SPECTRUM LOGGER group. It shows a AcquisitionPanel and forwards every control event.
 #pragma once
 
-#include <QElapsedTimer>
-#include <QSpinBox>
 #include <QWidget>
+
+#include "acquisition/gui/AcceleratingSpinBox.h"
 
 class QCheckBox;
 class QComboBox;
@@ -15,18 +15,6 @@ class QPushButton;
 namespace mirvo {
 
 class AcquisitionPanel;
-
-// A spin box whose held arrows step 1, then 10 after 4 s, 100 after 6 s and 1000 after 8 s.
-class AcceleratingSpinBox : public QSpinBox {
-  Q_OBJECT
- public:
-  using QSpinBox::QSpinBox;
-  void stepBy(int steps) override;
-
- private:
-  QElapsedTimer held_;
-  qint64 lastStepMs_ = -1;
-};
 
 class CAcquisitionView : public QWidget {
   Q_OBJECT

@@ -21,6 +21,7 @@
 #include "shell/SettingsStore.h"
 #include "shell/gui/ApplicationLook.h"
 #include "shell/gui/COutputWnd.h"
+#include "shell/gui/MainAmplifier.h"
 #include "shell/gui/MainLinkHost.h"
 #include "shell/gui/PanelPane.h"
 #include "acquisition/AcquisitionPanel.h"
@@ -76,6 +77,7 @@ CMainFrame::CMainFrame(const IClock& clock, ISettingsBackend& settings, QWidget*
   SetApplicationLook(static_cast<int>(settings_->LoadAppLook()));
   BuildPanes();
   BuildAcquisition();
+  BuildAmplifier();
   BuildShaping();
   linkHost_->onPanelsRefresh = [this] { infoView_->RefreshRates(recordSets_->SettingsRecord().registers); };
   lifecycle_->RefreshChain().Join(RegisterRefreshChain::Rank::kAfterPanels, *linkHost_);
@@ -115,6 +117,7 @@ CMainFrame::~CMainFrame() {
   // The link's listener thread posts to this window: stop it before anything goes.
   lifecycle_->Link().Port().Close();
   // Panes hold references to core objects owned here: they go first.
+  DestroyAmplifier();
   delete outputPane_;
   outputPane_ = nullptr;
 }
@@ -131,7 +134,7 @@ void CMainFrame::BuildPanes() {
   calibrationPane_ = new PanelPane("Calibration", "CalibrationPane", calibrationView_, this);
   settingsPanes_ = {
       nullptr,  // ACQUISITION: BuildAcquisition
-      PanelPane::Placeholder("SIGNALS", "SignalsPane", later, this),
+      nullptr,  // SIGNALS: BuildAmplifier
       nullptr,  // PSA: BuildShaping
       nullptr,  // PSD: BuildShaping
   };
@@ -332,6 +335,7 @@ void CMainFrame::RefreshSettingsPanels(SpectrumRecord&, bool enabled) {
   if (shaperPanel_) shaperPanel_->RefreshFromRecord();
   if (pulseShapePanel_) pulseShapePanel_->RefreshFromRecord();
   if (acquisitionPanel_) acquisitionPanel_->RefreshFromRecord();
+  RefreshAmplifier();
   for (PanelPane* pane : settingsPanes_)
     if (pane && pane->widget() && pane != settingsPanes_[3]) pane->widget()->setEnabled(enabled);
   if (psdView_) psdView_->UpdateEnabling();  // the PSD pane keeps marking; only ROI and ALL follow the set

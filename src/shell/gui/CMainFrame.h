@@ -47,6 +47,9 @@ class ShaperPanel;
 class PulseShapePanel;
 class CShaperView;
 class CPSDView;
+class AmplifierPanel;
+class CDialogStabilizer;
+struct MainAmplifier;
 
 class CMainFrame : public QMainWindow, private IRecordSetsListener {
   Q_OBJECT
@@ -79,6 +82,9 @@ class CMainFrame : public QMainWindow, private IRecordSetsListener {
   const SamplePeriod& Period() const { return samplePeriod_; }
   ShaperPanel& Shaper() { return *shaperPanel_; }
   PulseShapePanel& PulseShape() { return *pulseShapePanel_; }
+  // The amplifier panel of the "SIGNALS" pane, and its stabilizer dialog while it is open.
+  AmplifierPanel* Amplifier() const;
+  CDialogStabilizer* StabilizerDialog() const;
 
  private slots:
   // logind's PrepareForSleep signal on the system bus.
@@ -123,6 +129,9 @@ class CMainFrame : public QMainWindow, private IRecordSetsListener {
   void RepaintPanes();
   void BuildAcquisition();
   void BuildShaping();  // the PSA and PSD panes
+  void BuildAmplifier();  // MainAmplifier.cpp
+  void RefreshAmplifier();
+  void DestroyAmplifier();
   void RunAutoConnect();
 
   const IClock& clock_;
@@ -142,6 +151,7 @@ class CMainFrame : public QMainWindow, private IRecordSetsListener {
   std::unique_ptr<AcquisitionPanel> acquisitionPanel_;
   std::unique_ptr<RecordSetsRunSaver> runSaver_;
   CAcquisitionView* acquisitionView_ = nullptr;
+  std::unique_ptr<MainAmplifier> amplifier_;
 
   COutputWnd* outputPane_ = nullptr;
   std::array<CSpectrumWnd*, 4> spectrumPanes_{};
