@@ -24,9 +24,13 @@ class RecordSetsAmplifierHost final : public IAmplifierHost {
   void OpenStabilizer() override {
     if (onOpenStabilizer) onOpenStabilizer();
   }
+  void ShaperRecompute() override {
+    if (onShaperRecompute) onShaperRecompute();
+  }
 
   std::function<void()> onPanelChanged;
   std::function<void()> onOpenStabilizer;
+  std::function<void()> onShaperRecompute;  // the shaper panel's gain normalisation of the live image
 
  private:
   RecordSets& sets_;

@@ -5,6 +5,7 @@
 #include <QScrollArea>
 
 #include "display/gui/QtUserDialog.h"
+#include "panels/ShaperPanel.h"
 #include "panels/gui/CAmplifierView.h"
 #include "panels/gui/CDialogStabilizer.h"
 #include "shell/gui/CMainFrame.h"
@@ -17,6 +18,9 @@ void CMainFrame::BuildAmplifier() {
   MainAmplifier& a = *amplifier_;
   a.view = new CAmplifierView(a.panel);
   a.host.onPanelChanged = [view = a.view] { view->ShowValues(); };
+  a.host.onShaperRecompute = [this] {
+    if (shaperPanel_) shaperPanel_->ComputeGainNormalisation(recordSets_->LiveRecord());
+  };
   a.host.onOpenStabilizer = [this, &a] {
     if (a.dialog) {
       a.dialog->raise();
