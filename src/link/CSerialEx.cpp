@@ -10,6 +10,8 @@
 #include <cerrno>
 #include <chrono>
 
+#include "timesvc/Clock.h"
+
 namespace mirvo {
 namespace {
 
@@ -110,6 +112,11 @@ void CSerialEx::Wake() {
   [[maybe_unused]] const ssize_t n = ::write(wakeFd_, &one, sizeof one);
 }
 
+std::chrono::steady_clock::time_point CSerialEx::QuietClockNow() const {
+  if (quietClock_ == nullptr) return std::chrono::steady_clock::now();
+  return std::chrono::steady_clock::time_point(std::chrono::milliseconds(quietClock_->UtcMilliseconds()));
+}
+
 void CSerialEx::OnInputConsumed() {
   if (ListenerRunning()) Wake();
 }
@@ -127,7 +134,7 @@ void CSerialEx::ListenerMain() {
   bool waitingForMore = false;
   int queuedAtPost = 0;
   int queuedSeen = 0;
-  auto lastGrowth = std::chrono::steady_clock::now();
+  auto lastGrowth = QuietClockNow();
   LineCounters before = ReadLineCounters(fd);
 
   while (!stop_) {
@@ -170,7 +177,7 @@ void CSerialEx::ListenerMain() {
     if (wantsInput && !hungUp) {
       if (armed && ((fds[1].revents & POLLIN) || waitingForMore)) {
         const int queued = QueuedInput(fd);
-        const auto now = std::chrono::steady_clock::now();
+        const auto now = QuietClockNow();
         if (!waitingForMore || queued != queuedSeen) lastGrowth = now;
         queuedSeen = queued;
         const bool quiet = now - lastGrowth >= std::chrono::milliseconds(kQuietMs);
