@@ -7,6 +7,7 @@
 #include <chrono>
 
 #include "FakeClock.h"
+#include "NullTarget.h"
 #include "PtyPair.h"
 #include "link/CLinkLifecycle.h"
 #include "protocol/Packets.h"
@@ -20,11 +21,6 @@ class SeriesHost final : public LinkHostState {
  public:
   void SaveLoggedRun(int runCounter) override { saved.push_back(runCounter); }
   std::vector<int> saved;
-};
-
-class NullTarget final : public IMessageTarget {
- public:
-  void PostMessage(unsigned, std::uintptr_t, std::intptr_t) override {}
 };
 
 class LoggerRunEndTest : public ::testing::Test {
@@ -102,7 +98,7 @@ class LoggerRunEndTest : public ::testing::Test {
   test::PtyPair pty;
   test::FakeSleeper sleeper;
   SeriesHost host;
-  NullTarget target;
+  test::NullTarget target;
   CLinkLifecycle lifecycle{host, target, sleeper};
 };
 

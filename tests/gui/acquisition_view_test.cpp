@@ -10,6 +10,7 @@
 #include <QtTest>
 
 #include "FakeClock.h"
+#include "NullTarget.h"
 #include "ScriptedDialogs.h"
 #include "acquisition/AcquisitionLinkHost.h"
 #include "acquisition/gui/CAcquisitionView.h"
@@ -23,11 +24,6 @@ void SaveShot(QWidget& widget, const char* name) {
   const QByteArray folder = qgetenv("MIRVO_SCREENSHOT_DIR");
   if (!folder.isEmpty()) QVERIFY(widget.grab().save(QString::fromLocal8Bit(folder) + "/" + name));
 }
-
-class NullTarget final : public IMessageTarget {
- public:
-  void PostMessage(unsigned, std::uintptr_t, std::intptr_t) override {}
-};
 
 }  // namespace
 
@@ -82,7 +78,7 @@ class AcquisitionViewTest : public QObject {
 
   void FinderWithoutInstrumentsSaysSo() {
     LinkHostState host;
-    NullTarget target;
+    test::NullTarget target;
     CLinkLifecycle lifecycle(host, target);
     CFindComPort dialog(lifecycle, host, [] { return std::uint16_t{0}; });
     dialog.SetPortSource([] {
