@@ -136,18 +136,20 @@ void CSerialEx::ListenerMain() {
   int queuedSeen = 0;
   auto lastGrowth = QuietClockNow();
   LineCounters before = ReadLineCounters(fd);
+  const auto currentThreshold = [this] {
+    return static_cast<int>(std::min<std::size_t>(notifyThreshold_, 1 << 30));
+  };
 
   while (!stop_) {
     const std::uint32_t mask = CurrentEventMask();
     const bool wantsInput = (mask & (serial_event::kRxChar | serial_event::kRxFlag)) != 0;
-    const int threshold = static_cast<int>(std::min<std::size_t>(notifyThreshold_, 1 << 30));
     int timeout = -1;
     if (hungUp) {
       timeout = 100;
     } else if (!armed) {
       timeout = 20;
     } else if (waitingForMore) {
-      const long missing = std::max(1, threshold - queuedSeen);
+      const long missing = std::max(1, currentThreshold() - queuedSeen);
       const long lineMs = missing * 1000L / std::max(1u, BytesPerSecond()) + 1;
       timeout = static_cast<int>(std::clamp(lineMs, 1L, 20L));
     }
@@ -168,6 +170,9 @@ void CSerialEx::ListenerMain() {
       waitingForMore = false;
     }
     if (stop_) break;
+    // The engine sets the threshold for the next reply just before it sends the request, mostly
+    // while this thread waits in poll: what arrived is judged by the threshold in force now.
+    const int threshold = currentThreshold();
 
     std::uint32_t events = 0;
     if (!hungUp && (fds[1].revents & (POLLHUP | POLLERR)) && !(fds[1].revents & POLLIN)) {
