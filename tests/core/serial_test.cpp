@@ -101,10 +101,11 @@ class SerialTest : public ::testing::Test {
     port.SetQuietClock(&frozenClock);
   }
   PtyPair pty;
-  test::FakeClock frozenClock;  // the line never counts as quiet unless a test brings its own clock
+  test::FakeClock frozenClock;  // the line never counts as quiet unless a test takes the stepping clock
+  SteppingClock steppingClock{5};
   test::FakeSleeper sleeper;
+  RecordingTarget target;  // outlives the port, whose listener posts to it until the port is gone
   CSerialMFC port;
-  RecordingTarget target;
 };
 
 TEST_F(SerialTest, OpenCloseAndAlreadyOpen) {
@@ -218,7 +219,7 @@ TEST_F(SerialTest, NotifyThresholdReportsOnceTheBytesAreThere) {
 }
 
 TEST_F(SerialTest, BelowTheNotifyThresholdAQuietLineIsReported) {
-  SteppingClock clock(5);
+  SteppingClock& clock = steppingClock;
   port.SetQuietClock(&clock);
   ASSERT_EQ(port.Open(pty.SlavePath(), target), serial_error::kSuccess);
   ASSERT_EQ(port.Setup(921600), serial_error::kSuccess);
