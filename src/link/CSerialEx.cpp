@@ -10,6 +10,8 @@
 #include <cerrno>
 #include <chrono>
 
+#include "base/Clock.h"
+
 namespace mirvo {
 namespace {
 
@@ -110,6 +112,11 @@ void CSerialEx::Wake() {
   [[maybe_unused]] const ssize_t n = ::write(wakeFd_, &one, sizeof one);
 }
 
+std::chrono::steady_clock::time_point CSerialEx::QuietClockNow() const {
+  if (quietClock_ == nullptr) return std::chrono::steady_clock::now();
+  return std::chrono::steady_clock::time_point(std::chrono::milliseconds(quietClock_->UtcMilliseconds()));
+}
+
 void CSerialEx::OnInputConsumed() {
   if (ListenerRunning()) Wake();
 }
@@ -127,20 +134,22 @@ void CSerialEx::ListenerMain() {
   bool waitingForMore = false;
   int queuedAtPost = 0;
   int queuedSeen = 0;
-  auto lastGrowth = std::chrono::steady_clock::now();
+  auto lastGrowth = QuietClockNow();
   LineCounters before = ReadLineCounters(fd);
+  const auto currentThreshold = [this] {
+    return static_cast<int>(std::min<std::size_t>(notifyThreshold_, 1 << 30));
+  };
 
   while (!stop_) {
     const std::uint32_t mask = CurrentEventMask();
     const bool wantsInput = (mask & (serial_event::kRxChar | serial_event::kRxFlag)) != 0;
-    const int threshold = static_cast<int>(std::min<std::size_t>(notifyThreshold_, 1 << 30));
     int timeout = -1;
     if (hungUp) {
       timeout = 100;
     } else if (!armed) {
       timeout = 20;
     } else if (waitingForMore) {
-      const long missing = std::max(1, threshold - queuedSeen);
+      const long missing = std::max(1, currentThreshold() - queuedSeen);
       const long lineMs = missing * 1000L / std::max(1u, BytesPerSecond()) + 1;
       timeout = static_cast<int>(std::clamp(lineMs, 1L, 20L));
     }
@@ -161,6 +170,9 @@ void CSerialEx::ListenerMain() {
       waitingForMore = false;
     }
     if (stop_) break;
+    // The engine sets the threshold for the next reply just before it sends the request, mostly
+    // while this thread waits in poll: what arrived is judged by the threshold in force now.
+    const int threshold = currentThreshold();
 
     std::uint32_t events = 0;
     if (!hungUp && (fds[1].revents & (POLLHUP | POLLERR)) && !(fds[1].revents & POLLIN)) {
@@ -170,7 +182,7 @@ void CSerialEx::ListenerMain() {
     if (wantsInput && !hungUp) {
       if (armed && ((fds[1].revents & POLLIN) || waitingForMore)) {
         const int queued = QueuedInput(fd);
-        const auto now = std::chrono::steady_clock::now();
+        const auto now = QuietClockNow();
         if (!waitingForMore || queued != queuedSeen) lastGrowth = now;
         queuedSeen = queued;
         const bool quiet = now - lastGrowth >= std::chrono::milliseconds(kQuietMs);

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <atomic>
+#include <chrono>
 #include <condition_variable>
 #include <mutex>
 #include <thread>
@@ -10,6 +11,8 @@
 #include "link/CSerial.h"
 
 namespace mirvo {
+
+class IClock;
 
 class CSerialEx : public CSerial {
  public:
@@ -31,6 +34,10 @@ class CSerialEx : public CSerial {
   // event instead of dozens. 1 reports every arrival. Callable from any thread.
   void SetNotifyThreshold(std::size_t bytes) { notifyThreshold_ = bytes == 0 ? 1 : bytes; }
   std::size_t NotifyThreshold() const { return notifyThreshold_; }
+  // The quiet time of the notify threshold is measured on this clock instead of the monotonic one
+  // (tests inject a fake clock, so that a reply in pieces never depends on how fast they come).
+  // Set it before the listener starts; nullptr goes back to the monotonic clock.
+  void SetQuietClock(const IClock* clock) { quietClock_ = clock; }
   // The error with which the last listener ended (0 when stopped normally).
   long ListenerError() const { return listenerError_; }
 
@@ -42,12 +49,14 @@ class CSerialEx : public CSerial {
  private:
   void ListenerMain();
   void Wake();
+  std::chrono::steady_clock::time_point QuietClockNow() const;
 
   int wakeFd_ = -1;
   std::thread listener_;
   std::atomic<bool> stop_{false};
   std::atomic<std::size_t> notifyThreshold_{1};
   std::atomic<long> listenerError_{0};
+  const IClock* quietClock_ = nullptr;
   std::mutex finishedMutex_;
   std::condition_variable finishedChanged_;
   bool finished_ = true;

@@ -44,6 +44,11 @@ class CSerialWnd : public CSerialEx {
 // The variant whose open call takes the application's window object.
 class CSerialMFC : public CSerialWnd {
  public:
+  CSerialMFC() = default;
+  // Ends the listener while this is still the object's type: a base destructor would first change
+  // the type the listener's event call goes through.
+  ~CSerialMFC() override { Close(); }
+
   using CSerialWnd::Open;
   virtual long Open(const std::string& device, IMessageTarget& window, unsigned message = 0,
                     std::intptr_t userValue = 0, std::size_t inQueue = 0, std::size_t outQueue = 0) {

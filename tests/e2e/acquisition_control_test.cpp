@@ -59,11 +59,18 @@ TEST(AcquisitionControlTest, PresetAndCoincidenceReachTheInstrumentRegisters) {
 }
 
 TEST(AcquisitionControlTest, ResetWhileRunningRestartsWithANewStamp) {
-  AcquisitionRig rig(Fast());
+  // The instrument's time moves only when the test moves it, so the times after RESET are those of
+  // the new run however slowly the status reads come.
+  test::FakeClock instrumentClock;
+  kvetral::SimOptions options = Fast(1);
+  options.clock = &instrumentClock;
+  AcquisitionRig rig(options);
   ASSERT_TRUE(rig.Connect());
   ASSERT_TRUE(rig.ResetAndWait());
   rig.panel.StartAcquisition();  // no preset: runs until stopped
   const std::string first = rig.panel.StartStampText();
+  ASSERT_TRUE(rig.RunUntil([&] { return (rig.sim->Register(reg::kControlWord) & cw::kRun) != 0; }));
+  instrumentClock.Advance(1500);
   ASSERT_TRUE(rig.RunUntil([&] { return rig.panel.RealTime() > 1.0; }));
 
   rig.stampClock.Advance(10000);

@@ -2,21 +2,15 @@
 // virtual-port folder that port enumeration lists as "Kvetral simulator (ttyKV1)", and a clean exit.
 #include <gtest/gtest.h>
 
-#include <fcntl.h>
 #include <signal.h>
-#include <spawn.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
-#include <chrono>
 #include <filesystem>
-#include <thread>
 
+#include "Subprocess.h"
 #include "lib/CommandLine.h"
 #include "lib/Simulator.h"
 #include "link/PortEnumerator.h"
-
-extern char** environ;
 
 namespace {
 
@@ -107,48 +101,32 @@ TEST(SimExecutableTest, LinkIsListedAsASimulatedInstrumentAndRemovedOnStop) {
   fs::remove_all(folder);
 }
 
-// Runs the built executable; returns its exit status (-1 when it could not be run).
-int Spawn(const std::vector<std::string>& args, pid_t* pidOut = nullptr) {
-  const fs::path exe = fs::read_symlink("/proc/self/exe").parent_path().parent_path() / "kvetral-sim";
-  if (!fs::exists(exe)) return -1;
-  std::vector<std::string> all{exe.string()};
-  all.insert(all.end(), args.begin(), args.end());
-  std::vector<char*> argv;
-  for (auto& a : all) argv.push_back(a.data());
-  argv.push_back(nullptr);
-  posix_spawn_file_actions_t actions;
-  posix_spawn_file_actions_init(&actions);
-  posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
-  posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
-  pid_t pid = 0;
-  const int rc = posix_spawn(&pid, exe.c_str(), &actions, nullptr, argv.data(), environ);
-  posix_spawn_file_actions_destroy(&actions);
-  if (rc != 0) return -1;
-  if (pidOut) {
-    *pidOut = pid;
-    return 0;
-  }
-  int status = 0;
-  ::waitpid(pid, &status, 0);
-  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+fs::path SimExecutable() {
+  return fs::read_symlink("/proc/self/exe").parent_path().parent_path() / "kvetral-sim";
 }
 
 TEST(SimExecutableTest, ExecutableServesUntilTerminatedAndCleansUp) {
-  if (Spawn({"--help"}) < 0) GTEST_SKIP() << "kvetral-sim not built";
-  EXPECT_EQ(Spawn({"--help"}), 0);
-  EXPECT_EQ(Spawn({"--fom", "9"}), 2);
+  const fs::path exe = SimExecutable();
+  if (!fs::exists(exe)) GTEST_SKIP() << "kvetral-sim not built";
+  const auto help = mirvo::test::RunProgram(exe, {"--help"});
+  EXPECT_EQ(help.status, 0);
+  EXPECT_EQ(help.out.rfind("usage: kvetral-sim", 0), 0u) << help.out;
+  const auto bad = mirvo::test::RunProgram(exe, {"--fom", "9"});
+  EXPECT_EQ(bad.status, 2);
+  EXPECT_NE(bad.err.find("usage: kvetral-sim"), std::string::npos) << bad.err;
 
   const fs::path folder = TempFolder("sim_exe");
   const fs::path link = folder / "ttyKV9";
-  pid_t pid = 0;
-  ASSERT_EQ(Spawn({"--serial", "9", "--link", link.string()}, &pid), 0);
-  const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(10);
-  while (!fs::exists(link) && std::chrono::steady_clock::now() < end) std::this_thread::yield();
+  mirvo::test::Subprocess sim(exe, {"--serial", "9", "--link", link.string()});
+  ASSERT_TRUE(sim.Started());
+  // The link is in place before the simulator says where it is.
+  const auto linkLine = sim.WaitForLine("kvetral-sim: link ");
+  ASSERT_TRUE(linkLine) << sim.Out() << sim.Err();
+  EXPECT_EQ(*linkLine, "kvetral-sim: link " + link.string());
   EXPECT_TRUE(fs::exists(link));
-  ::kill(pid, SIGTERM);
-  int status = 0;
-  ::waitpid(pid, &status, 0);
-  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+  sim.Signal(SIGTERM);
+  EXPECT_EQ(sim.Wait(), 0) << sim.Err();
+  EXPECT_NE(sim.Out().find("kvetral-sim: stopped\n"), std::string::npos) << sim.Out();
   EXPECT_FALSE(fs::exists(fs::symlink_status(link)));
   fs::remove_all(folder);
 }

@@ -10,6 +10,7 @@
 #include <QtTest>
 
 #include "FakeClock.h"
+#include "NullTarget.h"
 #include "ScriptedDialogs.h"
 #include "LinkDoubles.h"
 #include "acquisition/gui/CAcquisitionView.h"

@@ -3,9 +3,11 @@
 // as a picture (the README's screenshot is made this way).
 #include <QDockWidget>
 #include <QtTest>
+#include <atomic>
 #include <cstdlib>
 
 #include "acquisition/AcquisitionPanel.h"
+#include "display/gui/CSpectrum.h"
 #include "display/gui/CSpectrumInfoView.h"
 #include "lib/Simulator.h"
 #include "acquisition/LinkLifecycle.h"
@@ -16,32 +18,64 @@
 
 using namespace mirvo;
 
+namespace {
+
+constexpr int kGuardMs = 60000;
+
+// The system clock, set forward (by less than two seconds) so that START comes just before an even
+// second: the start stamp's wait for the next even second takes milliseconds instead of up to two
+// seconds, and the stamp is still a true even second of this clock.
+class EvenSecondClock final : public IClock {
+ public:
+  std::int64_t UtcMilliseconds() const override { return system_.UtcMilliseconds() + offsetMs_; }
+  CivilTime LocalTime() const override {
+    return CivilFromUtcMilliseconds(UtcMilliseconds() + UtcOffsetSeconds() * 1000LL);
+  }
+  int UtcOffsetSeconds() const override { return system_.UtcOffsetSeconds(); }
+  void SetJustBeforeAnEvenSecond() {
+    const std::int64_t now = system_.UtcMilliseconds() + offsetMs_;
+    offsetMs_ += ((1990 - now % 2000) + 2000) % 2000;
+  }
+
+ private:
+  SystemClock system_;
+  std::atomic<std::int64_t> offsetMs_{0};
+};
+
+}  // namespace
+
 class ConnectedWindowTest : public QObject {
   Q_OBJECT
  private slots:
   void spectraGrowAndThePeakIsAnalysed() {
+    // The instrument's clock runs ten times faster than the wall clock: the spectra grow in
+    // instrument seconds, so the test waits a tenth of the time for the same counts.
     kvetral::SimOptions options;
     options.rate = 60000;
     options.source = "mixed";
+    options.speed = 10;
     kvetral::Simulator sim(options);
     QVERIFY(sim.Start());
 
     MemorySettingsBackend settings;
-    CMainFrame frame(DefaultClock(), settings);
+    EvenSecondClock clock;
+    CMainFrame frame(clock, settings);
     frame.resize(1700, 960);
     frame.show();
     QVERIFY(QTest::qWaitForWindowExposed(&frame));
 
     frame.Lifecycle().SetDeviceName(sim.DevicePath());
     frame.RunCommand(cmd::kConnect);
-    QTRY_VERIFY_WITH_TIMEOUT(frame.Lifecycle().Link().Responding(), 10000);
+    // The waits below end on what the program shows; their limits only guard against a hang.
+    QTRY_VERIFY_WITH_TIMEOUT(frame.Lifecycle().Link().Responding(), kGuardMs);
     // The start-time kind was chosen already: START does not ask.
     StartTimeSettings& stamp = frame.StartTime();
     stamp.askFlag = false;
     stamp.systemFlag = true;
     stamp.kindText = kStartTimeSystemText;
+    clock.SetJustBeforeAnEvenSecond();
     frame.RunCommand(cmd::kStart);
-    QTRY_VERIFY_WITH_TIMEOUT(sim.Register(0x10) & 1, 10000);
+    QTRY_VERIFY_WITH_TIMEOUT(sim.Register(0x10) & 1, kGuardMs);
 
     SpectrumPlot& s1 = frame.Sets().BufferPlot(1);
     const auto peakChannel = [&] {
@@ -50,14 +84,14 @@ class ConnectedWindowTest : public QObject {
         if (s1.Record().hardCounts[ch] > s1.Record().hardCounts[best]) best = ch;
       return best;
     };
-    QTRY_VERIFY_WITH_TIMEOUT(s1.Record().hardCounts[peakChannel()] > 400, 30000);
+    QTRY_VERIFY_WITH_TIMEOUT(s1.Record().hardCounts[peakChannel()] > 400, kGuardMs);
 
     // A ROI over the photopeak and the cursor on it, as a user marks it.
     const int peak = peakChannel();
     for (int ch = peak - 45; ch <= peak + 45; ++ch) s1.SetChannelRoi(ch, true);
     s1.ActivatePlot();
     s1.MoveCursor(peak);
-    QTRY_VERIFY_WITH_TIMEOUT(frame.InfoView()->Info().PeakShown(), 5000);
+    QTRY_VERIFY_WITH_TIMEOUT(frame.InfoView()->Info().PeakShown(), kGuardMs);
     const double centroid = std::stod(frame.InfoView()->Info().Texts().centroid);
     const double fwhm = std::stod(frame.InfoView()->Info().Texts().fwhm);
     QVERIFY2(std::abs(centroid - peak) < 10, frame.InfoView()->Info().Texts().centroid.c_str());
@@ -65,7 +99,14 @@ class ConnectedWindowTest : public QObject {
 
     if (const char* path = std::getenv("MIRVO_SCREENSHOT")) {
       for (int k = 0; k < 4; ++k) frame.Sets().BufferPlot(k).ToggleAutomaticScale();
-      QTest::qWait(2500);  // a few more ticks of growth
+      // A few more seconds of growth on the instrument's clock.
+      const double realAtPeak = frame.Acquisition().RealTime();
+      QTRY_VERIFY_WITH_TIMEOUT(frame.Acquisition().RealTime() >= realAtPeak + 2.5, kGuardMs);
+      // The automatic scale looks at what was drawn last; the second redraw shows the new scale.
+      for (CSpectrum* view : frame.findChildren<CSpectrum*>()) {
+        view->Redraw(RedrawKind::Full);
+        view->Redraw(RedrawKind::Full);
+      }
       QVERIFY(frame.grab().save(path));
     }
     frame.RunCommand(cmd::kStop);

@@ -1,6 +1,8 @@
-// A clock and a sleeper for tests: time moves only when the test (or a sleep) moves it.
+// A clock and a sleeper for tests: time moves only when the test (or a sleep) moves it. The clock may
+// be read on another thread (the simulator's, a listener's) while the test moves it.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <vector>
 
@@ -21,7 +23,7 @@ class FakeClock final : public IClock {
   void SetUtc(std::int64_t ms) { utcMs_ = ms; }
 
  private:
-  std::int64_t utcMs_;
+  std::atomic<std::int64_t> utcMs_;
   int offset_;
 };
 

@@ -11,6 +11,7 @@
 #include "acquisition/LoggedSeries.h"
 #include "acquisition/TraceSink.h"
 #include "acquisition/RegisterRefreshChain.h"
+#include "NullTarget.h"
 #include "link/MessageTarget.h"
 #include "protocol/CHardwareLink.h"
 #include "protocol/LiveRecord.h"
@@ -90,11 +91,6 @@ class ScriptedTraceSink final : public ITraceSink {
   int releases = 0;
   int controlRefreshes = 0;
   std::vector<std::vector<std::uint16_t>> shown;
-};
-
-class NullTarget final : public IMessageTarget {
- public:
-  void PostMessage(unsigned, std::uintptr_t, std::intptr_t) override {}
 };
 
 class NullSupervisor final : public ILinkSupervisor {

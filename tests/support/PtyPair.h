@@ -57,6 +57,14 @@ class PtyPair {
     }
   }
 
+  // The bytes that have arrived so far, without waiting for more.
+  std::vector<std::uint8_t> ReceiveAvailable() const {
+    std::vector<std::uint8_t> out;
+    std::uint8_t buffer[4096];
+    for (ssize_t n; (n = ::read(master_, buffer, sizeof buffer)) > 0;) out.insert(out.end(), buffer, buffer + n);
+    return out;
+  }
+
   // Reads up to `count` bytes, waiting for them at most `deadlineMs` (a guard against a hung test,
   // not a time-out that the test relies on).
   std::vector<std::uint8_t> Receive(std::size_t count, int deadlineMs = 5000) const {
