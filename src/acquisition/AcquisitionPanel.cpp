@@ -9,16 +9,12 @@
 #include "display/SpectrumInfoPanel.h"
 #include "protocol/CHardwareLink.h"
 #include "protocol/StartStampRegisters.h"
+#include "base/TextFormat.h"
 
 namespace mirvo {
 
 namespace {
-std::string Format(const char* format, double value) {
-  char text[64];
-  std::snprintf(text, sizeof text, format, value);
-  return text;
-}
-std::string TimeText(double seconds) { return Format("%10.2f", seconds); }
+std::string TimeText(double seconds) { return FormatText("%10.2f", seconds); }
 }  // namespace
 
 CoincidenceFlags CoincidenceFromIndex(int index) {
@@ -50,7 +46,7 @@ int ClampDelay(std::int64_t value, int maximum) {
   return static_cast<int>(std::min<std::int64_t>(value, maximum));
 }
 
-std::string MicrosecondsText(int samples, double samplePeriodUs) { return Format("%8.4f", samples * samplePeriodUs); }
+std::string MicrosecondsText(int samples, double samplePeriodUs) { return FormatText("%8.4f", samples * samplePeriodUs); }
 
 AcquisitionPanel::AcquisitionPanel(IAcquisitionHost& host, StartTimeServices time, IUserDialog& dialogs,
                                      IFolderChooser& folders)
@@ -417,6 +413,6 @@ bool AcquisitionPanel::TimeStampEnabled() const {
 }
 
 std::string AcquisitionPanel::InternalTemperatureText() const { return std::to_string(internalTemperature_); }
-std::string AcquisitionPanel::SlowAdcVoltageText() const { return Format("%5.1f", slowAdcVolts_); }
+std::string AcquisitionPanel::SlowAdcVoltageText() const { return FormatText("%5.1f", slowAdcVolts_); }
 
 }  // namespace mirvo

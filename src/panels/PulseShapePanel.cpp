@@ -5,16 +5,9 @@
 
 #include "acquisition/LinkLifecycle.h"
 #include "protocol/CHardwareLink.h"
+#include "base/TextFormat.h"
 
 namespace mirvo {
-
-namespace {
-std::string Format(const char* format, double value) {
-  char text[64];
-  std::snprintf(text, sizeof text, format, value);
-  return text;
-}
-}  // namespace
 
 bool MarkHardRoi(FlagArray& flags, int a, int b, int q, bool value) {
   if (q <= 0) q = 1;
@@ -119,8 +112,8 @@ void PulseShapePanel::RefreshFromRecord() {
 void PulseShapePanel::RewriteCalibrated() {
   const SpectrumRecord& s1 = host_.ActiveRecord(1);
   if (s1.working.enabled != 0) {
-    calibratedFrom_ = Format("%5.2f", s1.working.Energy(From(0)));
-    calibratedTo_ = Format("%5.2f", s1.working.Energy(To(0)));
+    calibratedFrom_ = FormatText("%5.2f", s1.working.Energy(From(0)));
+    calibratedTo_ = FormatText("%5.2f", s1.working.Energy(To(0)));
     unitsCaption_ = std::string("[") + s1.working.UnitName() + "]";
   } else {
     calibratedFrom_ = std::to_string(From(0));

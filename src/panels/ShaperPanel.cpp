@@ -8,16 +8,11 @@
 
 #include "acquisition/LinkLifecycle.h"
 #include "protocol/CHardwareLink.h"
+#include "base/TextFormat.h"
 
 namespace mirvo {
 
 namespace {
-
-std::string Format(const char* format, double value) {
-  char text[64];
-  std::snprintf(text, sizeof text, format, value);
-  return text;
-}
 
 std::string FormatInt(long long value) {
   char text[32];
@@ -39,8 +34,8 @@ constexpr std::array<unsigned, 4> kTimeRegister = {shaper_reg::kSlowRise, shaper
 
 }  // namespace
 
-std::string AutoMarginText(int index) { return Format("%g", 1.0 + 0.25 * std::clamp(index, 0, kAutoMarginEntries - 1)); }
-std::string BdcText(int index) { return Format("%g", 1.0 + 0.125 * std::clamp(index, 0, kBdcEntries - 1)); }
+std::string AutoMarginText(int index) { return FormatText("%g", 1.0 + 0.25 * std::clamp(index, 0, kAutoMarginEntries - 1)); }
+std::string BdcText(int index) { return FormatText("%g", 1.0 + 0.125 * std::clamp(index, 0, kBdcEntries - 1)); }
 
 std::uint16_t TipsGainRegister(int tipsGain, int fastRise, int slowRise) {
   if (slowRise <= 0) return 1;
@@ -125,12 +120,12 @@ void ShaperPanel::Initialise() {
 
 bool ShaperPanel::Responding() const { return link_ != nullptr && link_->Responding(); }
 
-void ShaperPanel::RewriteTime(std::size_t field) { timeUs_[field] = Format("%5.4f", times_[field] * period_.Us()); }
+void ShaperPanel::RewriteTime(std::size_t field) { timeUs_[field] = FormatText("%5.4f", times_[field] * period_.Us()); }
 
 void ShaperPanel::RewriteTimeTexts() {
   for (std::size_t i = 0; i < times_.size(); ++i) RewriteTime(i);
-  longTcUs_ = Format("%5.4f", longTc_ * period_.Us() * 0.125);
-  shortTcUs_ = Format("%4.1f", shortTc_ * period_.Us() * 125.0);
+  longTcUs_ = FormatText("%5.4f", longTc_ * period_.Us() * 0.125);
+  shortTcUs_ = FormatText("%4.1f", shortTc_ * period_.Us() * 125.0);
 }
 
 int ShaperPanel::S1Factor(bool writing) {
@@ -280,11 +275,11 @@ void ShaperPanel::RefreshFromRecord() {
   }
   if (Seen(shaper_reg::kLongTc, s[shaper_reg::kLongTc]) || clockChanged) {
     longTc_ = s[shaper_reg::kLongTc];
-    longTcUs_ = Format("%5.4f", longTc_ * period_.Us() * 0.125);
+    longTcUs_ = FormatText("%5.4f", longTc_ * period_.Us() * 0.125);
   }
   if (Seen(shaper_reg::kShortTc, s[shaper_reg::kShortTc]) || clockChanged) {
     shortTc_ = s[shaper_reg::kShortTc];
-    shortTcUs_ = Format("%4.1f", shortTc_ * period_.Us() * 125.0);
+    shortTcUs_ = FormatText("%4.1f", shortTc_ * period_.Us() * 125.0);
   }
   // 3. pile-up rejector
   pileUpOn_ = (s[shaper_reg::kPileUp] & 0x8000) == 0;
@@ -369,7 +364,7 @@ int ShaperPanel::OnTimeChanged(TimeField field, std::int64_t samples) {
 int ShaperPanel::OnLongTcChanged(std::int64_t value) {
   if (!initialised_) return longTc_;
   longTc_ = Clamp(value, 0, 8191);
-  longTcUs_ = Format("%5.4f", longTc_ * period_.Us() * 0.125);
+  longTcUs_ = FormatText("%5.4f", longTc_ * period_.Us() * 0.125);
   CommitChange(true);
   return longTc_;
 }
@@ -377,7 +372,7 @@ int ShaperPanel::OnLongTcChanged(std::int64_t value) {
 int ShaperPanel::OnShortTcChanged(std::int64_t value) {
   if (!initialised_) return shortTc_;
   shortTc_ = Clamp(value, 0, 511);
-  shortTcUs_ = Format("%4.1f", shortTc_ * period_.Us() * 125.0);
+  shortTcUs_ = FormatText("%4.1f", shortTc_ * period_.Us() * 125.0);
   CommitChange(true);
   return shortTc_;
 }
