@@ -175,8 +175,12 @@ void CSerialEx::ListenerMain() {
     const int threshold = currentThreshold();
 
     std::uint32_t events = 0;
-    if (!hungUp && (fds[1].revents & (POLLHUP | POLLERR)) && !(fds[1].revents & POLLIN)) {
-      hungUp = true;  // the other end went away; look again now and then instead of spinning
+    // The other end went away: look again now and then instead of spinning. A hung-up tty reports
+    // itself readable for ever, so it counts as gone once nothing is left to read.
+    const bool lineGone = (fds[1].revents & (POLLHUP | POLLERR)) != 0 &&
+                          (!(fds[1].revents & POLLIN) || QueuedInput(fd) == 0);
+    if (!hungUp && lineGone) {
+      hungUp = true;
       continue;
     }
     if (wantsInput && !hungUp) {

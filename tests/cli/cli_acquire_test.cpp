@@ -69,8 +69,8 @@ TEST_F(CliAcquireTest, AcquireRunsToThePresetAndSavesTheWholeMemory) {
 
 TEST_F(CliAcquireTest, LogRecordsTheSeriesAndOverwritesOnlyWhenAsked) {
   StartSimulator();
-  const std::vector<std::string> args{"log",      Sim().DevicePath(), "--runs", "2",   "--preset",
-                                      "1",        "--folder",         Scratch(""), "--base", "series"};
+  const std::vector<std::string> args{"log",    Sim().DevicePath(), "--runs", "2",      "--preset",
+                                      "1",      "--folder",         Scratch(""), "--base", "series"};
   const RunResult first = Cli(args);
   ASSERT_EQ(first.status, 0) << first.err;
   EXPECT_TRUE(first.err.empty()) << first.err;
@@ -94,7 +94,7 @@ TEST_F(CliAcquireTest, LogRecordsTheSeriesAndOverwritesOnlyWhenAsked) {
   EXPECT_TRUE(HasLine(first.out, "2 of 2 runs completed")) << first.out;
   ExpectCountsOfTheInstrument(Scratch(series.back()), Sim());
 
-  // Again without --overwrite: refused before anything starts, the files stay as they were.
+  // Again without --overwrite: the series is refused before its first run, the files stay as they were.
   const std::string before = ReadWhole(Scratch(series.front()));
   const std::uint64_t requests = Sim().RequestsReceived();
   const RunResult refused = Cli(args);

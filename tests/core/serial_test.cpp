@@ -238,6 +238,25 @@ TEST_F(SerialTest, BelowTheNotifyThresholdAQuietLineIsReported) {
   EXPECT_EQ(target.Messages().size(), 1u);
 }
 
+TEST_F(SerialTest, AHungUpLineIsLookedAtNowAndThenInsteadOfSpunOn) {
+  ASSERT_EQ(port.Open(pty.SlavePath(), target), serial_error::kSuccess);
+  ASSERT_TRUE(OtherThreadsAsleep());
+  // The instrument is unplugged: from now on the tty is always "readable" and hung up. The
+  // listener sleeps between its looks at it (a listener that polled it without pause would never
+  // sleep, and the guard would fail the test).
+  pty.CloseMaster();
+  EXPECT_TRUE(OtherThreadsAsleep());
+  EXPECT_TRUE(target.Messages().empty());  // nothing arrived to report
+  // Reading the dead line still wakes it, and closing ends it.
+  std::uint8_t buffer[4];
+  std::size_t got = 1;
+  EXPECT_EQ(port.Read(buffer, sizeof buffer, &got), serial_error::kSuccess);
+  EXPECT_EQ(got, 0u);
+  EXPECT_TRUE(OtherThreadsAsleep());
+  EXPECT_EQ(port.Close(), serial_error::kSuccess);
+  EXPECT_FALSE(port.ListenerRunning());
+}
+
 TEST_F(SerialTest, EventWordPacksLineErrorsAboveEvents) {
   EXPECT_EQ(CSerialWnd::PackEvent(serial_event::kRxChar | serial_event::kLineError, line_error::kFrame),
             0x00080081u);
