@@ -1,6 +1,7 @@
 #include "shell/HeadlessHost.h"
 
 #include "acquisition/RecordStatus.h"
+#include "records/Captions.h"
 
 namespace mirvo {
 
@@ -8,6 +9,7 @@ HeadlessHost::HeadlessHost(const IClock& clock) : log(clock) {
   for (std::size_t k = 0; k < buffers.size(); ++k) {
     buffers[k].spectrumIndex = static_cast<std::int32_t>(k);
     buffers[k].live = 1;
+    buffers[k].caption = kDefaultCaptions[k];  // as the window's BUFFER records start
     buffers[k].BindCounts(memory.Spectrum(k), buffers[k].softCounts);
   }
 }

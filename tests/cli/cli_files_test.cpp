@@ -6,6 +6,7 @@
 #include <cstdio>
 
 #include "CliRig.h"
+#include "records/Captions.h"
 #include "display/PeakAnalysis.h"
 #include "display/SpectrumPlot.h"
 #include "base/TextFormat.h"
@@ -62,6 +63,11 @@ TEST_F(CliFilesTest, InfoShowsTheFileAsTheProgramReadsIt) {
     EXPECT_GT(total, 0u);
     at = run.out.find("\nS" + std::to_string(k) + ": ", at);
     ASSERT_NE(at, std::string::npos) << run.out;
+    // The BUFFER records carry the window's default captions into the file.
+    EXPECT_EQ(run.out.compare(at + 1, 4 + std::string(kDefaultCaptions[k]).size() + 1,
+                              "S" + std::to_string(k) + ": " + kDefaultCaptions[k] + "\n"),
+              0)
+        << run.out;
     const std::string block = run.out.substr(at, run.out.find("\nS", at + 1) - at);
     EXPECT_NE(block.find("\n  hard size: 4096\n  soft size: 4096\n  total counts: " + std::to_string(total) + "\n"),
               std::string::npos)
@@ -83,7 +89,7 @@ TEST_F(CliFilesTest, ExportWritesTheCsvByteForByteAsTheProgram) {
       const std::string expected = Scratch("expected.csv");
       ASSERT_TRUE(ExportSpectrumCsv(file.Plot(k), expected, !soft, file.Times()).Ok());
       EXPECT_EQ(ReadWhole(out), ReadWhole(expected));
-      EXPECT_EQ(ReadWhole(out).rfind("Spectrum S" + std::to_string(k) + ":\n", 0), 0u);
+      EXPECT_EQ(ReadWhole(out).rfind("Spectrum S" + std::to_string(k) + ":" + kDefaultCaptions[k] + "\n", 0), 0u);
     }
   }
   // An export that cannot be written leaves nothing behind.
