@@ -75,8 +75,14 @@ void AcquisitionPanel::Attach(LinkLifecycle& lifecycle) {
   policy_ = &lifecycle.Policy();
   lifecycle.SetAutoUpdate(this);
   lifecycle.SetLoggedSeries(this);
-  lifecycle.RefreshChain().Join(RegisterRefreshChain::Rank::kAcquisition, *this);
-  lifecycle.AddObserver(*this);
+  membership_.Join(lifecycle, RegisterRefreshChain::Rank::kAcquisition, *this, this);
+}
+
+AcquisitionPanel::~AcquisitionPanel() {
+  if (LinkLifecycle* lifecycle = membership_.Lifecycle()) {
+    lifecycle->SetAutoUpdate(nullptr);
+    lifecycle->SetLoggedSeries(nullptr);
+  }
 }
 
 void AcquisitionPanel::OnConnecting() { OnConnect(time_.settings); }

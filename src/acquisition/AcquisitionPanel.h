@@ -16,6 +16,7 @@
 #include "display/UserDialog.h"
 #include "records/SpectrumRecord.h"
 #include "timesvc/StartTimeStamp.h"
+#include "acquisition/LinkMembership.h"
 
 namespace mirvo {
 
@@ -98,6 +99,7 @@ class AcquisitionPanel final : public IAutoUpdate,
   AcquisitionPanel(IAcquisitionHost& host, StartTimeServices time, IUserDialog& dialogs, IFolderChooser& folders);
   AcquisitionPanel(const AcquisitionPanel&) = delete;
   AcquisitionPanel& operator=(const AcquisitionPanel&) = delete;
+  ~AcquisitionPanel() override;
 
   // Takes its roles in the connection (the panel refuses to send before).
   void Attach(LinkLifecycle& lifecycle);
@@ -215,6 +217,7 @@ class AcquisitionPanel final : public IAutoUpdate,
   StartTimeServices time_;
   IUserDialog& dialogs_;
   CHardwareLink* link_ = nullptr;
+  LinkMembership membership_;  // left when the panel goes
   PollingPolicy* policy_ = nullptr;
   SpectrumLogger logger_;
 

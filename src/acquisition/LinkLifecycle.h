@@ -46,6 +46,7 @@ class LinkLifecycle : public ILinkSupervisor {
   }
   void SetTraceSink(ITraceSink* trace) { policy_.SetTraceSink(trace); }
   void AddObserver(IConnectionObserver& observer) { observers_.push_back(&observer); }
+  void RemoveObserver(IConnectionObserver& observer) { std::erase(observers_, &observer); }
 
   void SetDeviceName(const std::string& device) { deviceName_ = device; }
   const std::string& DeviceName() const { return deviceName_; }
@@ -79,7 +80,8 @@ class LinkLifecycle : public ILinkSupervisor {
  private:
   template <typename Hook>
   void Notify(Hook hook) {
-    for (IConnectionObserver* observer : observers_) hook(*observer);
+    const std::vector<IConnectionObserver*> observers = observers_;  // one may leave while told
+    for (IConnectionObserver* observer : observers) hook(*observer);
   }
   bool SeriesRunning() const { return series_ != nullptr && series_->SeriesRunning(); }
   void StopLogging() {

@@ -107,8 +107,7 @@ AmplifierPanel::AmplifierPanel(IAmplifierHost& host, IUserDialog& dialogs) : hos
 void AmplifierPanel::Attach(LinkLifecycle& lifecycle, const ILoggedSeries& series) {
   link_ = &lifecycle.Link();
   series_ = &series;
-  lifecycle.RefreshChain().Join(RegisterRefreshChain::Rank::kAmplifier, *this);
-  lifecycle.AddObserver(*this);
+  membership_.Join(lifecycle, RegisterRefreshChain::Rank::kAmplifier, *this, this);
 }
 
 void AmplifierPanel::Initialise() {

@@ -14,6 +14,7 @@
 #include "display/UserDialog.h"
 #include "panels/StabilizerSettings.h"
 #include "records/SpectrumRecord.h"
+#include "acquisition/LinkMembership.h"
 
 namespace mirvo {
 
@@ -192,6 +193,7 @@ class AmplifierPanel final : public IRegisterRefresh, public IConnectionObserver
   IAmplifierHost& host_;
   IUserDialog& dialogs_;
   CHardwareLink* link_ = nullptr;
+  LinkMembership membership_;  // left when the panel goes
   const ILoggedSeries* series_ = nullptr;
 
   bool initialised_ = false;

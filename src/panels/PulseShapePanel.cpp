@@ -25,8 +25,7 @@ PulseShapePanel::PulseShapePanel(IPanelHost& host, IUserDialog& dialogs) : host_
 
 void PulseShapePanel::Attach(LinkLifecycle& lifecycle) {
   link_ = &lifecycle.Link();
-  lifecycle.RefreshChain().Join(RegisterRefreshChain::Rank::kPulseShape, *this);
-  lifecycle.AddObserver(*this);
+  membership_.Join(lifecycle, RegisterRefreshChain::Rank::kPulseShape, *this, this);
 }
 
 void PulseShapePanel::Initialise() {

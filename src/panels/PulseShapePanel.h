@@ -13,6 +13,7 @@
 #include "acquisition/RegisterRefreshChain.h"
 #include "display/UserDialog.h"
 #include "panels/PanelHost.h"
+#include "acquisition/LinkMembership.h"
 
 namespace mirvo {
 
@@ -97,6 +98,7 @@ class PulseShapePanel final : public IRegisterRefresh, public IConnectionObserve
   IPanelHost& host_;
   IUserDialog& dialogs_;
   CHardwareLink* link_ = nullptr;
+  LinkMembership membership_;  // left when the panel goes
   bool initialised_ = false;
   bool synchronised_ = false;
   std::array<int, 2 * kWindows> values_{0, 1000, 0, 1000, 0, 1000, 0, 1000};

@@ -90,8 +90,7 @@ ShaperPanel::ShaperPanel(IPanelHost& host, SamplePeriod& period, IUserDialog& di
 
 void ShaperPanel::Attach(LinkLifecycle& lifecycle) {
   link_ = &lifecycle.Link();
-  lifecycle.RefreshChain().Join(RegisterRefreshChain::Rank::kShaper, *this);
-  lifecycle.AddObserver(*this);
+  membership_.Join(lifecycle, RegisterRefreshChain::Rank::kShaper, *this, this);
 }
 
 void ShaperPanel::Initialise() {

@@ -14,6 +14,7 @@
 #include "display/UserDialog.h"
 #include "panels/PanelHost.h"
 #include "protocol/SamplePeriod.h"
+#include "acquisition/LinkMembership.h"
 
 namespace mirvo {
 
@@ -170,6 +171,7 @@ class ShaperPanel final : public IRegisterRefresh, public IConnectionObserver {
   SamplePeriod& period_;
   IUserDialog& dialogs_;
   CHardwareLink* link_ = nullptr;
+  LinkMembership membership_;  // left when the panel goes
   bool initialised_ = false;
 
   std::array<int, 4> times_{240, 1, 16, 1};

@@ -68,12 +68,17 @@ void SetIndex(QComboBox* list, int index) {
 }  // namespace
 
 void PanelComboBox::showPopup() {
+  open_ = true;
   emit Dropped();
   QComboBox::showPopup();
 }
 
+// Only a popup that was shown closes: a list hidden with its window (also while the window is
+// destroyed, after the panel) tells nobody.
 void PanelComboBox::hidePopup() {
   QComboBox::hidePopup();
+  if (!open_) return;
+  open_ = false;
   emit Closed();
 }
 

@@ -26,6 +26,9 @@ class PanelComboBox : public QComboBox {
  signals:
   void Dropped();
   void Closed();
+
+ private:
+  bool open_ = false;
 };
 
 class CShaperView : public QWidget {
