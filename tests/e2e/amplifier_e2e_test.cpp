@@ -39,7 +39,10 @@ class AmplifierE2eTest : public ::testing::Test {
     ASSERT_TRUE(rig->RunUntil([&] { return rig->sim->Register(0x10) & cw::kRun; }));
   }
   // The connection goes first: closing it tells the panel.
-  void TearDown() override { rig.reset(); }
+  void TearDown() override {
+    amplifier.reset();  // the panel leaves the connection before the connection goes
+    rig.reset();
+  }
   // Waits until the instrument holds `value` in `reg` (the panel's write went out).
   bool Reaches(unsigned reg, std::uint16_t value, std::uint16_t mask = 0xFFFF) {
     return rig->RunUntil([&] { return (rig->sim->Register(reg) & mask) == value; });
