@@ -27,10 +27,14 @@ class RecordSetsAmplifierHost final : public IAmplifierHost {
   void ShaperRecompute() override {
     if (onShaperRecompute) onShaperRecompute();
   }
+  void TraceViewerApply() override {
+    if (onTraceViewerApply) onTraceViewerApply();
+  }
 
   std::function<void()> onPanelChanged;
   std::function<void()> onOpenStabilizer;
   std::function<void()> onShaperRecompute;  // the shaper panel's gain normalisation of the live image
+  std::function<void()> onTraceViewerApply;  // the trace viewer re-applies its fields
 
  private:
   RecordSets& sets_;

@@ -3,6 +3,8 @@
 // through the acquisition panel.
 #pragma once
 
+#include <functional>
+
 #include "acquisition/LoggedSeries.h"
 #include "display/RecordSets.h"
 #include "panels/PanelHost.h"
@@ -22,6 +24,16 @@ class RecordSetsPanelHost : public IPanelHost {
   bool RoiAtCursor(int spectrum, int& first, int& last) override;
   void RoiFlagsChanged(int spectrum) override;
   bool SeriesRunning() const override { return series_ != nullptr && series_->SeriesRunning(); }
+  void ClockChanged() override {
+    if (onClockChanged) onClockChanged();
+  }
+  void ReapplyTraceFields() override {
+    if (onReapplyTraceFields) onReapplyTraceFields();
+  }
+
+  // The trace viewer's, once it exists.
+  std::function<void()> onClockChanged;
+  std::function<void()> onReapplyTraceFields;
 
  private:
   RecordSets& sets_;

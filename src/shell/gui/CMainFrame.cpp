@@ -23,6 +23,7 @@
 #include "shell/gui/COutputWnd.h"
 #include "shell/gui/MainAmplifier.h"
 #include "shell/gui/MainLinkHost.h"
+#include "shell/gui/MainTraceViewer.h"
 #include "shell/gui/PanelPane.h"
 #include "acquisition/AcquisitionPanel.h"
 #include "acquisition/LoggedRunSaver.h"
@@ -79,6 +80,7 @@ CMainFrame::CMainFrame(const IClock& clock, ISettingsBackend& settings, QWidget*
   BuildAcquisition();
   BuildAmplifier();
   BuildShaping();
+  BuildTraceViewer();  // MainTraceViewer.cpp
   linkHost_->onPanelsRefresh = [this] { infoView_->RefreshRates(recordSets_->SettingsRecord().registers); };
   lifecycle_->RefreshChain().Join(RegisterRefreshChain::Rank::kAfterPanels, *linkHost_);
   BuildMenus();
@@ -117,6 +119,7 @@ CMainFrame::~CMainFrame() {
   // The link's listener thread posts to this window: stop it before anything goes.
   lifecycle_->Link().Port().Close();
   // Panes hold references to core objects owned here: they go first.
+  DestroyTraceViewer();
   DestroyAmplifier();
   delete outputPane_;
   outputPane_ = nullptr;
@@ -138,8 +141,8 @@ void CMainFrame::BuildPanes() {
       nullptr,  // PSA: BuildShaping
       nullptr,  // PSD: BuildShaping
   };
-  for (auto* pane : {PanelPane::Placeholder("Trace Viewer", "TraceViewerPane", later, this),
-                     PanelPane::Placeholder("Debug", "DebugPane", later, this)})
+  settingsPanes_.push_back(nullptr);  // Trace Viewer: BuildTraceViewer
+  for (auto* pane : {PanelPane::Placeholder("Debug", "DebugPane", later, this)})
     settingsPanes_.push_back(pane);
 }
 
@@ -336,6 +339,7 @@ void CMainFrame::RefreshSettingsPanels(SpectrumRecord&, bool enabled) {
   if (pulseShapePanel_) pulseShapePanel_->RefreshFromRecord();
   if (acquisitionPanel_) acquisitionPanel_->RefreshFromRecord();
   RefreshAmplifier();
+  if (traceViewer_) traceViewer_->viewer.RefreshFromStatus();
   for (PanelPane* pane : settingsPanes_)
     if (pane && pane->widget() && pane != settingsPanes_[3]) pane->widget()->setEnabled(enabled);
   if (psdView_) psdView_->UpdateEnabling();  // the PSD pane keeps marking; only ROI and ALL follow the set

@@ -50,6 +50,9 @@ class CPSDView;
 class AmplifierPanel;
 class CDialogStabilizer;
 struct MainAmplifier;
+struct MainTraceViewer;
+class TraceViewer;
+class COscopeView;
 
 class CMainFrame : public QMainWindow, private IRecordSetsListener {
   Q_OBJECT
@@ -85,6 +88,9 @@ class CMainFrame : public QMainWindow, private IRecordSetsListener {
   // The amplifier panel of the "SIGNALS" pane, and its stabilizer dialog while it is open.
   AmplifierPanel* Amplifier() const;
   CDialogStabilizer* StabilizerDialog() const;
+  // The trace viewer of the "Trace Viewer" pane and its form (MainTraceViewer.cpp).
+  TraceViewer* Traces() const;
+  COscopeView* TraceView() const;
 
  private slots:
   // logind's PrepareForSleep signal on the system bus.
@@ -133,6 +139,10 @@ class CMainFrame : public QMainWindow, private IRecordSetsListener {
   void RefreshAmplifier();
   void DestroyAmplifier();
   void RunAutoConnect();
+  void BuildTraceViewer();  // MainTraceViewer.cpp
+  void DestroyTraceViewer();
+  void ExportTraces(bool normalised);
+  void CopyTraceView(bool wholeViewer);
 
   const IClock& clock_;
   std::unique_ptr<SettingsStore> settings_;
@@ -176,6 +186,7 @@ class CMainFrame : public QMainWindow, private IRecordSetsListener {
   std::unique_ptr<PulseShapePanel> pulseShapePanel_;
   CShaperView* shaperView_ = nullptr;
   CPSDView* psdView_ = nullptr;
+  std::unique_ptr<MainTraceViewer> traceViewer_;
 };
 
 // The one process-wide pointer to the main window (null before it exists and after it is gone).

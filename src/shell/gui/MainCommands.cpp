@@ -262,10 +262,10 @@ void CMainFrame::RunCommand(int command) {
     case cmd::kSaveSpectrumAs: SaveSpectrumFileAs(); break;
     case cmd::kExportCsvHard: ExportSpectrumCsv(true); break;
     case cmd::kExportCsvSoft: ExportSpectrumCsv(false); break;
-    case cmd::kExportTraceRaw:
-    case cmd::kExportTraceNormalized:
-    case cmd::kCopyTraceViewer:
-    case cmd::kCopyTraces: NotYetAvailable("The trace viewer"); break;
+    case cmd::kExportTraceRaw: ExportTraces(false); break;
+    case cmd::kExportTraceNormalized: ExportTraces(true); break;
+    case cmd::kCopyTraceViewer: CopyTraceView(true); break;
+    case cmd::kCopyTraces: CopyTraceView(false); break;
     case cmd::kAutoConnect: RunAutoConnect(); break;
     case cmd::kCopyRegistersBufferToFile:
     case cmd::kCopyRegistersFileToBuffer:
