@@ -2,6 +2,7 @@
 // normalisation shifts, averaging, conversion and the painting decisions, RUN and the mode button
 // against an engine whose port is closed, and the export of the block it holds.
 #include "traces/TraceViewer.h"
+#include "traces/TraceCapture.h"
 
 #include <gtest/gtest.h>
 
@@ -488,6 +489,61 @@ TEST_F(TraceViewerTest, ExportOfTheHeldBlock) {
   viewer.OnMode();
   viewer.OnMode();  // Av2
   EXPECT_EQ(AveragedTraces(viewer.Mode()), 2);
+}
+
+TEST(TraceCapturePlans, NamesAndValues) {
+  std::string error;
+  struct Trigger {
+    const char* name;
+    int index;
+    bool coincidence, random;
+  };
+  for (const Trigger& t : {Trigger{"F LLD", 0, false, false}, Trigger{"ROI-SCA", 7, false, false},
+                           Trigger{"COINC W", 5, true, false}, Trigger{"INPUT R", 6, false, false},
+                           Trigger{"RANDOM", 0, false, true}}) {
+    TraceCapturePlan plan;
+    ASSERT_TRUE(ParseTraceTrigger(t.name, plan, error)) << t.name;
+    EXPECT_EQ(plan.trigger, t.index);
+    EXPECT_EQ(plan.coincidence, t.coincidence);
+    EXPECT_EQ(plan.random, t.random);
+  }
+  TraceCapturePlan plan;
+  EXPECT_FALSE(ParseTraceTrigger("f lld", plan, error));
+  EXPECT_FALSE(ParseTraceSignal("Slow", plan, error));
+  EXPECT_FALSE(ParseTraceTimeBase("18", plan, error));
+  EXPECT_FALSE(ParseTraceDelay("-1", plan, error));
+  EXPECT_FALSE(ParseTraceDelay("12x", plan, error));
+  for (const char* bad : {"0", "3", "32", ""}) EXPECT_FALSE(ParseTraceAverage(bad, plan, error)) << bad;
+  struct Mode {
+    const char* average;
+    int mode;
+  };
+  for (const Mode& m : {Mode{"1", kModeNormal}, Mode{"2", 1}, Mode{"4", 2}, Mode{"8", 3}, Mode{"16", 4}}) {
+    ASSERT_TRUE(ParseTraceAverage(m.average, plan, error));
+    EXPECT_EQ(PlanMode(plan), m.mode) << m.average;
+  }
+}
+
+TEST_F(TraceViewerTest, APlanIsSetThroughTheButtons) {
+  TraceCapturePlan plan;
+  plan.signal = 1;
+  plan.trigger = 6;
+  plan.coincidence = true;
+  plan.timeBaseIndex = 0;
+  plan.delay = 100;
+  plan.averaged = 8;
+  ApplyTracePlan(viewer, plan);
+  EXPECT_EQ(viewer.Mode(), 3);
+  EXPECT_EQ(viewer.Signal(), 1);
+  EXPECT_EQ(viewer.Trigger(), 6);
+  EXPECT_TRUE(viewer.Coincidence());
+  EXPECT_EQ(viewer.TimeBase(), 8);
+  EXPECT_EQ(viewer.DelayWritten(), 25);
+  plan.coincidence = false;
+  plan.trigger = 5;
+  ApplyTracePlan(viewer, plan);
+  EXPECT_FALSE(viewer.Coincidence());
+  EXPECT_EQ(viewer.Trigger(), 5);
 }
 
 TEST_F(TraceViewerTest, LeavingTheConnectionDetachesTheSink) {

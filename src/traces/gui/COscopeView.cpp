@@ -36,7 +36,7 @@ QRect AreaRect(const TraceArea& a) { return {a.left, a.top, a.width, a.height}; 
 TraceArea AreaOf(const QWidget& widget) {
   constexpr int kMargin = 8;
   TraceArea area = FitTraceArea(kMargin, kMargin, widget.width() - 2 * kMargin, widget.height() - 2 * kMargin);
-  area.top = std::max(kMargin, (widget.height() - area.height) / 2);
+  area.left = kMargin;
   return area;
 }
 
@@ -83,6 +83,8 @@ void TraceScreen::paintEvent(QPaintEvent*) {
 
 COscopeView::COscopeView(TraceViewer& viewer, QWidget* parent) : QWidget(parent), viewer_(viewer) {
   setObjectName(QStringLiteral("OscopeView"));
+  // The chosen signal and trigger stand out whatever the application look.
+  setStyleSheet(QStringLiteral("QPushButton:checked { background-color: #2f6db5; color: white; }"));
   auto* layout = new QHBoxLayout(this);
   layout->setContentsMargins(4, 4, 4, 4);
   screen_ = new TraceScreen(viewer, this);
