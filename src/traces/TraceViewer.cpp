@@ -85,8 +85,9 @@ void TraceViewer::CommitChange() {
 
 void TraceViewer::RefreshFromStatus() {
   synchronised_ = false;
+  const std::string start = roiStartText_, end = roiEndText_;
   DecodeRoiSca();
-  Changed();
+  if (start != roiStartText_ || end != roiEndText_) Changed();  // the only values a status read brings
   synchronised_ = true;
 }
 

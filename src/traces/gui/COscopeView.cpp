@@ -58,12 +58,17 @@ QColor TraceScreen::LaneColour(int lane) {
 }
 
 void TraceScreen::paintEvent(QPaintEvent*) {
-  QPainter painter(this);
-  painter.fillRect(rect(), QColor(24, 24, 24));
   const TraceArea area = AreaOf(*this);
-  painter.fillRect(AreaRect(area), Qt::black);
-  painter.setPen(QColor(70, 70, 70));
-  for (const Segment& s : GridSegments(area)) painter.drawLine(s.x1, s.y1, s.x2, s.y2);
+  if (grid_.size() != size()) {
+    grid_ = QPixmap(size());
+    QPainter background(&grid_);
+    background.fillRect(rect(), QColor(24, 24, 24));
+    background.fillRect(AreaRect(area), Qt::black);
+    background.setPen(QColor(70, 70, 70));
+    for (const Segment& s : GridSegments(area)) background.drawLine(s.x1, s.y1, s.x2, s.y2);
+  }
+  QPainter painter(this);
+  painter.drawPixmap(0, 0, grid_);
   if (!viewer_.HasBlock()) return;
   const TraceTraces traces = viewer_.Points(area);
   painter.setClipRect(AreaRect(area).adjusted(0, 0, 1, 1));

@@ -4,6 +4,7 @@
 // decides and forwards the controls to it.
 #pragma once
 
+#include <QPixmap>
 #include <QWidget>
 #include <array>
 
@@ -30,6 +31,7 @@ class TraceScreen : public QWidget {
 
  private:
   TraceViewer& viewer_;
+  QPixmap grid_;  // the background and grid of the current size, drawn once
 };
 
 class COscopeView : public QWidget {
