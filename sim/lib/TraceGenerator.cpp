@@ -63,14 +63,28 @@ struct LaneContext {
   const SimEvent* event;
   bool stored;
   double width;  // the shortest line pulse: one point of the trace
+  // With the coincidence alternative (register 0x1A bit 2) lanes 5 and 6 show the coincidence
+  // window opened by F LLD (register 0x45 samples long) and the other detector's signal, if any.
+  bool coincidence = false;
+  double coincidenceWindow = 0;
+  double otherSignalAt = -1e9;
 };
+
+// When F LLD rises: the fast trapezoid crosses its threshold on its rising edge.
+double FastLldOn(const Pulse& p, double fastLevel) {
+  return p.fastHeight > 0 ? p.fastRise * std::min(1.0, fastLevel / p.fastHeight) : 0.0;
+}
+
+double FastLevel(const Registers& regs, const Pulse& p, const SimEvent& event) {
+  return p.fastHeight * std::max<double>(DecodeThresholds(regs).fast, 1) / std::max(1, event.channel);
+}
 
 std::uint16_t Lanes(const LaneContext& c, const Pulse& p, const Pulse& second, double t) {
   if (!p.present) return 0;
   const Registers& regs = *c.regs;
   const Thresholds thr = DecodeThresholds(regs);
   const double channel = std::max(1, c.event->channel);
-  const double fastLevel = p.fastHeight * std::max<double>(thr.fast, 1) / channel;
+  const double fastLevel = FastLevel(regs, p, *c.event);
   const double slowLevel = p.slowHeight * std::max<double>(thr.slow, 1) / channel;
   const double peakAt = p.slowRise + p.slowFlat;  // the end of the flat top
   const double busy = 2 * p.slowRise + p.slowFlat;
@@ -90,7 +104,13 @@ std::uint16_t Lanes(const LaneContext& c, const Pulse& p, const Pulse& second, d
   } else if (c.stored && t >= peakAt + c.width && t < peakAt + 2 * c.width + 4) {
     bits |= lane::kStore;
   }
-  if (t >= 0 && t < busy + p.slowRise / 2) bits |= lane::kInhibit;
+  if (c.coincidence) {
+    const double open = FastLldOn(p, fastLevel);
+    if (t >= open && t < open + c.coincidenceWindow) bits |= lane::kInhibit;  // COINC W
+    if (t >= c.otherSignalAt && t < c.otherSignalAt + c.width) bits |= lane::kInputR;  // COINC S
+  } else if (t >= 0 && t < busy + p.slowRise / 2) {
+    bits |= lane::kInhibit;
+  }
   const std::uint16_t start = regs[simreg::kRoiScaStart] & 0x3FFFu, end = regs[simreg::kRoiScaEnd] & 0x3FFFu;
   const unsigned spectrum = start / 4096u;
   const std::int32_t value = spectrum == 0 ? c.event->tips : c.event->channel;
@@ -133,7 +153,11 @@ TraceBlock CaptureTrace(const Registers& regs, const SimEvent& event, bool store
   Pulse second = MakePulse(regs, event.channel * (0.3 + 0.7 * random.Uniform()), random.Uniform() < 0.2);
   second.present = !randomTrigger && random.Uniform() < 0.04;
   second.arrival = p.slowRise * (0.5 + 1.5 * random.Uniform());
-  const LaneContext context{&regs, &event, stored, std::max(4.0, step)};
+  LaneContext context{&regs, &event, stored, std::max(4.0, step)};
+  context.coincidence = (control & 0x04u) != 0;
+  context.coincidenceWindow = std::max<double>(context.width, regs[0x45] & 0x3FFFu);
+  if (context.coincidence && random.Uniform() < 0.5)  // the other detector saw the same event
+    context.otherSignalAt = FastLldOn(p, FastLevel(regs, p, event)) + random.Uniform() * context.coincidenceWindow;
 
   // Time (in samples after the pulse arrived) of the trace's trigger point.
   double triggerAt = 0;

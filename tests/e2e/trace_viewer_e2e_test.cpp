@@ -89,6 +89,23 @@ TEST(TraceViewerE2e, SingleShotShowsTheSecondBlockAndReleasesRun) {
   EXPECT_TRUE(rig.RunUntil([&] { return rig.host.statusFolds > folds + 1; }));
 }
 
+TEST(TraceViewerE2e, CoincidenceWindowOpensWithTheFastTrigger) {
+  TraceRig rig;
+  ASSERT_TRUE(rig.Connect());
+  rig.viewer.OnTrigger(6);
+  rig.viewer.OnTrigger(6);  // pressed again: COINC W and COINC S
+  rig.viewer.OnTrigger(0);
+  ASSERT_TRUE(rig.viewer.Coincidence());
+  rig.viewer.OnRun();
+  // The first block may predate the settings; the ones after it show the window.
+  ASSERT_TRUE(rig.RunUntil([&] { return rig.viewer.BlocksShown() >= 3; }));
+  rig.viewer.OnRun();
+  EXPECT_TRUE(rig.sim->Register(0x1A) & 0x04);
+  const TraceWords& block = rig.viewer.Block();
+  EXPECT_EQ(block[2 * 47 + 1] & 0x21, 0);
+  EXPECT_EQ(block[2 * 48 + 1] & 0x21, 0x21);  // F LLD and COINC W rise together
+}
+
 TEST(TraceViewerE2e, RandomTriggerGivesBaselineTraces) {
   TraceRig rig;
   ASSERT_TRUE(rig.Connect());
