@@ -91,6 +91,18 @@ class TraceViewerWindowTest : public QObject {
     QTest::mouseClick(view.RunButton(), Qt::LeftButton);
     QCOMPARE(view.RunButton()->text(), QString("RUN"));
     QVERIFY(!viewer.TraceRunning());
+
+    // INPUT R pressed while it is the trigger: the coincidence alternative, in both captions.
+    auto* inputR = view.findChild<QPushButton*>("Trigger6");
+    auto* inhibit = view.findChild<QPushButton*>("Trigger5");
+    QTest::mouseClick(inputR, Qt::LeftButton);
+    QCOMPARE(inputR->text(), QString("INPUT R"));
+    QVERIFY(inputR->isChecked());
+    QTest::mouseClick(inputR, Qt::LeftButton);
+    QCOMPARE(inputR->text(), QString("COINC S"));
+    QCOMPARE(inhibit->text(), QString("COINC W"));
+    QVERIFY(inputR->isChecked());
+    QTRY_VERIFY_WITH_TIMEOUT(sim.Register(0x1A) & 0x04, kGuardMs);
     frame.RunCommand(cmd::kDisconnect);
   }
 
