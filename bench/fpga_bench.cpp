@@ -95,9 +95,7 @@ int main(int argc, char** argv) {
   fpga::SerialFlashPort port(session.Port());
   fpga::FpgaProgrammer programmer(port, listener);
   connection.loop.RunUntil([&] {
-    return session.TryTakePort([&](std::uintptr_t events) {
-      if (events & serial_event::kRxChar) programmer.OnBytesReceived();
-    }) || session.LinkLost();
+    return session.TryTakePort([&](std::uintptr_t events) { programmer.OnPortEvent(events); }) || session.LinkLost();
   });
   connection.loop.SetTimer(fpga::FpgaProgrammer::kTimerPeriodMs, [&] { programmer.OnTimerTick(); });
 

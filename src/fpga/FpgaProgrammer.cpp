@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "link/SerialTypes.h"
 #include "protocol/Packets.h"
 
 namespace mirvo::fpga {
@@ -66,26 +67,23 @@ bool FpgaProgrammer::Load(const std::string& path) {
   return false;
 }
 
-bool FpgaProgrammer::Upload(const std::string& path) {
+bool FpgaProgrammer::Upload(const std::string& path) { return StartFileOperation(FpgaOperation::kUpload, path); }
+
+bool FpgaProgrammer::Verify(const std::string& path) { return StartFileOperation(FpgaOperation::kVerify, path); }
+
+bool FpgaProgrammer::StartFileOperation(FpgaOperation operation, const std::string& path) {
   if (busy_) return Refuse();
   port_.Discard();
   if (!Load(path)) {
     outcome_ = FpgaOutcome::kFileRefused;
     return false;
   }
-  StartTransfer(FpgaOperation::kUpload);
+  StartTransfer(operation);
   return true;
 }
 
-bool FpgaProgrammer::Verify(const std::string& path) {
-  if (busy_) return Refuse();
-  port_.Discard();
-  if (!Load(path)) {
-    outcome_ = FpgaOutcome::kFileRefused;
-    return false;
-  }
-  StartTransfer(FpgaOperation::kVerify);
-  return true;
+void FpgaProgrammer::OnPortEvent(std::uintptr_t events) {
+  if (events & serial_event::kRxChar) OnBytesReceived();
 }
 
 void FpgaProgrammer::StartTransfer(FpgaOperation operation) {
@@ -180,18 +178,22 @@ void FpgaProgrammer::OnBytesReceived() {
   }
 }
 
+bool FpgaProgrammer::Rejected(bool echoed, std::span<const std::uint8_t> reply) {
+  const char* error = nullptr;
+  if (!echoed)
+    error = "Error Reading Data from Serial Port";
+  else if (!packet::ChecksumValid(reply))
+    error = "Check Sum Error Reading Data from Serial Port";
+  if (error == nullptr) return false;
+  List(error);
+  Finish(FpgaOutcome::kReplyRejected);
+  return true;
+}
+
 void FpgaProgrammer::HandleUploadReply() {
   const std::span<const std::uint8_t> reply(receive_.data(), kFlashWriteReplyLength);
-  if (packet::GetWord(reply, 2) != kFlashWriteReplyLength || packet::GetWord(reply, 0) != commandWord_) {
-    List("Error Reading Data from Serial Port");
-    Finish(FpgaOutcome::kReplyRejected);
+  if (Rejected(packet::GetWord(reply, 2) == kFlashWriteReplyLength && packet::GetWord(reply, 0) == commandWord_, reply))
     return;
-  }
-  if (!packet::ChecksumValid(reply)) {
-    List("Check Sum Error Reading Data from Serial Port");
-    Finish(FpgaOutcome::kReplyRejected);
-    return;
-  }
   if (blockCounter_ < file_.Length()) {
     listener_.OnProgress(blockCounter_);
     blockCounter_ += kFlashBlockSize;
@@ -222,16 +224,7 @@ void FpgaProgrammer::HandleVerifyReply() {
     return;
   }
   const std::span<const std::uint8_t> reply(receive_.data(), kFlashReadReplyLength);
-  if (packet::GetWord(reply, 0) != kFlashReadOpcode) {
-    List("Error Reading Data from Serial Port");
-    Finish(FpgaOutcome::kReplyRejected);
-    return;
-  }
-  if (!packet::ChecksumValid(reply)) {
-    List("Check Sum Error Reading Data from Serial Port");
-    Finish(FpgaOutcome::kReplyRejected);
-    return;
-  }
+  if (Rejected(packet::GetWord(reply, 0) == kFlashReadOpcode, reply)) return;
   const std::uint32_t address = packet::GetLong(reply, kFlashAddressOffset);
   for (std::size_t i = 0; i < kFlashBlockSize; ++i) {
     const std::uint8_t device = reply[kFlashReadReplyDataOffset + i];

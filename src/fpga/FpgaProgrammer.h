@@ -64,6 +64,8 @@ class FpgaProgrammer {
   void Stop();
 
   void OnBytesReceived();
+  // A port event (the listener's word parameter): bytes received go to OnBytesReceived.
+  void OnPortEvent(std::uintptr_t events);
   void OnTimerTick();
 
   bool Busy() const { return busy_; }
@@ -81,11 +83,14 @@ class FpgaProgrammer {
  private:
   void List(const std::string& line);
   bool Refuse();  // busy: the box, nothing else happens
+  bool StartFileOperation(FpgaOperation operation, const std::string& path);
   bool Load(const std::string& path);
   void StartTransfer(FpgaOperation operation);
   void Send(std::span<const std::uint8_t> request, std::size_t replyLength);
   void SendUploadBlock();
   void SendVerifyRequest(std::uint16_t opcode);
+  // A transfer reply whose echo (opcode, length) or checksum is wrong ends the operation.
+  bool Rejected(bool echoed, std::span<const std::uint8_t> reply);
   void HandleUploadReply();
   void HandleVerifyReply();
   void HandleConfigureReply();

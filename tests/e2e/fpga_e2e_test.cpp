@@ -19,9 +19,7 @@ class FpgaE2eTest : public ::testing::Test {
     ASSERT_TRUE(rig.Connect());
     ASSERT_TRUE(session.Begin());
     ASSERT_TRUE(rig.RunUntil([&] {
-      return session.TryTakePort([&](std::uintptr_t events) {
-        if (events & serial_event::kRxChar) programmer.OnBytesReceived();
-      });
+      return session.TryTakePort([&](std::uintptr_t events) { programmer.OnPortEvent(events); });
     }));
     EXPECT_TRUE(rig.lifecycle.IgnorePortEvents());
     EXPECT_TRUE(rig.lifecycle.PortInUse());

@@ -109,9 +109,7 @@ int RunFpga(const std::vector<std::string>& arguments) {
   fpga::SerialFlashPort port(session.Port());
   fpga::FpgaProgrammer programmer(port, listener);
   connection.loop.RunUntil([&] {
-    return session.TryTakePort([&](std::uintptr_t events) {
-      if (events & serial_event::kRxChar) programmer.OnBytesReceived();
-    }) || session.LinkLost();
+    return session.TryTakePort([&](std::uintptr_t events) { programmer.OnPortEvent(events); }) || session.LinkLost();
   });
   if (!session.Holding()) {
     host.DumpLog(stderr);

@@ -15,7 +15,6 @@
 #include <climits>
 
 #include "acquisition/LinkLifecycle.h"
-#include "link/SerialTypes.h"
 
 namespace mirvo {
 
@@ -81,9 +80,7 @@ CProgramFPGA::~CProgramFPGA() = default;
 
 void CProgramFPGA::Tick() {
   if (!session_.Holding()) {
-    const bool held = session_.TryTakePort([this](std::uintptr_t events) {
-      if (events & serial_event::kRxChar) programmer_->OnBytesReceived();
-    });
+    const bool held = session_.TryTakePort([this](std::uintptr_t events) { programmer_->OnPortEvent(events); });
     // Until the engine has finished its last transaction the port is not the dialog's.
     EnableOperations(held && !transferRunning_);
     return;
