@@ -53,10 +53,14 @@ TEST_F(FpgaE2eTest, UploadVerifyConfigureThenAChangedFileShowsItsDifferences) {
   const std::string design = folder.File("design.mbf");
   WriteBytes(design, MakeMbf(data, 0x10000));
 
+  const LinkStatistics engineBefore = rig.lifecycle.Link().Statistics();
   ASSERT_TRUE(programmer.Upload(design));
   ASSERT_TRUE(RunToEnd());
   EXPECT_EQ(programmer.Outcome(), fpga::FpgaOutcome::kDone);
   EXPECT_TRUE(listener.Listed("3072 Bytes Uploaded"));
+  // The engine stayed idle and saw none of the flash replies.
+  EXPECT_EQ(rig.lifecycle.Link().Statistics().requestsSent, engineBefore.requestsSent);
+  EXPECT_EQ(rig.lifecycle.Link().Statistics().bytesReceived, engineBefore.bytesReceived);
   EXPECT_EQ(rig.sim->Flash(0x10000, data.size()), data);
 
   ASSERT_TRUE(programmer.Verify(design));
