@@ -13,7 +13,12 @@
 #include "fpga/gui/CProgramFPGA.h"
 #include "lib/Simulator.h"
 #include "link/gui/QtMessageTarget.h"
+#include "shell/Commands.h"
 #include "shell/HeadlessHost.h"
+#include "shell/SettingsStore.h"
+#include "shell/gui/CMainFrame.h"
+#include <QApplication>
+#include <QTimer>
 
 using namespace mirvo;
 
@@ -122,6 +127,50 @@ class FpgaDialogTest : public QObject {
     QVERIFY(QTest::qWaitFor([&] { return link.host.statusFolds > folds; }, 10000));
     QCOMPARE(link.lifecycle.Link().Statistics().repeats, 0u);
     QCOMPARE(link.sim->Configurations(), 1u);
+  }
+
+  // Utility > FPGA in the main window: the link paused while the dialog runs, the path remembered,
+  // the link reconnected after Close.
+  void UtilityFpgaPausesTheLinkAndReconnects() {
+    kvetral::Simulator sim;
+    QVERIFY(sim.Start());
+    test::TempFolder folder;
+    const std::string design = folder.File("design.mbf");
+    const auto data = test::PatternData(4000, 5);
+    test::WriteBytes(design, test::MakeMbf(data, 0x800));
+    MemorySettingsBackend settings;
+    SettingsStore(settings).SaveFpgaFile(design);
+    SystemClock clock;
+    CMainFrame frame(clock, settings);
+    frame.show();
+    frame.Lifecycle().SetDeviceName(sim.DevicePath());
+    frame.RunCommand(cmd::kConnect);
+    QTRY_VERIFY_WITH_TIMEOUT(frame.Lifecycle().Link().Responding(), 10000);
+
+    bool ignoredDuring = false, pollingStopped = false;
+    fpga::FpgaOutcome outcome = fpga::FpgaOutcome::kNone;
+    QTimer::singleShot(0, &frame, [&] {
+      CProgramFPGA* dialog = nullptr;
+      if (!QTest::qWaitFor([&] { return (dialog = qobject_cast<CProgramFPGA*>(QApplication::activeModalWidget())); },
+                           5000))
+        return;
+      if (QTest::qWaitFor([&] { return dialog->UploadButton()->isEnabled(); }, 5000)) {
+        ignoredDuring = frame.Lifecycle().IgnorePortEvents();
+        pollingStopped = !frame.Lifecycle().Policy().AutoUpdateSwitch().AutoUpdate();
+        dialog->UploadButton()->click();
+        if (QTest::qWaitFor([&] { return !dialog->Programmer().Busy(); }, 10000)) outcome = dialog->Programmer().Outcome();
+      }
+      dialog->CloseButton()->click();
+    });
+    frame.RunCommand(cmd::kFpga);
+    QCOMPARE(outcome, fpga::FpgaOutcome::kDone);
+    QVERIFY(ignoredDuring);
+    QVERIFY(pollingStopped);
+    QCOMPARE(sim.Flash(0x800, data.size()), data);
+    QVERIFY(!frame.Lifecycle().IgnorePortEvents());
+    QVERIFY(frame.Lifecycle().Policy().AutoUpdateSwitch().AutoUpdate());
+    QTRY_VERIFY_WITH_TIMEOUT(frame.Lifecycle().Link().Responding(), 10000);
+    QCOMPARE(SettingsStore(settings).LoadFpgaFile().value_or(""), design);
   }
 
   void RefusedWithoutAnAnsweringInstrument() {
