@@ -116,7 +116,10 @@ void LogSerialEvent(IReporter& reporter, std::uintptr_t wParam, CHardwareLink* l
 }
 
 void LinkLifecycle::OnSerialEvent(std::uintptr_t wParam) {
-  if (ignorePortEvents_) return;
+  if (ignorePortEvents_) {
+    if (portEventTarget_) portEventTarget_(wParam);
+    return;
+  }
   LogSerialEvent(reporter_, wParam, &link_);
 }
 

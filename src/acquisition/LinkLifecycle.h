@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -56,6 +57,9 @@ class LinkLifecycle : public ILinkSupervisor {
   void SetPortInUse(bool inUse) { portInUse_ = inUse; }
   bool IgnorePortEvents() const { return ignorePortEvents_; }
   void SetIgnorePortEvents(bool ignore) { ignorePortEvents_ = ignore; }
+  // A design tool that uses the open port directly: while ignore-port-events is set, the port's
+  // events go to it instead of nowhere. An empty target hands them back.
+  void SetPortEventTarget(std::function<void(std::uintptr_t)> target) { portEventTarget_ = std::move(target); }
 
   // Returns false when the port could not be opened (the error was shown and the link is closed).
   bool ConnectHardware();
@@ -101,6 +105,7 @@ class LinkLifecycle : public ILinkSupervisor {
   unsigned baudRate_ = kDefaultBaudRate;
   bool portInUse_ = false;
   bool ignorePortEvents_ = false;
+  std::function<void(std::uintptr_t)> portEventTarget_;
 };
 
 // The text logged for each port-event bit, in the order they are reported.

@@ -21,6 +21,7 @@
 #include "acquisition/PortFinder.h"
 #include "link/gui/CComPortDlg.h"
 #include "acquisition/gui/CFindComPort.h"
+#include "fpga/gui/CProgramFPGA.h"
 #include "shell/CommandStates.h"
 #include "shell/Commands.h"
 #include "shell/OutputLog.h"
@@ -281,7 +282,11 @@ void CMainFrame::RunCommand(int command) {
       dialog.exec();
       break;
     }
-    case cmd::kFpga: NotYetAvailable("FPGA programming"); break;
+    case cmd::kFpga:
+      RunDesignTool(*lifecycle_, {[this] { return settings_->LoadFpgaFile().value_or(""); },
+                                  [this](const std::string& path) { settings_->SaveFpgaFile(path); }},
+                    this);
+      break;
     case cmd::kStart: acquisitionPanel_->StartAcquisition(); break;
     case cmd::kStop: acquisitionPanel_->StopAcquisition(); break;
     case cmd::kErase: acquisitionPanel_->ResetAcquisition(); break;

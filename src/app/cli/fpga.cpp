@@ -1,0 +1,140 @@
+// mirvo-cli fpga PORT upload|verify|configure [FILE] [--baud B]: the FPGA dialog's operations
+// headless. Connects, pauses the link as the dialog does, runs the programmer on the event loop
+// (port events and a 100 ms timer), prints the dialog's message lines and a progress line.
+#include <unistd.h>
+
+#include <atomic>
+#include <csignal>
+#include <cstdio>
+
+#include "app/cli/CliCommand.h"
+#include "app/cli/CliLinkHost.h"
+#include "fpga/DesignToolSession.h"
+#include "fpga/FpgaProgrammer.h"
+#include "fpga/SerialFlashPort.h"
+
+namespace mirvo::cli {
+namespace {
+
+std::atomic<bool> interrupted{false};
+void OnInterrupt(int) { interrupted = true; }
+
+// Message lines on stdout, boxes on stderr, and the progress line: rewritten in place on a
+// terminal, one line per tenth of the file otherwise.
+class CliFpgaListener final : public fpga::IFpgaListener {
+ public:
+  CliFpgaListener(fpga::DesignToolSession& session, bool terminal) : session_(session), terminal_(terminal) {}
+
+  void OnMessage(const std::string& line) override {
+    EndProgressLine();
+    std::printf("%s\n", line.c_str());
+    std::fflush(stdout);
+  }
+  void ShowError(const std::string& text) override {
+    EndProgressLine();
+    std::fprintf(stderr, "%s\n", text.c_str());
+  }
+  void OnProgressRange(std::uint64_t length, std::uint64_t) override { length_ = length; }
+  void OnProgress(std::uint64_t position) override {
+    if (!busy_ || position == 0 || length_ == 0) return;
+    const unsigned percent = static_cast<unsigned>(std::min<std::uint64_t>(100, position * 100 / length_));
+    if (terminal_) {
+      std::printf("\r%llu of %llu bytes (%3u %%)", static_cast<unsigned long long>(position),
+                  static_cast<unsigned long long>(length_), percent);
+      inPlace_ = true;
+    } else {
+      if (percent / 10 <= lastDecile_) return;
+      lastDecile_ = percent / 10;
+      std::printf("%llu of %llu bytes (%u %%)\n", static_cast<unsigned long long>(position),
+                  static_cast<unsigned long long>(length_), percent);
+    }
+    std::fflush(stdout);
+  }
+  void OnBusyChanged(bool busy) override {
+    busy_ = busy;
+    lastDecile_ = 0;
+  }
+  void KeepPortInUse() override { session_.KeepPortInUse(); }
+
+ private:
+  void EndProgressLine() {
+    if (!inPlace_) return;
+    std::printf("\n");
+    inPlace_ = false;
+  }
+
+  fpga::DesignToolSession& session_;
+  bool terminal_;
+  bool busy_ = false;
+  bool inPlace_ = false;
+  unsigned lastDecile_ = 0;
+  std::uint64_t length_ = 0;
+};
+
+int Usage() {
+  std::fprintf(stderr, "Usage: mirvo-cli fpga PORT upload|verify FILE [--baud B]\n"
+                       "       mirvo-cli fpga PORT configure [--baud B]\n");
+  return kExitUsage;
+}
+
+int RunFpga(const std::vector<std::string>& arguments) {
+  std::vector<std::string> args = arguments;
+  unsigned baud = LinkLifecycle::kDefaultBaudRate;
+  if (!ParseBaud(args, baud)) return kExitUsage;
+  if (args.size() < 2) return Usage();
+  const std::string& operation = args[1];
+  const bool withFile = operation == "upload" || operation == "verify";
+  if (!withFile && operation != "configure") return Usage();
+  if (args.size() != (withFile ? 3u : 2u)) return Usage();
+
+  CliLinkHost host;
+  CliConnection connection(host);
+  LinkLifecycle& lifecycle = connection.lifecycle;
+  lifecycle.SetDeviceName(ResolvePortArgument(args[0]));
+  lifecycle.SetBaudRate(baud);
+  if (!lifecycle.ConnectHardware()) {
+    host.DumpLog(stderr);
+    return kExitFailure;
+  }
+  lifecycle.Policy().AutoUpdateSwitch().SetAutoUpdate(false);  // the first status read only
+  connection.loop.RunUntil([&] { return host.statusFolds > 0 || !lifecycle.Link().Connected(); });
+
+  fpga::DesignToolSession session(lifecycle);
+  if (host.statusFolds == 0 || !session.Begin()) {
+    host.DumpLog(stderr);
+    lifecycle.DisconnectHardware();
+    return kExitFailure;
+  }
+  CliFpgaListener listener(session, ::isatty(STDOUT_FILENO) == 1);
+  fpga::SerialFlashPort port(session.Port());
+  fpga::FpgaProgrammer programmer(port, listener);
+  connection.loop.RunUntil([&] {
+    return session.TryTakePort([&](std::uintptr_t events) { programmer.OnPortEvent(events); }) || session.LinkLost();
+  });
+  if (!session.Holding()) {
+    host.DumpLog(stderr);
+    return kExitFailure;
+  }
+  const int timer = connection.loop.SetTimer(fpga::FpgaProgrammer::kTimerPeriodMs, [&] { programmer.OnTimerTick(); });
+  std::signal(SIGINT, OnInterrupt);
+  std::signal(SIGTERM, OnInterrupt);
+
+  bool started = false;
+  if (operation == "upload") started = programmer.Upload(args[2]);
+  else if (operation == "verify") started = programmer.Verify(args[2]);
+  else started = programmer.Configure();
+  if (started) connection.loop.RunUntil([&] { return !programmer.Busy() || interrupted; });
+  if (programmer.Busy()) programmer.Stop();
+
+  connection.loop.KillTimer(timer);
+  session.Release();
+  lifecycle.DisconnectHardware();
+  return fpga::FpgaProgrammer::Succeeded(programmer.Outcome()) ? kExitOk : kExitFailure;
+}
+
+const CliRegistration registration({"fpga", "PORT upload|verify|configure [FILE] [--baud B]",
+                                    "upload a design into the FPGA flash, verify it, or configure the FPGA from it",
+                                    RunFpga});
+
+}  // namespace
+}  // namespace mirvo::cli
