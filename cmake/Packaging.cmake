@@ -67,17 +67,18 @@ set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "control and acquisition program for the K
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION science)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
+# The synopsis is CPACK_PACKAGE_DESCRIPTION_SUMMARY; CPack indents these lines and turns the empty
+# one into the paragraph mark.
 set(CPACK_DEBIAN_PACKAGE_DESCRIPTION
-    "control and acquisition program for the Kvetral spectrometer
- Mirvo-PSD controls the Kvetral digital spectrometer, a multichannel
- analyser with pulse-shape discrimination (gamma/neutron) attached as a
- USB serial port: it finds the instrument, runs acquisitions, shows the
- four spectra while they grow with peak statistics, energy calibration
- and a figure of merit, and saves spectrum files.
- .
- The package holds the desktop program mirvo-psd, the command-line tool
- mirvo-cli, the instrument simulator kvetral-sim and a udev rule that
- gives the logged-in user access to the instrument.")
+    "Mirvo-PSD controls the Kvetral digital spectrometer, a multichannel
+analyser with pulse-shape discrimination (gamma/neutron) attached as a
+USB serial port: it finds the instrument, runs acquisitions, shows the
+four spectra while they grow with peak statistics, energy calibration
+and a figure of merit, and saves spectrum files.
+
+The package holds the desktop program mirvo-psd, the command-line tool
+mirvo-cli, the instrument simulator kvetral-sim and a udev rule that
+gives the logged-in user access to the instrument.")
 # Shared libraries from dpkg-shlibdeps; the Qt plugins are loaded at run time, so no library link
 # names them.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
@@ -97,10 +98,11 @@ if(NOT MIRVO_SANITIZE AND NOT MIRVO_TSAN AND TARGET mirvo-psd AND TARGET kvetral
   set(mirvo_checks ${PROJECT_SOURCE_DIR}/tests/packaging)
   add_test(NAME packaging.desktop-entry COMMAND desktop-file-validate ${mirvo_data}/${MIRVO_APP_ID}.desktop)
   add_test(NAME packaging.metainfo COMMAND appstreamcli validate --no-net ${mirvo_data}/${MIRVO_APP_ID}.metainfo.xml)
+  add_test(NAME packaging.mime-type COMMAND bash ${mirvo_checks}/mime_test.sh ${mirvo_data} ${MIRVO_APP_ID})
   add_test(NAME packaging.manual-pages COMMAND bash ${mirvo_checks}/man_help_test.sh $<TARGET_FILE:mirvo-cli>
            $<TARGET_FILE:kvetral-sim> ${PROJECT_SOURCE_DIR}/man)
   add_test(NAME packaging.deb COMMAND bash ${mirvo_checks}/deb_test.sh ${CMAKE_BINARY_DIR} ${PROJECT_SOURCE_DIR})
-  set_tests_properties(packaging.desktop-entry packaging.metainfo packaging.manual-pages
+  set_tests_properties(packaging.desktop-entry packaging.metainfo packaging.mime-type packaging.manual-pages
                        PROPERTIES LABELS packaging TIMEOUT 60)
   set_tests_properties(packaging.deb PROPERTIES LABELS packaging TIMEOUT 400)
 endif()

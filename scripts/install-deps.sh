@@ -11,7 +11,7 @@ packages=(
   libgtest-dev libgmock-dev googletest
   libbenchmark-dev
   libsystemd-dev libqt6svg6
-  desktop-file-utils appstream lintian dpkg-dev fakeroot file
+  desktop-file-utils appstream shared-mime-info lintian dpkg-dev fakeroot file
 )
 if [[ "${1:-}" == "--fuzz" ]]; then
   packages+=(clang libclang-rt-14-dev)
