@@ -99,10 +99,12 @@ if(NOT MIRVO_SANITIZE AND NOT MIRVO_TSAN AND TARGET mirvo-psd AND TARGET kvetral
   add_test(NAME packaging.desktop-entry COMMAND desktop-file-validate ${mirvo_data}/${MIRVO_APP_ID}.desktop)
   add_test(NAME packaging.metainfo COMMAND appstreamcli validate --no-net ${mirvo_data}/${MIRVO_APP_ID}.metainfo.xml)
   add_test(NAME packaging.mime-type COMMAND bash ${mirvo_checks}/mime_test.sh ${mirvo_data} ${MIRVO_APP_ID})
+  add_test(NAME packaging.udev-rule COMMAND bash ${mirvo_checks}/udev_rule_test.sh ${PROJECT_SOURCE_DIR})
   add_test(NAME packaging.manual-pages COMMAND bash ${mirvo_checks}/man_help_test.sh $<TARGET_FILE:mirvo-cli>
            $<TARGET_FILE:kvetral-sim> ${PROJECT_SOURCE_DIR}/man)
   add_test(NAME packaging.deb COMMAND bash ${mirvo_checks}/deb_test.sh ${CMAKE_BINARY_DIR} ${PROJECT_SOURCE_DIR})
-  set_tests_properties(packaging.desktop-entry packaging.metainfo packaging.mime-type packaging.manual-pages
+  set_tests_properties(packaging.desktop-entry packaging.metainfo packaging.mime-type packaging.udev-rule
+                       packaging.manual-pages
                        PROPERTIES LABELS packaging TIMEOUT 60)
   set_tests_properties(packaging.deb PROPERTIES LABELS packaging TIMEOUT 400)
 endif()
