@@ -10,6 +10,8 @@ packages=(
   qt6-base-dev qt6-base-dev-tools libgl-dev
   libgtest-dev libgmock-dev googletest
   libbenchmark-dev
+  libsystemd-dev libqt6svg6
+  desktop-file-utils appstream shared-mime-info lintian dpkg-dev fakeroot file
 )
 if [[ "${1:-}" == "--fuzz" ]]; then
   packages+=(clang libclang-rt-14-dev)

@@ -53,6 +53,24 @@ std::map<std::string, std::string> ByIdNames(const std::string& folder) {
   return names;
 }
 
+// The instrument links in the /dev folder: tty name -> link name (the first by name when several).
+std::map<std::string, std::string> InstrumentLinks(const std::string& devFolder) {
+  std::map<std::string, std::string> links;
+  const std::string prefix = kInstrumentLinkPrefix;
+  std::error_code ec;
+  for (const auto& entry : fs::directory_iterator(devFolder, ec)) {
+    const std::string name = entry.path().filename().string();
+    if (name != prefix && name.rfind(prefix + "-", 0) != 0) continue;
+    std::error_code ec2;
+    if (!entry.is_symlink(ec2)) continue;
+    const fs::path target = fs::canonical(entry.path(), ec2);
+    if (ec2) continue;  // a link left over from an unplugged instrument
+    auto [it, added] = links.emplace(target.filename().string(), name);
+    if (!added && name < it->second) it->second = name;
+  }
+  return links;
+}
+
 // A legacy 8250 UART slot exists in sysfs whether or not a chip sits behind it; only a probe tells.
 bool Legacy8250Present(const std::string& devicePath) {
   const int fd = ::open(devicePath.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
@@ -74,6 +92,7 @@ std::string VirtualPortFolder() {
 std::vector<PortListEntry> EnumeratePorts(const PortEnumerationRoots& roots) {
   std::vector<PortListEntry> hardware;
   const auto byId = ByIdNames(roots.serialById);
+  const auto instrumentLinks = InstrumentLinks(roots.dev);
   std::error_code ec;
   for (const auto& entry : fs::directory_iterator(roots.sysClassTty, ec)) {
     const fs::path ttyDir = entry.path();
@@ -98,6 +117,10 @@ std::vector<PortListEntry> EnumeratePorts(const PortEnumerationRoots& roots) {
       if (auto it = byId.find(port.portName); it != byId.end()) port.description = DescriptionFromById(it->second);
     }
     if (port.description.empty()) port.description = port.usb ? "USB Serial Device" : "Serial Port";
+    if (auto it = instrumentLinks.find(port.portName); it != instrumentLinks.end()) {
+      port.portName = it->second;
+      port.devicePath = (fs::path(roots.dev) / port.portName).string();
+    }
     port.friendlyName = port.description + " (" + port.portName + ")";
     hardware.push_back(std::move(port));
   }

@@ -23,10 +23,16 @@ struct PortEnumerationRoots {
   std::string virtualPorts;  // empty: VirtualPortFolder()
 };
 
+// The udev rule of the package links an instrument's port as /dev/kvetral-spectrometer-<serial>
+// (or /dev/kvetral-spectrometer without one). Such a port is listed under the link's name, and
+// opened through the link.
+inline constexpr const char* kInstrumentLinkPrefix = "kvetral-spectrometer";
+
 // $XDG_RUNTIME_DIR/mirvo-psd/ports, or /tmp/mirvo-psd-<uid>/ports without XDG_RUNTIME_DIR.
 std::string VirtualPortFolder();
 
-// Ports in a stable order: hardware ports sorted by name, then virtual ports sorted by name.
+// Ports in a stable order: hardware ports sorted by name, then virtual ports sorted by name. A hardware
+// port with an instrument link in roots.dev takes the link's name as its port name and device path.
 std::vector<PortListEntry> EnumeratePorts(const PortEnumerationRoots& roots = {});
 
 // The port name of a display text: the text between its last "(" and the ")" after it ("" when none).

@@ -70,6 +70,7 @@ TimeUtcModel::SyncOutcome TimeUtcModel::Synchronize() {
       outcome = SyncOutcome::Synchronised;
     } else {
       AddLine("Failed to set the system time");
+      if (const std::string reason = setter_.FailureReason(); !reason.empty()) AddLine(reason);
       outcome = SyncOutcome::SetFailed;
     }
   } else {

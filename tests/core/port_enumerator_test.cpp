@@ -76,6 +76,28 @@ TEST_F(PortEnumeratorTest, ListsDriverBackedTtysThenSimulators) {
   EXPECT_FALSE(ports[2].usb);
 }
 
+// The package's udev rule links the instrument's tty as /dev/kvetral-spectrometer-<serial>: the list
+// shows and opens the port under that name. Other links, and links whose tty is gone, change nothing.
+TEST_F(PortEnumeratorTest, AnInstrumentLinkNamesItsPort) {
+  fs::create_symlink("ttyACM0", root / "dev/kvetral-spectrometer-00042");
+  fs::create_symlink("ttyUSB0", root / "dev/modem");
+  fs::create_symlink("ttyUSB7", root / "dev/kvetral-spectrometer-00099");  // unplugged: its tty is gone
+  fs::create_directory(root / "dev/kvetral-spectrometer-dir");               // not a link
+  const auto ports = EnumeratePorts(roots);
+  ASSERT_EQ(ports.size(), 3u);
+
+  EXPECT_EQ(ports[0].portName, "kvetral-spectrometer-00042");
+  EXPECT_EQ(ports[0].friendlyName, "Kvetral Spectrometer 00042 (kvetral-spectrometer-00042)");
+  EXPECT_EQ(ports[0].devicePath, (root / "dev/kvetral-spectrometer-00042").string());
+  EXPECT_TRUE(ports[0].usb);
+  EXPECT_EQ(ports[1].friendlyName, "FT232R USB UART (ttyUSB0)");
+  EXPECT_EQ(ports[1].devicePath, (root / "dev/ttyUSB0").string());
+
+  // The port dialog and the finder go from the display text back to the link.
+  const std::string port = PortNameFromDisplayText(ports[0].friendlyName + " -> SN: 00042");
+  EXPECT_EQ(DeviceNameForPort(port, roots), ports[0].devicePath);
+}
+
 TEST_F(PortEnumeratorTest, DeviceNameFromDisplayText) {
   struct Case {
     const char* display;

@@ -34,7 +34,9 @@ class RecordingClockSetter final : public IClockSetter {
     calls.push_back(utcMilliseconds);
     return error;
   }
+  std::string FailureReason() const override { return reason; }
   int error = 0;
+  std::string reason;  // the failure's log line, when error != 0
   std::vector<std::int64_t> calls;
 };
 

@@ -73,6 +73,8 @@ class CMainFrame : public QMainWindow, private IRecordSetsListener {
   QDockWidget* Pane(const QString& objectName) const;
   // Runs a command as its menu item or toolbar button would.
   void RunCommand(int command);
+  // File > Open Spectrum with the file already chosen (the program's file argument).
+  void OpenSpectrumFile(const QString& path);
   // The system is about to suspend (true) or has resumed (false). On suspend the link is closed
   // (a logged series is not spared) and the trace capture stops; on resume the look is applied again.
   void OnPowerEvent(bool suspending);

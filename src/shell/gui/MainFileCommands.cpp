@@ -14,6 +14,10 @@ namespace mirvo {
 void CMainFrame::OpenSpectrumFile() {
   const QString path = QFileDialog::getOpenFileName(this, "Open Spectrum", lastFolder_, "Spectrum files (*.mps);;All files (*)");
   if (path.isEmpty()) return;
+  OpenSpectrumFile(path);
+}
+
+void CMainFrame::OpenSpectrumFile(const QString& path) {
   lastFolder_ = QFileInfo(path).absolutePath();
   OpenSpectrum(*recordSets_, path.toStdString(), *userDialog_);
   RepaintPanes();
