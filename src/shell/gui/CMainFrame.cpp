@@ -22,6 +22,7 @@
 #include "shell/gui/ApplicationLook.h"
 #include "shell/gui/COutputWnd.h"
 #include "shell/gui/MainAmplifier.h"
+#include "shell/gui/MainDebugger.h"
 #include "shell/gui/MainLinkHost.h"
 #include "shell/gui/PanelPane.h"
 #include "acquisition/AcquisitionPanel.h"
@@ -79,6 +80,7 @@ CMainFrame::CMainFrame(const IClock& clock, ISettingsBackend& settings, QWidget*
   BuildAcquisition();
   BuildAmplifier();
   BuildShaping();
+  BuildDebugger();
   linkHost_->onPanelsRefresh = [this] { infoView_->RefreshRates(recordSets_->SettingsRecord().registers); };
   lifecycle_->RefreshChain().Join(RegisterRefreshChain::Rank::kAfterPanels, *linkHost_);
   BuildMenus();
@@ -336,6 +338,7 @@ void CMainFrame::RefreshSettingsPanels(SpectrumRecord&, bool enabled) {
   if (pulseShapePanel_) pulseShapePanel_->RefreshFromRecord();
   if (acquisitionPanel_) acquisitionPanel_->RefreshFromRecord();
   RefreshAmplifier();
+  if (debugger_) debugger_->panel.RefreshFromRecord();
   for (PanelPane* pane : settingsPanes_)
     if (pane && pane->widget() && pane != settingsPanes_[3]) pane->widget()->setEnabled(enabled);
   if (psdView_) psdView_->UpdateEnabling();  // the PSD pane keeps marking; only ROI and ALL follow the set

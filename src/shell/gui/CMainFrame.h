@@ -50,6 +50,8 @@ class CPSDView;
 class AmplifierPanel;
 class CDialogStabilizer;
 struct MainAmplifier;
+struct MainDebugger;
+class RegisterDebuggerPanel;
 
 class CMainFrame : public QMainWindow, private IRecordSetsListener {
   Q_OBJECT
@@ -85,6 +87,8 @@ class CMainFrame : public QMainWindow, private IRecordSetsListener {
   // The amplifier panel of the "SIGNALS" pane, and its stabilizer dialog while it is open.
   AmplifierPanel* Amplifier() const;
   CDialogStabilizer* StabilizerDialog() const;
+  // The register debugger of the "Debug" pane.
+  RegisterDebuggerPanel& Debugger();
 
  private slots:
   // logind's PrepareForSleep signal on the system bus.
@@ -133,6 +137,8 @@ class CMainFrame : public QMainWindow, private IRecordSetsListener {
   void RefreshAmplifier();
   void DestroyAmplifier();
   void RunAutoConnect();
+  void BuildDebugger();  // MainDebugger.cpp: the "Debug" pane
+  void RunRegisterCommand(int command);  // Copy Registers, About Hardware
 
   const IClock& clock_;
   std::unique_ptr<SettingsStore> settings_;
@@ -176,6 +182,7 @@ class CMainFrame : public QMainWindow, private IRecordSetsListener {
   std::unique_ptr<PulseShapePanel> pulseShapePanel_;
   CShaperView* shaperView_ = nullptr;
   CPSDView* psdView_ = nullptr;
+  std::unique_ptr<MainDebugger> debugger_;
 };
 
 // The one process-wide pointer to the main window (null before it exists and after it is gone).
