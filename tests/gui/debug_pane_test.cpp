@@ -141,7 +141,9 @@ class DebugPaneTest : public QObject {
     view->RegisterList()->setCurrentIndex(0x02);
     QTRY_COMPARE_WITH_TIMEOUT(view->DecEdit()->text(), QString::number(sim.Register(0x02)), 5000);
 
-    // A typed value goes out with WRITE.
+    // A typed value goes out with WRITE (AUTO READ off, so no status read replaces it meanwhile).
+    frame.findChild<QCheckBox*>(QStringLiteral("AutoRead"))->setChecked(false);
+    QVERIFY(!debugger.AutoRead());
     view->HexEdit()->setFocus();
     QTRY_VERIFY(view->HexEdit()->hasFocus());
     view->HexEdit()->selectAll();

@@ -100,12 +100,13 @@ void PrintChange(unsigned reg, unsigned from, unsigned to) {
 int RunRegs(const std::vector<std::string>& arguments) {
   std::vector<std::string> args = arguments;
   std::vector<RegisterWrite> writes;
-  std::string loadPath, savePath, baud;
+  std::string loadPath, savePath;
+  AcquisitionOptions options;
   const bool dryRun = TakeFlag(args, "--dry-run");
   const bool overwrite = TakeFlag(args, "--overwrite");
   const bool show = TakeFlag(args, "--show");
   if (!TakeWrites(args, writes) || !TakeOption(args, "--load", loadPath) || !TakeOption(args, "--save", savePath) ||
-      !TakeOption(args, "--baud", baud))
+      !ParseBaud(args, options.baud))
     return kExitUsage;
   if (args.size() != 1 || (args[0].size() > 1 && args[0][0] == '-')) {
     std::fprintf(stderr, "%s", kUsage);
@@ -128,12 +129,7 @@ int RunRegs(const std::vector<std::string>& arguments) {
       return kExitUsage;
     }
   }
-  AcquisitionOptions options;
   options.device = args[0];
-  if (!baud.empty()) {
-    std::vector<std::string> baudArgs{"--baud", baud};
-    if (!ParseBaud(baudArgs, options.baud)) return kExitUsage;
-  }
 
   CliAcquisition session(options);
   session.dialogs.overwrite = overwrite;
