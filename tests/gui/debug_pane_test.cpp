@@ -11,6 +11,7 @@
 #include <QMessageBox>
 #include <QPainter>
 #include <QPushButton>
+#include <QScrollArea>
 #include <QScrollBar>
 #include <QtTest>
 #include <cstdlib>
@@ -168,6 +169,11 @@ class DebugPaneTest : public QObject {
     QVERIFY2(text.contains("\nFPGA Version:\t 12.3\nPrimary TC (5%):\t"), qPrintable(text));
 
     QTRY_VERIFY_WITH_TIMEOUT(Clipped(view).isEmpty(), 2000);
+    // At 1366x768 with the default layout the whole form fits the pane without scrolling.
+    auto* scroll = qobject_cast<QScrollArea*>(pane->widget());
+    QVERIFY(scroll != nullptr);
+    QVERIFY2(!scroll->verticalScrollBar()->isVisible() && !scroll->horizontalScrollBar()->isVisible(),
+             qPrintable(QStringLiteral("pane %1x%2").arg(pane->width()).arg(pane->height())));
     if (folder) {
       for (const QSize size : {QSize(1920, 1080), QSize(1366, 768)}) {
         frame.resize(size);
