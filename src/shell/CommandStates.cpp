@@ -33,6 +33,7 @@ CommandFacts ReadCommandFacts(const LinkLifecycle& lifecycle, const AcquisitionP
   facts.stopAllowed = panel.StopCommandEnabled();
   facts.activeSoftSize = sets.ActivePlot().SoftSize();
   facts.roiMode = sets.RoiMode();
+  facts.s0FileRecordActive = sets.ActiveSet(0) == kFileSet;
   return facts;
 }
 
@@ -50,6 +51,10 @@ CommandStates DecideCommandStates(const CommandFacts& facts) {
       {cmd::kStart, facts.startAllowed},
       {cmd::kStop, facts.stopAllowed},
       {cmd::kErase, erase},
+      // Copy Registers needs the port open; About Hardware also shows a FILE record of S0.
+      {cmd::kCopyRegistersBufferToFile, linkOpen},
+      {cmd::kCopyRegistersFileToBuffer, linkOpen},
+      {cmd::kAboutHardware, linkOpen || facts.s0FileRecordActive},
   };
   for (std::size_t i = 0; i < kSoftSizes.size(); ++i)
     states.checked.push_back({kSoftSizeCommands[i], kSoftSizes[i] == facts.activeSoftSize});

@@ -27,6 +27,7 @@ struct CommandFacts {
   bool stopAllowed = false;
   int activeSoftSize = 4096;        // of the active plot of the active spectrum
   int roiMode = 0;                  // 0 mark over, 1 from cursor
+  bool s0FileRecordActive = false;  // the active record of S0 is its FILE record (About Hardware)
 };
 
 struct CommandFlag {

@@ -125,7 +125,34 @@ TEST(CommandStates, OnlyTheLinkAndAcquisitionCommandsFollowTheState) {
   for (int always :
        {cmd::kOpenSpectrum, cmd::kSaveSpectrumAs, cmd::kAbout, cmd::kColor, cmd::kLinear, cmd::kFullSpectrum})
     EXPECT_FALSE(states.Enabled(always).has_value()) << always;
-  EXPECT_EQ(states.enabled.size(), 7u);
+  EXPECT_EQ(states.enabled.size(), 10u);
+}
+
+TEST(CommandStates, RegisterCommandsNeedTheOpenPortAboutHardwareAlsoAFileRecordOfS0) {
+  struct Case {
+    const char* what;
+    State link;
+    bool s0FileActive;
+    bool copyRegisters, aboutHardware;
+  };
+  const Case cases[] = {
+      {"closed, BUFFER of S0 active", State::kClosed, false, false, false},
+      {"closed, FILE of S0 active", State::kClosed, true, false, true},
+      {"port open, no reply yet", State::kAwaitingFirstReply, false, true, true},
+      {"online", State::kRunning, false, true, true},
+      {"online, FILE of S0 active", State::kRunning, true, true, true},
+      {"link failing", State::kFailing, false, true, true},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    Window window;
+    window.SetLink(c.link);
+    if (c.s0FileActive) window.ShowFileSet();
+    const CommandStates states = window.Decide();
+    EXPECT_EQ(states.Enabled(cmd::kCopyRegistersBufferToFile), c.copyRegisters);
+    EXPECT_EQ(states.Enabled(cmd::kCopyRegistersFileToBuffer), c.copyRegisters);
+    EXPECT_EQ(states.Enabled(cmd::kAboutHardware), c.aboutHardware);
+  }
 }
 
 TEST(CommandStates, SoftSizeAndRoiModeMarksFollowTheActivePlot) {

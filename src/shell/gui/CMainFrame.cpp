@@ -22,6 +22,7 @@
 #include "shell/gui/ApplicationLook.h"
 #include "shell/gui/COutputWnd.h"
 #include "shell/gui/MainAmplifier.h"
+#include "shell/gui/MainDebugger.h"
 #include "shell/gui/MainLinkHost.h"
 #include "shell/gui/MainTraceViewer.h"
 #include "shell/gui/PanelPane.h"
@@ -81,6 +82,7 @@ CMainFrame::CMainFrame(const IClock& clock, ISettingsBackend& settings, QWidget*
   BuildAmplifier();
   BuildShaping();
   BuildTraceViewer();  // MainTraceViewer.cpp
+  BuildDebugger();
   linkHost_->onPanelsRefresh = [this] { infoView_->RefreshRates(recordSets_->SettingsRecord().registers); };
   lifecycle_->RefreshChain().Join(RegisterRefreshChain::Rank::kAfterPanels, *linkHost_);
   BuildMenus();
@@ -340,6 +342,7 @@ void CMainFrame::RefreshSettingsPanels(SpectrumRecord&, bool enabled) {
   if (acquisitionPanel_) acquisitionPanel_->RefreshFromRecord();
   RefreshAmplifier();
   if (traceViewer_) traceViewer_->viewer.RefreshFromStatus();
+  if (debugger_) debugger_->panel.RefreshFromRecord();
   for (PanelPane* pane : settingsPanes_)
     if (pane && pane->widget() && pane != settingsPanes_[3]) pane->widget()->setEnabled(enabled);
   if (psdView_) psdView_->UpdateEnabling();  // the PSD pane keeps marking; only ROI and ALL follow the set

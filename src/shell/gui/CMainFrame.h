@@ -53,6 +53,8 @@ struct MainAmplifier;
 struct MainTraceViewer;
 class TraceViewer;
 class COscopeView;
+struct MainDebugger;
+class RegisterDebuggerPanel;
 
 class CMainFrame : public QMainWindow, private IRecordSetsListener {
   Q_OBJECT
@@ -93,6 +95,8 @@ class CMainFrame : public QMainWindow, private IRecordSetsListener {
   // The trace viewer of the "Trace Viewer" pane and its form (MainTraceViewer.cpp).
   TraceViewer* Traces() const;
   COscopeView* TraceView() const;
+  // The register debugger of the "Debug" pane.
+  RegisterDebuggerPanel& Debugger();
 
  private slots:
   // logind's PrepareForSleep signal on the system bus.
@@ -145,6 +149,8 @@ class CMainFrame : public QMainWindow, private IRecordSetsListener {
   void DestroyTraceViewer();
   void ExportTraces(bool normalised);
   void CopyTraceView(bool wholeViewer);
+  void BuildDebugger();  // MainDebugger.cpp: the "Debug" pane
+  void RunRegisterCommand(int command);  // Copy Registers, About Hardware
 
   const IClock& clock_;
   std::unique_ptr<SettingsStore> settings_;
@@ -189,6 +195,7 @@ class CMainFrame : public QMainWindow, private IRecordSetsListener {
   CShaperView* shaperView_ = nullptr;
   CPSDView* psdView_ = nullptr;
   std::unique_ptr<MainTraceViewer> traceViewer_;
+  std::unique_ptr<MainDebugger> debugger_;
 };
 
 // The one process-wide pointer to the main window (null before it exists and after it is gone).

@@ -270,7 +270,7 @@ void CMainFrame::RunCommand(int command) {
     case cmd::kAutoConnect: RunAutoConnect(); break;
     case cmd::kCopyRegistersBufferToFile:
     case cmd::kCopyRegistersFileToBuffer:
-    case cmd::kAboutHardware: NotYetAvailable("The register debugger"); break;
+    case cmd::kAboutHardware: RunRegisterCommand(command); break;
     case cmd::kColor: {
       CColorDlg dialog(*recordSets_, this);
       connect(&dialog, &CColorDlg::ColoursChanged, this, &CMainFrame::RepaintPanes);
