@@ -126,9 +126,16 @@ void ReadInstrument(const xmlNode* node, ExchangeSet& set) {
   });
 }
 
+void Silent(void*, const char*, ...) {}
+void SilentStructured(void*, xmlErrorPtr) {}
+
+// The parser's messages would go to standard error: a refusal is reported as "Unable to Open File".
+// The handlers are per thread, so they are set before every parse.
 void EnsureParserReady() {
   static std::once_flag once;
   std::call_once(once, [] { xmlInitParser(); });
+  xmlSetGenericErrorFunc(nullptr, Silent);
+  xmlSetStructuredErrorFunc(nullptr, SilentStructured);
 }
 
 }  // namespace
