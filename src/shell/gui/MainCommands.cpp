@@ -21,6 +21,7 @@
 #include "acquisition/PortFinder.h"
 #include "link/gui/CComPortDlg.h"
 #include "acquisition/gui/CFindComPort.h"
+#include "files/SpectrumFileCommands.h"
 #include "shell/CommandStates.h"
 #include "shell/Commands.h"
 #include "shell/OutputLog.h"
@@ -51,6 +52,9 @@ void CMainFrame::BuildMenus() {
   QMenu* csv = exportMenu->addMenu("&CSV File");
   AddCommand(csv, cmd::kExportCsvHard, "&Hard Size");
   AddCommand(csv, cmd::kExportCsvSoft, "&Soft Size");
+  AddCommand(exportMenu, kExportN42AllCommand, "N42.42 (all spectra)");
+  AddCommand(exportMenu, kExportN42OneCommand, "N42.42 (this spectrum)");
+  AddCommand(exportMenu, kExportSpeOneCommand, "IAEA SPE (this spectrum)");
   QMenu* traces = file->addMenu("Export &Trace Viewer...");
   AddCommand(traces, cmd::kExportTraceRaw, "&RAW Traces");
   AddCommand(traces, cmd::kExportTraceNormalized, "&Normalized Traces");
@@ -262,6 +266,9 @@ void CMainFrame::RunCommand(int command) {
     case cmd::kSaveSpectrumAs: SaveSpectrumFileAs(); break;
     case cmd::kExportCsvHard: ExportSpectrumCsv(true); break;
     case cmd::kExportCsvSoft: ExportSpectrumCsv(false); break;
+    case kExportN42AllCommand:
+    case kExportN42OneCommand:
+    case kExportSpeOneCommand: ExportSpectrumInterchange(command); break;
     case cmd::kExportTraceRaw:
     case cmd::kExportTraceNormalized:
     case cmd::kCopyTraceViewer:
