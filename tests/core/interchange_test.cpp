@@ -11,6 +11,8 @@
 #include <tuple>
 
 #include "FileTestSupport.h"
+#include "acquisition/LoggedRunSaver.h"
+#include "acquisition/SpectrumLogger.h"
 #include "display/RecordSets.h"
 #include "files/ExchangeText.h"
 #include "files/N42Reader.h"
@@ -22,6 +24,7 @@
 #include "files/SpectrumImport.h"
 #include "protocol/RegisterImage.h"
 #include "protocol/StartStampRegisters.h"
+#include "shell/SettingsStore.h"
 
 using namespace mirvo;
 using namespace mirvo::test;
@@ -31,9 +34,7 @@ namespace {
 // 2026-12-10T06:00:00Z, the documents' time.
 constexpr std::int64_t kNowMs = 1796882400000;
 
-std::filesystem::path SchemaPath() {
-  return std::filesystem::path(__FILE__).parent_path().parent_path().parent_path() / ".." / "shared" / "n42" / "n42.xsd";
-}
+std::filesystem::path SchemaPath() { return std::filesystem::path(MIRVO_N42_SCHEMA).lexically_normal(); }
 
 class Interchange : public ::testing::Test {
  protected:
@@ -449,3 +450,66 @@ TEST_F(Interchange, TheContentChoosesTheFormatNotTheName) {
 }
 
 }  // namespace
+
+// ---------------------------------------------------------------- the spectrum logger's N42 copy
+
+namespace logger {
+
+struct NoFolders : IFolderChooser {
+  bool ChooseFolder(const std::string&, const std::string&, std::string&) override { return false; }
+};
+
+TEST_F(Interchange, LoggedRunsAreSavedAsN42BesideOrInsteadOfTheSpectrumFileWhenAsked) {
+  FillBufferSet();
+  EXPECT_EQ(LoggedN42Path("/d/run_0001.mps"), "/d/run_0001.n42");
+  EXPECT_EQ(LoggedN42Path("/d/run"), "/d/run.n42");
+  ScriptedUserDialog dialog;
+  NoFolders folders;
+  SpectrumLogger spectrumLogger(dialog, folders);
+  EXPECT_EQ(spectrumLogger.N42(), LoggedN42::Off);
+  spectrumLogger.SetN42(static_cast<LoggedN42>(7));  // a damaged setting
+  EXPECT_EQ(spectrumLogger.N42(), LoggedN42::Off);
+  BufferRecordsRunSaver recordsSaver(BufferRecords(), dialog);
+  RecordSetsRunSaver setsSaver(sets, dialog);
+  const AcquisitionTimes times = Times();
+  struct Case {
+    LoggedN42 mode;
+    bool mps;
+    bool n42;
+  };
+  for (ILoggedRunSaver* saver : std::initializer_list<ILoggedRunSaver*>{&recordsSaver, &setsSaver}) {
+    spectrumLogger.SetSaver(saver);
+    int run = 0;
+    for (const Case& c : {Case{LoggedN42::Off, true, false}, Case{LoggedN42::Beside, true, true},
+                          Case{LoggedN42::Instead, false, true}}) {
+      const std::string mps = folder.File(saver == &setsSaver ? "sets" : "records") + LoggedFileName("", ++run);
+      spectrumLogger.SetN42(c.mode);
+      ASSERT_TRUE(spectrumLogger.SaveRun({mps, run, times.realSeconds, times.liveSeconds, times.deadPercent,
+                                          times.stampText, times.kindText, LoggedN42::Off}));
+      EXPECT_EQ(std::filesystem::exists(mps), c.mps) << mps;
+      EXPECT_EQ(std::filesystem::exists(LoggedN42Path(mps)), c.n42) << mps;
+      if (!c.n42) continue;
+      ASSERT_TRUE(LoadAnySpectrumFile(sets, LoggedN42Path(mps), notes).Ok());
+      for (int k = 0; k < 4; ++k)
+        EXPECT_TRUE(std::equal(Buffer(k).hardCounts, Buffer(k).hardCounts + kMaxChannels, File(k).hardCounts));
+      EXPECT_EQ(TimesFromRegisters(File(0).registers, SamplePeriodFromRegisters(File(0).registers)).stampText,
+                times.stampText);
+    }
+  }
+  // A failed N42 save is shown and counts as a failed run.
+  spectrumLogger.SetN42(LoggedN42::Instead);
+  EXPECT_FALSE(spectrumLogger.SaveRun({folder.File("gone/x_0001.mps"), 1, 1, 1, 0, times.stampText, times.kindText,
+                                       LoggedN42::Off}));
+  ASSERT_FALSE(dialog.messages.empty());
+  EXPECT_EQ(dialog.messages.back().text, kUnableToSaveFile);
+
+  // The choice lives in the settings store's logger group, off when missing.
+  MemorySettingsBackend backend;
+  SettingsStore store(backend);
+  EXPECT_EQ(store.LoadLoggerN42(), 0u);
+  store.SaveLoggerN42(static_cast<std::uint32_t>(LoggedN42::Beside));
+  EXPECT_EQ(backend.ReadInt("Mirvo-PSD/Logger", "SaveN42"), 1u);
+  EXPECT_EQ(store.LoadLoggerN42(), 1u);
+}
+
+}  // namespace logger
