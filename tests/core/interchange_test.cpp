@@ -221,7 +221,7 @@ TEST_F(Interchange, N42ExportsValidateAgainstTheSchemaAndKeepTheStandardsOtherRu
       ASSERT_TRUE(zoned) << date;
       EXPECT_LE(UtcMillisecondsFromCivil(zoned->time) - zoned->offsetMinutes * 60000LL, kNowMs) << date;
     }
-    // What the issue asks the document to hold.
+    // The instrument as the document names it.
     EXPECT_NE(text.find("<RadInstrumentIdentifier>00042</RadInstrumentIdentifier>"), std::string::npos);
     EXPECT_NE(text.find("<RadInstrumentComponentVersion>1.23</RadInstrumentComponentVersion>"), std::string::npos);
   }
