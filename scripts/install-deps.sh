@@ -12,6 +12,7 @@ packages=(
   libbenchmark-dev
   libsystemd-dev libqt6svg6
   desktop-file-utils appstream shared-mime-info lintian dpkg-dev fakeroot file
+  libxml2-dev libxml2-utils
 )
 if [[ "${1:-}" == "--fuzz" ]]; then
   packages+=(clang libclang-rt-14-dev)

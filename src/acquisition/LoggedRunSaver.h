@@ -1,8 +1,10 @@
 // The savers of a logged run: the BUFFER set written as a spectrum file (temporary file, then
-// rename), with the run's times; a failure shows the file writer's message and the series goes on.
+// rename), with the run's times, and as an N42.42 file beside it or instead of it when the logger
+// asks for one; a failure shows the file writer's message and the series goes on.
 #pragma once
 
 #include <array>
+#include <string>
 
 #include "acquisition/SpectrumLogger.h"
 
@@ -10,6 +12,9 @@ namespace mirvo {
 
 class RecordSets;
 struct SpectrumRecord;
+
+// The N42 file of a logged run: its .mps path with the extension .n42.
+std::string LoggedN42Path(const std::string& mpsPath);
 
 // The main window's: SaveSpectrumFile with the take-BUFFER-set flag.
 class RecordSetsRunSaver final : public ILoggedRunSaver {

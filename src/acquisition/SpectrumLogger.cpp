@@ -101,6 +101,11 @@ void SpectrumLogger::SetFileNameBase(const std::string& base) {
   pathBase_ = folder_ + base_;
 }
 
-bool SpectrumLogger::SaveRun(const LoggedRunFile& file) { return saver_ != nullptr && saver_->SaveLoggedRun(file); }
+bool SpectrumLogger::SaveRun(const LoggedRunFile& file) {
+  if (saver_ == nullptr) return false;
+  LoggedRunFile run = file;
+  run.n42 = n42_;
+  return saver_->SaveLoggedRun(run);
+}
 
 }  // namespace mirvo

@@ -33,6 +33,11 @@ class IFolderChooser {
   virtual bool ChooseFolder(const std::string& title, const std::string& startFolder, std::string& chosen) = 0;
 };
 
+// Whether each run is also saved as an N42.42 file (the .mps name with the extension .n42): not at
+// all (the default), beside the .mps file, or instead of it. The value is what the settings store
+// keeps.
+enum class LoggedN42 : std::uint32_t { Off = 0, Beside = 1, Instead = 2 };
+
 // One finished run of a series, as it is to be saved.
 struct LoggedRunFile {
   std::string path;  // "<folder><base>_%04d.mps"
@@ -42,6 +47,7 @@ struct LoggedRunFile {
   double deadPercent = 0.0;
   std::string startText;  // the acquisition panel's start stamp text
   std::string kindText;   // its start-time kind text
+  LoggedN42 n42 = LoggedN42::Off;  // the logger's N42 choice when the run was saved
 };
 
 // Saves the BUFFER set of a finished run (written to a temporary file, then renamed); shows its own
@@ -90,6 +96,9 @@ class SpectrumLogger {
   std::string FileOfRun(int run) const { return LoggedFileName(pathBase_, run); }
 
   void SetSaver(ILoggedRunSaver* saver) { saver_ = saver; }
+  LoggedN42 N42() const { return n42_; }
+  // Values outside the three choices (an old or damaged setting) mean Off.
+  void SetN42(LoggedN42 mode) { n42_ = mode == LoggedN42::Beside || mode == LoggedN42::Instead ? mode : LoggedN42::Off; }
   // Saves a counted run; false when it could not be saved (the series goes on).
   bool SaveRun(const LoggedRunFile& file);
 
@@ -103,6 +112,7 @@ class SpectrumLogger {
   IUserDialog& dialogs_;
   IFolderChooser& folders_;
   ILoggedRunSaver* saver_ = nullptr;
+  LoggedN42 n42_ = LoggedN42::Off;
   std::int32_t runs_ = 0;
   std::int32_t completed_ = 0;
   bool enabled_ = false;

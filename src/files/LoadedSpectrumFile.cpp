@@ -5,6 +5,7 @@
 #include "display/PeakAnalysis.h"
 #include "display/RecordSets.h"
 #include "files/SpectrumFile.h"
+#include "files/SpectrumImport.h"
 #include "protocol/RegisterImage.h"
 
 namespace mirvo {
@@ -14,7 +15,10 @@ LoadedSpectrumFile::LoadedSpectrumFile()
 
 LoadedSpectrumFile::~LoadedSpectrumFile() = default;
 
-FileResult LoadedSpectrumFile::Load(const std::string& path) { return LoadSpectrumFile(*sets_, path); }
+FileResult LoadedSpectrumFile::Load(const std::string& path) {
+  notes_.clear();
+  return LoadAnySpectrumFile(*sets_, path, notes_);
+}
 
 SpectrumPlot& LoadedSpectrumFile::Plot(int spectrum) { return sets_->FilePlot(spectrum); }
 

@@ -4,6 +4,7 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "display/PeakResult.h"
 #include "files/AcquisitionTimes.h"
@@ -22,8 +23,10 @@ class LoadedSpectrumFile {
   LoadedSpectrumFile(const LoadedSpectrumFile&) = delete;
   LoadedSpectrumFile& operator=(const LoadedSpectrumFile&) = delete;
 
-  // LoadSpectrumFile into the FILE set.
+  // LoadAnySpectrumFile into the FILE set: a spectrum file, an N42.42 or an IAEA SPE file.
   FileResult Load(const std::string& path);
+  // What the last load of an N42 or SPE file had to tell (padding, spectra that went to S1).
+  const std::vector<std::string>& Notes() const { return notes_; }
   SpectrumPlot& Plot(int spectrum);
   RecordSets& Sets() { return *sets_; }
   // The times and stamp as the acquisition panel shows them with this FILE set shown.
@@ -32,6 +35,7 @@ class LoadedSpectrumFile {
  private:
   std::unique_ptr<SpectrumMemory> memory_;
   std::unique_ptr<RecordSets> sets_;
+  std::vector<std::string> notes_;
 };
 
 // A ROI as the information pane analyses it: AnalysePeak over soft channels first..last, the area

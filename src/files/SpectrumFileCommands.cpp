@@ -3,7 +3,10 @@
 #include "display/RecordSets.h"
 #include "display/UserDialog.h"
 #include "files/SpectrumCsv.h"
+#include "files/N42Writer.h"
+#include "files/SpeWriter.h"
 #include "files/SpectrumFile.h"
+#include "files/SpectrumImport.h"
 
 namespace mirvo {
 
@@ -32,9 +35,13 @@ FileResult Shown(FileResult result, IUserDialog& dialog) {
 
 }  // namespace
 
-FileResult OpenSpectrum(RecordSets& sets, const std::string& chosenPath, IUserDialog& dialog) {
+FileResult OpenSpectrum(RecordSets& sets, const std::string& chosenPath, IUserDialog& dialog,
+                        std::vector<std::string>* notes) {
   for (int k = 0; k < 4; ++k) sets.SelectTab(k, kFileSet);
-  return Shown(LoadSpectrumFile(sets, chosenPath), dialog);
+  std::vector<std::string> told;
+  FileResult result = Shown(LoadAnySpectrumFile(sets, chosenPath, told), dialog);
+  if (notes != nullptr) notes->insert(notes->end(), told.begin(), told.end());
+  return result;
 }
 
 FileResult SaveSpectrumAs(RecordSets& sets, const std::string& chosenPath, const AcquisitionTimes& times,
@@ -49,6 +56,29 @@ FileResult ExportSpectrumAs(RecordSets& sets, const std::string& chosenPath, boo
                             FileSystemOps& fs) {
   if (!ConfirmAndTag(sets, chosenPath, times, dialog, tagDialog)) return {kFileCancelled, "", chosenPath};
   return Shown(ExportSpectrumCsv(sets.ActivePlot(), chosenPath, hardSize, times, fs), dialog);
+}
+
+std::array<const SpectrumRecord*, 4> ActiveRecords(RecordSets& sets) {
+  std::array<const SpectrumRecord*, 4> records{};
+  for (int k = 0; k < 4; ++k) records[static_cast<std::size_t>(k)] = &sets.ActivePlot(k).Record();
+  return records;
+}
+
+FileResult ExportInterchangeAs(RecordSets& sets, const std::string& chosenPath, InterchangeExport kind,
+                               const AcquisitionTimes& times, std::int64_t nowUtcMs, IUserDialog& dialog,
+                               ITagDialog& tagDialog, FileSystemOps& fs) {
+  if (!ConfirmAndTag(sets, chosenPath, times, dialog, tagDialog)) return {kFileCancelled, "", chosenPath};
+  const std::array<const SpectrumRecord*, 4> records = ActiveRecords(sets);
+  const int active = sets.ActiveSpectrumIndex();
+  switch (kind) {
+    case InterchangeExport::N42AllSpectra:
+      return Shown(WriteN42File(records, kAllSpectra, chosenPath, times, nowUtcMs, fs), dialog);
+    case InterchangeExport::N42ThisSpectrum:
+      return Shown(WriteN42File(records, active, chosenPath, times, nowUtcMs, fs), dialog);
+    case InterchangeExport::SpeThisSpectrum:
+      break;
+  }
+  return Shown(WriteSpeFile(records, active, chosenPath, times, fs), dialog);
 }
 
 }  // namespace mirvo

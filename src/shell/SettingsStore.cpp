@@ -93,6 +93,12 @@ void SettingsStore::SaveWindowPlacement(const WindowPlacement& placement) {
   backend_.WriteBinary(kWindowPos, kWinPos, placement.ToBytes());
 }
 
+std::uint32_t SettingsStore::LoadLoggerN42() const {
+  return backend_.ReadInt(settings_key::kLogger, settings_key::kSaveN42).value_or(0);
+}
+
+void SettingsStore::SaveLoggerN42(std::uint32_t mode) { backend_.WriteInt(settings_key::kLogger, settings_key::kSaveN42, mode); }
+
 void SettingsStore::LoadSpectra(RecordSets& sets) const {
   for (int k = 0; k < 4; ++k) {
     ApplyColours(sets.BufferPlot(k), ReadColours(backend_, "Buffer", k));

@@ -33,6 +33,8 @@ inline constexpr const char* kApp = "Mirvo-PSD/App";
 inline constexpr const char* kWindowPos = "Mirvo-PSD/WindowPos";
 inline constexpr const char* kSpectrum = "Mirvo-PSD/Spectrum";
 inline constexpr const char* kLastPath = "ConfigMirvo/LastPath";
+inline constexpr const char* kLogger = "Mirvo-PSD/Logger";
+inline constexpr const char* kSaveN42 = "SaveN42";
 inline constexpr const char* kFramework = "";  // the framework's own values sit at the root
 inline constexpr const char* kAppLook = "AppLook";
 inline constexpr const char* kWinPos = "WinPos";
@@ -73,6 +75,10 @@ class SettingsStore {
 
   std::optional<WindowPlacement> LoadWindowPlacement() const;
   void SaveWindowPlacement(const WindowPlacement& placement);
+
+  // The spectrum logger's N42 choice (0 off, 1 beside the .mps file, 2 instead of it); 0 when missing.
+  std::uint32_t LoadLoggerN42() const;
+  void SaveLoggerN42(std::uint32_t mode);
 
   // Colours, calibrations and captions of the spectra, into and out of the record sets.
   void LoadSpectra(RecordSets& sets) const;

@@ -101,10 +101,15 @@ TEST_F(CliUsageTest, WrongArgumentsGiveAMessageAndExitStatusOne) {
        "mirvo-cli: --stamp must be system, utc or local"},
       {{"log", "ttyKV1", "--runs"}, "mirvo-cli: --runs needs a value"},
 
-      {{"info"}, "usage: mirvo-cli info FILE.mps"},
-      {{"info", "a.mps", "b.mps"}, "usage: mirvo-cli info FILE.mps"},
+      {{"info"}, "usage: mirvo-cli info FILE  (.mps, .n42 or .spe)"},
+      {{"info", "a.mps", "b.mps"}, "usage: mirvo-cli info FILE"},
 
-      {{"export", "a.mps", "-o", "OUT"}, "usage: mirvo-cli export FILE.mps --spectrum K [--soft] -o OUT.csv  (K = 0..3)"},
+      {{"export", "a.mps", "-o", "OUT"}, "usage: mirvo-cli export FILE [--format csv|n42|spe] [--spectrum K] [--soft] -o OUT"},
+      {{"export", "a.mps", "--format", "spe", "-o", "OUT"}, "usage: mirvo-cli export"},
+      {{"export", "a.mps", "--format", "xml", "--spectrum", "1", "-o", "OUT"}, "usage: mirvo-cli export"},
+      {{"export", "a.mps", "--format", "n42", "--soft", "-o", "OUT"}, "usage: mirvo-cli export"},
+      {{"export", "a.mps", "--format", "n42", "--spectrum", "4", "-o", "OUT"}, "usage: mirvo-cli export"},
+      {{"export", "a.mps", "--format"}, "mirvo-cli: --format needs a value"},
       {{"export", "a.mps", "--spectrum", "4", "-o", "OUT"}, "usage: mirvo-cli export"},
       {{"export", "a.mps", "--spectrum", "-1", "-o", "OUT"}, "usage: mirvo-cli export"},
       {{"export", "a.mps", "--spectrum", "S1", "-o", "OUT"}, "usage: mirvo-cli export"},

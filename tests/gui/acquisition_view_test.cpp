@@ -94,6 +94,25 @@ class AcquisitionViewTest : public QObject {
     QVERIFY(dialog.isVisible());  // stays open for another FIND
     SaveShot(dialog, "find_com_port.png");
   }
+
+  // The logger group's N42 list starts from the logger's choice (off) and sets it.
+  void LoggerN42ListSetsTheLoggersChoice() {
+    test::FakeClock clock(UtcMillisecondsFromCivil({2026, 12, 9, 10, 0, 0, 0}));
+    test::FakeSleeper sleeper(&clock);
+    test::ScriptedDialogs dialogs;
+    HeadlessHost host(clock);
+    AcquisitionPanel panel(host, {host.startTime, dialogs, clock, sleeper}, dialogs, dialogs);
+    panel.Logger().SetN42(LoggedN42::Beside);
+    CAcquisitionView view(panel);
+    auto* list = view.findChild<QComboBox*>(QStringLiteral("loggerN42"));
+    QVERIFY(list != nullptr);
+    QCOMPARE(list->count(), 3);
+    QCOMPARE(list->currentText(), QStringLiteral("BESIDE .MPS"));
+    list->setCurrentIndex(2);
+    QCOMPARE(panel.Logger().N42(), LoggedN42::Instead);
+    list->setCurrentIndex(0);
+    QCOMPARE(panel.Logger().N42(), LoggedN42::Off);
+  }
 };
 
 QTEST_MAIN(AcquisitionViewTest)

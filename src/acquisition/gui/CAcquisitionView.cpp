@@ -167,6 +167,15 @@ QWidget* CAcquisitionView::BuildLoggerGroup() {
   grid->addWidget(new QLabel(QStringLiteral("FILE NAME (BASE)"), group), 3, 0, 1, 4);
   grid->addWidget(base_, 4, 0, 1, 3);
   grid->addWidget(enable_, 4, 3);
+  // Below the specified controls: whether each run is also (or only) saved as N42.42.
+  auto* n42 = new QComboBox(group);
+  n42->addItems({QStringLiteral("NO"), QStringLiteral("BESIDE .MPS"), QStringLiteral("INSTEAD OF .MPS")});
+  n42->setObjectName(QStringLiteral("loggerN42"));
+  n42->setCurrentIndex(static_cast<int>(panel_.Logger().N42()));
+  grid->addWidget(new QLabel(QStringLiteral("SAVE AS N42.42"), group), 5, 0, 1, 2);
+  grid->addWidget(n42, 5, 2, 1, 2);
+  connect(n42, &QComboBox::currentIndexChanged, this,
+          [this](int index) { panel_.Logger().SetN42(static_cast<LoggedN42>(index)); });
 
   connect(runs_, &QLineEdit::textEdited, this, [this](const QString& text) {
     panel_.OnLoggerRunsChanged(text.toInt());

@@ -1,4 +1,5 @@
-// mirvo-cli info FILE.mps: what a spectrum file holds, as the program shows it after Open Spectrum.
+// mirvo-cli info FILE: what a spectrum file (.mps, .n42 or .spe) holds, as the program shows it after
+// Open Spectrum.
 #include <cinttypes>
 #include <cstdio>
 
@@ -40,7 +41,7 @@ void PrintSpectrum(SpectrumPlot& plot, CalibrationPanel& panel) {
 
 int RunInfo(const std::vector<std::string>& args) {
   if (args.size() != 1) {
-    std::fprintf(stderr, "usage: mirvo-cli info FILE.mps\n");
+    std::fprintf(stderr, "usage: mirvo-cli info FILE  (.mps, .n42 or .spe)\n");
     return kExitUsage;
   }
   LoadedSpectrumFile file;
@@ -49,6 +50,7 @@ int RunInfo(const std::vector<std::string>& args) {
     std::fprintf(stderr, "mirvo-cli info: %s: %s\n", args[0].c_str(), loaded.message.c_str());
     return kExitFailure;
   }
+  for (const std::string& note : file.Notes()) std::printf("note: %s\n", note.c_str());
   const SpectrumRecord& s0 = file.Plot(0).Record();
   const AcquisitionTimes times = file.Times();
   std::printf("file: %s\n", args[0].c_str());
@@ -70,8 +72,8 @@ int RunInfo(const std::vector<std::string>& args) {
   return kExitOk;
 }
 
-const CliRegistration registration({"info", "FILE.mps",
-                                    "what a spectrum file holds: tag, spectra, calibrations, times, FOM ranges",
+const CliRegistration registration({"info", "FILE",
+                                    "what a spectrum file (.mps, .n42, .spe) holds: tag, spectra, calibrations, times, FOM ranges",
                                     RunInfo});
 
 }  // namespace

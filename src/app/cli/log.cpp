@@ -1,5 +1,6 @@
 // mirvo-cli log PORT --runs N --preset SECONDS --folder DIR --base NAME [--live] [--stamp ...]
-// [--overwrite]: a logged series through the spectrum logger and the engine's run steps.
+// [--overwrite] [--n42 beside|instead]: a logged series through the spectrum logger and the engine's
+// run steps; with --n42 each run is also (beside) or only (instead) saved as an N42.42 file.
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
@@ -11,7 +12,7 @@ namespace {
 
 constexpr const char* kUsage =
     "Usage: mirvo-cli log PORT --runs N --preset SECONDS --folder DIR --base NAME [--live]\n"
-    "                     [--stamp system|utc|local] [--baud B] [--overwrite]\n";
+    "                     [--stamp system|utc|local] [--baud B] [--overwrite] [--n42 beside|instead]\n";
 
 // Prints each saved run and passes it on to the file writer.
 class ProgressSaver final : public ILoggedRunSaver {
@@ -35,15 +36,15 @@ class ProgressSaver final : public ILoggedRunSaver {
 int RunLog(const std::vector<std::string>& arguments) {
   std::vector<std::string> args = arguments;
   AcquisitionOptions options;
-  std::string runsText, folder, base;
+  std::string runsText, folder, base, n42;
   const bool overwrite = TakeFlag(args, "--overwrite");
-  if (!TakeOption(args, "--runs", runsText) || !TakeOption(args, "--folder", folder) ||
+  if (!TakeOption(args, "--runs", runsText) || !TakeOption(args, "--folder", folder) || !TakeOption(args, "--n42", n42) ||
       !TakeOption(args, "--base", base) || !ParseAcquisitionOptions(args, options))
     return kExitUsage;
   char* end = nullptr;
   const long runs = std::strtol(runsText.c_str(), &end, 10);
   if (args.size() != 1 || folder.empty() || base.empty() || runsText.empty() || *end != '\0' || runs <= 0 ||
-      runs > 99999) {
+      runs > 99999 || (!n42.empty() && n42 != "beside" && n42 != "instead")) {
     std::fprintf(stderr, "%s", kUsage);
     return kExitUsage;
   }
@@ -56,6 +57,7 @@ int RunLog(const std::vector<std::string>& arguments) {
   ProgressSaver saver(writer, static_cast<int>(runs));
   SpectrumLogger& logger = session.panel.Logger();
   logger.SetSaver(&saver);
+  if (!n42.empty()) logger.SetN42(n42 == "beside" ? LoggedN42::Beside : LoggedN42::Instead);
 
   if (!session.Connect()) return kExitFailure;
   if (!session.ApplyPreset() || !session.StopAndReset() || CliAcquisition::Interrupted()) {
@@ -108,8 +110,8 @@ int RunLog(const std::vector<std::string>& arguments) {
 }
 
 const CliRegistration registration(
-    {"log", "PORT --runs N --preset SECONDS --folder DIR --base NAME [--live] [--overwrite]",
-     "record a series of runs with the spectrum logger as <base>_0001.mps ...", RunLog});
+    {"log", "PORT --runs N --preset SECONDS --folder DIR --base NAME [--live] [--overwrite] [--n42 beside|instead]",
+     "record a series of runs with the spectrum logger as <base>_0001.mps ... (and/or .n42)", RunLog});
 
 }  // namespace
 }  // namespace mirvo::cli

@@ -160,6 +160,7 @@ void CMainFrame::BuildAcquisition() {
   acquisitionPanel_->Attach(*lifecycle_);
   runSaver_ = std::make_unique<RecordSetsRunSaver>(*recordSets_, *userDialog_);
   acquisitionPanel_->Logger().SetSaver(runSaver_.get());
+  acquisitionPanel_->Logger().SetN42(static_cast<LoggedN42>(settings_->LoadLoggerN42()));
   linkHost_->SetSpectrumInfo(&infoView_->Info());
   acquisitionView_ = new CAcquisitionView(*acquisitionPanel_);
   linkHost_->onPanelChanged = [this] { acquisitionView_->ShowValues(); };
@@ -308,6 +309,7 @@ void CMainFrame::SaveSettings() {
   settings_->SaveWindowPlacement(placement);
   settings_->SaveLayout(settings_key::kAppState, FromQt(saveState()));
   settings_->SaveSpectra(*recordSets_);
+  settings_->SaveLoggerN42(static_cast<std::uint32_t>(acquisitionPanel_->Logger().N42()));
   settings_->SaveAppLook(static_cast<std::uint32_t>(appLook_));
 }
 

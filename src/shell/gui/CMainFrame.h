@@ -138,6 +138,7 @@ class CMainFrame : public QMainWindow, private IRecordSetsListener {
   void OpenSpectrumFile();
   void SaveSpectrumFileAs();
   void ExportSpectrumCsv(bool hardSize);
+  void ExportSpectrumInterchange(int command);  // N42.42 (all or this spectrum), IAEA SPE
   void RepaintPanes();
   void BuildAcquisition();
   void BuildShaping();  // the PSA and PSD panes

@@ -22,6 +22,7 @@
 #include "link/gui/CComPortDlg.h"
 #include "acquisition/gui/CFindComPort.h"
 #include "fpga/gui/CProgramFPGA.h"
+#include "files/SpectrumFileCommands.h"
 #include "shell/CommandStates.h"
 #include "shell/Commands.h"
 #include "shell/OutputLog.h"
@@ -52,6 +53,9 @@ void CMainFrame::BuildMenus() {
   QMenu* csv = exportMenu->addMenu("&CSV File");
   AddCommand(csv, cmd::kExportCsvHard, "&Hard Size");
   AddCommand(csv, cmd::kExportCsvSoft, "&Soft Size");
+  AddCommand(exportMenu, kExportN42AllCommand, "N42.42 (all spectra)");
+  AddCommand(exportMenu, kExportN42OneCommand, "N42.42 (this spectrum)");
+  AddCommand(exportMenu, kExportSpeOneCommand, "IAEA SPE (this spectrum)");
   QMenu* traces = file->addMenu("Export &Trace Viewer...");
   AddCommand(traces, cmd::kExportTraceRaw, "&RAW Traces");
   AddCommand(traces, cmd::kExportTraceNormalized, "&Normalized Traces");
@@ -267,6 +271,9 @@ void CMainFrame::RunCommand(int command) {
     case cmd::kExportTraceNormalized: ExportTraces(true); break;
     case cmd::kCopyTraceViewer: CopyTraceView(true); break;
     case cmd::kCopyTraces: CopyTraceView(false); break;
+    case kExportN42AllCommand:
+    case kExportN42OneCommand:
+    case kExportSpeOneCommand: ExportSpectrumInterchange(command); break;
     case cmd::kAutoConnect: RunAutoConnect(); break;
     case cmd::kCopyRegistersBufferToFile:
     case cmd::kCopyRegistersFileToBuffer:
