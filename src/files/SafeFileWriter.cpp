@@ -1,4 +1,5 @@
 #include "files/SafeFileWriter.h"
+#include "base/TextFormat.h"
 
 #include <cerrno>
 #include <climits>
@@ -111,24 +112,10 @@ void SafeFileWriter::Write(std::string_view text) {
 
 void SafeFileWriter::Printf(const char* format, ...) {
   if (failed_) return;
-  char line[512];
   va_list args;
   va_start(args, format);
-  const int length = std::vsnprintf(line, sizeof line, format, args);
+  const std::string text = FormatTextV(format, args);
   va_end(args);
-  if (length < 0) {
-    failed_ = true;
-    return;
-  }
-  if (static_cast<std::size_t>(length) < sizeof line) {
-    Write(std::string_view(line, static_cast<std::size_t>(length)));
-    return;
-  }
-  std::string text(static_cast<std::size_t>(length) + 1, '\0');
-  va_start(args, format);
-  std::vsnprintf(text.data(), text.size(), format, args);
-  va_end(args);
-  text.resize(static_cast<std::size_t>(length));
   Write(text);
 }
 

@@ -108,6 +108,7 @@ std::vector<PortListEntry> EnumeratePorts(const PortEnumerationRoots& roots) {
   const std::string virtualFolder = roots.virtualPorts.empty() ? VirtualPortFolder() : roots.virtualPorts;
   for (const auto& entry : fs::directory_iterator(virtualFolder, ec)) {
     std::error_code ec2;
+    if (entry.path().filename().string().rfind('.', 0) == 0) continue;  // the simulators' lock files
     // A link left behind by a simulator that did not end cleanly points nowhere: skip it.
     if (!fs::exists(entry.path(), ec2)) continue;
     PortListEntry port;

@@ -98,6 +98,16 @@ TEST_F(CliFilesTest, ExportWritesTheCsvByteForByteAsTheProgram) {
   EXPECT_EQ(run.status, 2);
   EXPECT_EQ(run.err, "mirvo-cli export: " + unwritable + ": Unable to Save File\n");
   EXPECT_FALSE(fs::exists(Scratch("no-such-folder")));
+
+  // A damaged file after a good one: its row carries nothing over from the good file.
+  const std::string truncated = Scratch("truncated.mps");
+  WriteWhole(truncated, ReadWhole(path).substr(0, 300));
+  const RunResult damaged = Cli({"report", path, truncated, "--spectrum", "1", "--roi", roi});
+  const auto lines = SplitLines(damaged.out);
+  ASSERT_EQ(lines.size(), 3u) << damaged.out;
+  EXPECT_EQ(lines[2].rfind(truncated + ",", 0), 0u) << lines[2];
+  EXPECT_EQ(lines[2].find(times.stampText), std::string::npos) << lines[2];
+  EXPECT_EQ(lines[2].find(",2.0000,"), std::string::npos) << lines[2];
 }
 
 std::string RoiLine(const SpectrumPlot& plot, int first, int last) {

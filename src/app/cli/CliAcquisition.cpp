@@ -76,8 +76,9 @@ CliAcquisition::CliAcquisition(const AcquisitionOptions& opts)
 }
 
 void CliAcquisition::InstallInterruptHandler() {
-  std::signal(SIGINT, OnInterrupt);
-  std::signal(SIGTERM, OnInterrupt);
+  // A closed terminal (SIGHUP) or a reader gone from the pipe (SIGPIPE) ends the run like Ctrl+C:
+  // the instrument is stopped, its memory read and the data saved.
+  for (int signal : {SIGINT, SIGTERM, SIGHUP, SIGPIPE}) std::signal(signal, OnInterrupt);
 }
 
 bool CliAcquisition::Interrupted() { return interrupted; }

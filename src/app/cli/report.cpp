@@ -76,8 +76,8 @@ int RunReport(const std::vector<std::string>& arguments) {
   emit(std::string("File,Start,Real Time [s],Live Time [s],Integral,Area,Centroid,FWHM,Resolution [%]") +
        (fom ? ",FOM\n" : "\n"));
   int status = kExitOk;
-  LoadedSpectrumFile file;
   for (const std::string& path : args) {
+    LoadedSpectrumFile file;  // a fresh set per file: nothing carries over from the previous one
     const FileResult loaded = file.Load(path);
     if (!loaded.Ok()) {
       std::fprintf(stderr, "mirvo-cli report: %s: %s\n", path.c_str(), loaded.message.c_str());

@@ -24,6 +24,7 @@
 #include "shell/gui/MainAmplifier.h"
 #include "shell/gui/MainLinkHost.h"
 #include "shell/gui/PanelPane.h"
+#include "shell/gui/WheelGuard.h"
 #include "acquisition/AcquisitionPanel.h"
 #include "acquisition/LoggedRunSaver.h"
 #include "acquisition/gui/CAcquisitionView.h"
@@ -75,6 +76,7 @@ CMainFrame::CMainFrame(const IClock& clock, ISettingsBackend& settings, QWidget*
   lifecycle_->AddObserver(*linkHost_);
 
   SetApplicationLook(static_cast<int>(settings_->LoadAppLook()));
+  WheelGuard::Install(this);
   BuildPanes();
   BuildAcquisition();
   BuildAmplifier();
