@@ -152,6 +152,9 @@ long CSerial::ApplyDefaultConfiguration() {
 long CSerial::Close() {
   if (fd_ < 0) return Succeed();
   ::ioctl(fd_, TIOCNXCL);
+  // Output held back (by RTS/CTS, say) is discarded, not drained: close() would otherwise wait for
+  // the driver's closing wait, up to 30 s, in the caller's thread.
+  ::tcflush(fd_, TCOFLUSH);
   ::close(fd_);
   fd_ = -1;
   device_.clear();

@@ -63,6 +63,16 @@ bool Legacy8250Present(const std::string& devicePath) {
   return present;
 }
 
+// "FT232R USB UART (rev B)" -> "FT232R USB UART": the port name goes in parentheses after it.
+std::string WithoutParenthesisedSuffix(const std::string& description) {
+  if (description.size() < 2 || description.back() != ')') return description;
+  const std::size_t open = description.rfind('(');
+  if (open == std::string::npos || open == 0) return description;
+  std::size_t end = open;
+  while (end > 0 && description[end - 1] == ' ') --end;
+  return end == 0 ? description : description.substr(0, end);
+}
+
 }  // namespace
 
 std::string VirtualPortFolder() {
@@ -98,6 +108,7 @@ std::vector<PortListEntry> EnumeratePorts(const PortEnumerationRoots& roots) {
       if (auto it = byId.find(port.portName); it != byId.end()) port.description = DescriptionFromById(it->second);
     }
     if (port.description.empty()) port.description = port.usb ? "USB Serial Device" : "Serial Port";
+    port.description = WithoutParenthesisedSuffix(port.description);
     port.friendlyName = port.description + " (" + port.portName + ")";
     hardware.push_back(std::move(port));
   }
