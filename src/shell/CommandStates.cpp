@@ -33,6 +33,8 @@ CommandFacts ReadCommandFacts(const LinkLifecycle& lifecycle, const AcquisitionP
   facts.stopAllowed = panel.StopCommandEnabled();
   facts.activeSoftSize = sets.ActivePlot().SoftSize();
   facts.roiMode = sets.RoiMode();
+  facts.linearScale = sets.ActivePlot().Linear();
+  facts.automaticScale = sets.ActivePlot().AutoScale();
   return facts;
 }
 
@@ -55,6 +57,9 @@ CommandStates DecideCommandStates(const CommandFacts& facts) {
     states.checked.push_back({kSoftSizeCommands[i], kSoftSizes[i] == facts.activeSoftSize});
   states.checked.push_back({cmd::kRoiMarkOver, facts.roiMode == 0});
   states.checked.push_back({cmd::kRoiFromCursor, facts.roiMode == 1});
+  states.checked.push_back({cmd::kLinear, facts.linearScale});
+  states.checked.push_back({cmd::kLogarithmic, !facts.linearScale});
+  states.checked.push_back({cmd::kAutoVertical, facts.automaticScale});
   states.linkStateText = LinkStateText(facts.link);
   return states;
 }

@@ -27,6 +27,8 @@ struct CommandFacts {
   bool stopAllowed = false;
   int activeSoftSize = 4096;        // of the active plot of the active spectrum
   int roiMode = 0;                  // 0 mark over, 1 from cursor
+  bool linearScale = true;          // the active plot's vertical scale
+  bool automaticScale = false;      // the active plot's automatic vertical scale
 };
 
 struct CommandFlag {

@@ -146,9 +146,10 @@ TEST(CommandStates, SoftSizeAndRoiModeMarksFollowTheActivePlot) {
     facts.activeSoftSize = c.softSize;
     facts.roiMode = c.roiMode;
     const CommandStates states = DecideCommandStates(facts);
-    ASSERT_EQ(states.checked.size(), 8u);
+    ASSERT_EQ(states.checked.size(), 11u);
     for (const CommandFlag& flag : states.checked)
-      EXPECT_EQ(flag.on, flag.command == c.softSizeCommand || flag.command == c.roiCommand) << flag.command;
+      EXPECT_EQ(flag.on, flag.command == c.softSizeCommand || flag.command == c.roiCommand || flag.command == cmd::kLinear)
+          << flag.command;
   }
 
   // Read off the record tables: the active plot's soft size and the tables' ROI mode.
@@ -160,6 +161,29 @@ TEST(CommandStates, SoftSizeAndRoiModeMarksFollowTheActivePlot) {
   EXPECT_EQ(states.Checked(32816), false);
   EXPECT_EQ(states.Checked(cmd::kRoiFromCursor), true);
   EXPECT_EQ(states.Checked(cmd::kRoiMarkOver), false);
+}
+
+TEST(CommandStates, ScaleMarksFollowTheActivePlot) {
+  struct Case {
+    bool linear;
+    bool automatic;
+  };
+  for (const Case c : {Case{true, false}, Case{false, false}, Case{true, true}, Case{false, true}}) {
+    CommandFacts facts;
+    facts.linearScale = c.linear;
+    facts.automaticScale = c.automatic;
+    const CommandStates states = DecideCommandStates(facts);
+    EXPECT_EQ(states.Checked(cmd::kLinear), c.linear);
+    EXPECT_EQ(states.Checked(cmd::kLogarithmic), !c.linear);
+    EXPECT_EQ(states.Checked(cmd::kAutoVertical), c.automatic);
+  }
+  Window window;
+  window.sets.ActivePlot().SetLogarithmicScale();
+  window.sets.ActivePlot().ToggleAutomaticScale();
+  const CommandStates states = window.Decide();
+  EXPECT_EQ(states.Checked(cmd::kLogarithmic), true);
+  EXPECT_EQ(states.Checked(cmd::kLinear), false);
+  EXPECT_EQ(states.Checked(cmd::kAutoVertical), true);
 }
 
 TEST(LinkStateText, OneTextPerLifecycleState) {

@@ -1,4 +1,5 @@
 #include <QAction>
+#include <QLineEdit>
 #include <QDockWidget>
 #include <QListWidget>
 #include <QTabWidget>
@@ -6,7 +7,9 @@
 
 #include "FakeClock.h"
 #include "lib/Simulator.h"
+#include "acquisition/AcquisitionPanel.h"
 #include "acquisition/LinkLifecycle.h"
+#include "acquisition/gui/CAcquisitionView.h"
 #include "shell/Commands.h"
 #include "shell/OutputLog.h"
 #include "shell/SettingsStore.h"
@@ -53,6 +56,23 @@ class MainWindowTest : public QObject {
     for (int i = 0; i < 250; ++i) frame.Log().AddLine("event " + std::to_string(i));
     QCOMPARE(list->count(), 200);
     QCOMPARE(list->item(199)->text(), QString("05-MAR-19@14:07:09>> event 249"));
+  }
+
+  void typedPresetIsTakenBeforeACommandActs() {
+    auto clock = test::FakeClock::AtLocal(March5());
+    MemorySettingsBackend settings;
+    CMainFrame frame(clock, settings);
+    frame.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&frame));
+    auto* view = frame.findChild<CAcquisitionView*>();
+    QVERIFY(view != nullptr);
+    QLineEdit* preset = view->PresetEdit();
+    preset->setFocus();
+    preset->selectAll();
+    QTest::keyClicks(preset, "123");
+    QVERIFY(preset->hasFocus());  // still typing: the edit has not been left
+    frame.RunCommand(cmd::kStart);  // the toolbar's Start takes no focus
+    QCOMPARE(frame.Acquisition().PresetSeconds(), 123);
   }
 
   void firstRunTakesTheDefaultsAndCloseWritesEverything() {

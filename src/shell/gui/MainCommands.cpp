@@ -96,8 +96,8 @@ void CMainFrame::BuildMenus() {
   AddCommand(copyRegisters, cmd::kCopyRegistersFileToBuffer, "&File to Buffer");
   AddCommand(hardware, cmd::kAboutHardware, "About &Hardware");
   hardware->addSeparator();
-  AddCommand(hardware, cmd::kStart, "&Start Acquisition", QKeySequence("Ctrl+A"));
-  AddCommand(hardware, cmd::kStop, "S&top Acquisition", QKeySequence("Ctrl+S"));
+  AddCommand(hardware, cmd::kStart, "&Start Spectrum Acquisition", QKeySequence("Ctrl+A"));
+  AddCommand(hardware, cmd::kStop, "S&top Spectrum Acquisition", QKeySequence("Ctrl+S"));
   AddCommand(hardware, cmd::kErase, "&Erase Spectrum", QKeySequence("Ctrl+Shift+D"));
 
   QMenu* spectrum = menuBar()->addMenu("&Spectrum");
@@ -144,6 +144,8 @@ void CMainFrame::BuildMenus() {
       {cmd::kFullSpectrum, "Full Spectrum"},
   };
   for (auto [command, text] : viewCommands) AddCommand(nullptr, command, text);
+  // Ticked while the active plot is linear, logarithmic, or on the automatic scale.
+  for (int command : {cmd::kLinear, cmd::kLogarithmic, cmd::kAutoVertical}) actions_.at(command)->setCheckable(true);
 }
 
 void CMainFrame::BuildToolBars() {
@@ -227,6 +229,7 @@ void CMainFrame::ApplyToActivePlot(int command) {
 }
 
 void CMainFrame::RunCommand(int command) {
+  acquisitionView_->CommitTypedValues();
   if (command >= cmd::kLookFirst && command <= cmd::kLookLast) {
     SetApplicationLook(command);
     settings_->SaveFrameworkLook(static_cast<std::uint32_t>(command));
