@@ -2,6 +2,7 @@
 // the 662 keV peak shows its peak information. With MIRVO_SCREENSHOT=<file.png> the window is saved
 // as a picture (the README's screenshot is made this way).
 #include <QDockWidget>
+#include <QDockWidget>
 #include <QtTest>
 #include <atomic>
 #include <cstdlib>
@@ -65,7 +66,12 @@ class ConnectedWindowTest : public QObject {
     QVERIFY(QTest::qWaitForWindowExposed(&frame));
 
     frame.Lifecycle().SetDeviceName(sim.DevicePath());
+    frame.Pane("SpectrumPaneS2")->close();
+    frame.Pane("PsaPane")->close();
     frame.RunCommand(cmd::kConnect);
+    // Connect shows the four spectrum panes and the shaper panel's pane.
+    QVERIFY(!frame.Pane("SpectrumPaneS2")->isHidden());
+    QVERIFY(!frame.Pane("PsaPane")->isHidden());
     // The waits below end on what the program shows; their limits only guard against a hang.
     QTRY_VERIFY_WITH_TIMEOUT(frame.Lifecycle().Link().Responding(), kGuardMs);
     // The start-time kind was chosen already: START does not ask.

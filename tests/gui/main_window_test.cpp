@@ -58,6 +58,22 @@ class MainWindowTest : public QObject {
     QCOMPARE(list->item(199)->text(), QString("05-MAR-19@14:07:09>> event 249"));
   }
 
+  void defaultLayoutBringsBackClosedPanesAndTheFirstTickSyncs() {
+    auto clock = test::FakeClock::AtLocal(March5());
+    MemorySettingsBackend settings;  // no "AppStateDefault" stored
+    CMainFrame frame(clock, settings);
+    frame.resize(1366, 768);
+    frame.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&frame));
+    QTRY_VERIFY(!frame.Sets().RefreshRequested());  // synchronised once without any plot taking the focus
+    for (const char* name : {"SpectrumPaneS3", "EventsPane", "PsdPane"}) frame.Pane(name)->close();
+    QVERIFY(!frame.Pane("SpectrumPaneS3")->isVisible());
+    frame.RunCommand(cmd::kDefaultLayout);
+    for (const char* name : {"SpectrumPaneS3", "EventsPane", "PsdPane"}) QVERIFY2(!frame.Pane(name)->isHidden(), name);
+    // The Events pane shows a connect, start and stop sequence: ten lines or so.
+    QTRY_VERIFY(frame.Pane("EventsPane")->height() >= 200);
+  }
+
   void typedPresetIsTakenBeforeACommandActs() {
     auto clock = test::FakeClock::AtLocal(March5());
     MemorySettingsBackend settings;

@@ -10,6 +10,7 @@
 #include <QMessageBox>
 #include <QScreen>
 #include <QScrollArea>
+#include <QToolBar>
 #include <QStatusBar>
 #include <QTimer>
 #include <QVBoxLayout>
@@ -83,6 +84,7 @@ CMainFrame::CMainFrame(const IClock& clock, ISettingsBackend& settings, QWidget*
   BuildShaping();
   linkHost_->onPanelsRefresh = [this] { infoView_->RefreshRates(recordSets_->SettingsRecord().registers); };
   lifecycle_->RefreshChain().Join(RegisterRefreshChain::Rank::kAfterPanels, *linkHost_);
+  linkHost_->onConnected = [this] { ShowSpectrumPanes(/*withShaperPane=*/true); };
   BuildMenus();
   BuildToolBars();
   BuildStatusBar();
@@ -96,6 +98,9 @@ CMainFrame::CMainFrame(const IClock& clock, ISettingsBackend& settings, QWidget*
     defaultSizesPending_ = false;
   }
   outputLog_->AddLine("Start Application");
+  // The shown set is synchronised once at start, also when no plot ever takes the focus: the panes
+  // get their titles and the settings panels the stored calibration at the first tick.
+  recordSets_->RequestRefresh();
   UpdateCommandStates();
   // Suspend and resume as the login manager announces them (absent on some systems: then nothing).
   QDBusConnection::systemBus().connect("org.freedesktop.login1", "/org/freedesktop/login1",
@@ -223,6 +228,27 @@ void CMainFrame::ArrangeDefaultLayout() {
   defaultSizesPending_ = true;
 }
 
+void CMainFrame::ShowDefaultLayout() {
+  if (const auto layout = settings_->LoadLayout(settings_key::kAppStateDefault)) {
+    restoreState(ToQt(*layout));
+  } else {
+    ArrangeDefaultLayout();
+    defaultSizesPending_ = false;
+    ApplyDefaultSizes();
+  }
+  // Every pane comes back, also the ones the user closed and the stored layout kept closed.
+  for (QDockWidget* pane : findChildren<QDockWidget*>()) pane->setVisible(true);
+  for (QToolBar* bar : findChildren<QToolBar*>()) bar->setVisible(true);
+}
+
+void CMainFrame::ShowSpectrumPanes(bool withShaperPane) {
+  for (CSpectrumWnd* pane : spectrumPanes_) pane->setVisible(true);
+  if (withShaperPane) {
+    settingsPanes_[2]->setVisible(true);
+    settingsPanes_[2]->raise();
+  }
+}
+
 void CMainFrame::ApplyDefaultSizes() {
   // Sizes take effect once the window has its own size: the spectra get most of the room.
   const int width = this->width();
@@ -231,7 +257,8 @@ void CMainFrame::ApplyDefaultSizes() {
   resizeDocks({spectrumPanes_[0], spectrumPanes_[1], settingsPanes_[0]},
               {(width - std::max(width / 4, 380)) / 2, (width - std::max(width / 4, 380)) / 2, std::max(width / 4, 380)},
               Qt::Horizontal);
-  resizeDocks({outputPane_}, {std::max(120, height / 6)}, Qt::Vertical);
+  // Room for a connect, start and stop sequence in the Events pane (about ten lines).
+  resizeDocks({outputPane_}, {std::max(220, height / 4)}, Qt::Vertical);
   const int infoHeight = std::min(400, height / 2);
   resizeDocks({settingsPanes_[0], infoPane_}, {height - infoHeight, infoHeight}, Qt::Vertical);
 }

@@ -101,6 +101,10 @@ class CMainFrame : public QMainWindow, private IRecordSetsListener {
   void BuildStatusBar();
   void ArrangeDefaultLayout();
   void ApplyDefaultSizes();
+  // View > Default Layout: the stored default layout, or the built-in one, with every pane shown.
+  void ShowDefaultLayout();
+  // After Connect (with the shaper panel's pane) and Open Spectrum: the panes the result shows in.
+  void ShowSpectrumPanes(bool withShaperPane);
   QAction* AddCommand(QMenu* menu, int command, const QString& text, const QKeySequence& key = {});
   void UpdateCommandStates();
   void SetApplicationLook(int command);

@@ -244,9 +244,7 @@ void CMainFrame::RunCommand(int command) {
     case cmd::kRestoreLayout:
       if (const auto layout = settings_->LoadLayout(settings_key::kAppState)) restoreState(QByteArray(reinterpret_cast<const char*>(layout->data()), static_cast<qsizetype>(layout->size())));
       break;
-    case cmd::kDefaultLayout:
-      if (const auto layout = settings_->LoadLayout(settings_key::kAppStateDefault)) restoreState(QByteArray(reinterpret_cast<const char*>(layout->data()), static_cast<qsizetype>(layout->size())));
-      break;
+    case cmd::kDefaultLayout: ShowDefaultLayout(); break;
     case cmd::kPort: ConnectFromPortDialog(); break;
     case cmd::kConnect: lifecycle_->ConnectHardware(); break;
     case cmd::kDisconnect: lifecycle_->DisconnectHardware(); break;

@@ -15,7 +15,7 @@ void CMainFrame::OpenSpectrumFile() {
   const QString path = QFileDialog::getOpenFileName(this, "Open Spectrum", lastFolder_, "Spectrum files (*.mps);;All files (*)");
   if (path.isEmpty()) return;
   lastFolder_ = QFileInfo(path).absolutePath();
-  OpenSpectrum(*recordSets_, path.toStdString(), *userDialog_);
+  if (OpenSpectrum(*recordSets_, path.toStdString(), *userDialog_).Ok()) ShowSpectrumPanes(/*withShaperPane=*/false);
   RepaintPanes();
 }
 
