@@ -2,7 +2,6 @@
 // the 662 keV peak shows its peak information. With MIRVO_SCREENSHOT=<file.png> the window is saved
 // as a picture (the README's screenshot is made this way).
 #include <QDockWidget>
-#include <QDockWidget>
 #include <QtTest>
 #include <atomic>
 #include <cstdlib>
