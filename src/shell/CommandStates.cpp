@@ -40,10 +40,9 @@ CommandFacts ReadCommandFacts(const LinkLifecycle& lifecycle, const AcquisitionP
 
 CommandStates DecideCommandStates(const CommandFacts& facts) {
   CommandStates states;
-  const bool linkOpen = facts.link != LinkLifecycle::State::kClosed;
-  // Erasing touches the instrument's spectra: only on an open link, outside a logged series, and
-  // while the instrument's set is shown.
-  const bool erase = linkOpen && !facts.loggedSeriesRunning && facts.bufferSetShown;
+  // Erase runs the acquisition panel's RESET and is enabled with it: while the instrument's set is
+  // shown (without a responding instrument it clears the image only).
+  const bool erase = facts.bufferSetShown;
   states.enabled = {
       {cmd::kConnect, facts.connectAllowed},
       {cmd::kAutoConnect, facts.connectAllowed},

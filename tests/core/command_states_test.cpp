@@ -90,15 +90,15 @@ TEST(CommandStates, EnablingFollowsTheLinkTheLoggerTheRunBitAndTheShownSet) {
                   kFailing = State::kFailing;
   const Situation situations[] = {
       // what                                link      file   log    run    conn   disc   port   start  stop   erase
-      {"closed, BUFFER shown",               kClosed,  false, false, false, true,  false, true,  false, false, false},
-      {"closed, run bit left from before",   kClosed,  false, false, true,  true,  false, true,  false, false, false},
+      {"closed, BUFFER shown",               kClosed,  false, false, false, true,  false, true,  false, false, true},
+      {"closed, run bit left from before",   kClosed,  false, false, true,  true,  false, true,  false, false, true},
       {"closed, FILE shown",                 kClosed,  true,  false, false, false, false, false, false, false, false},
       {"online, stopped",                    kOnline,  false, false, false, false, true,  true,  true,  false, true},
       {"online, acquiring",                  kOnline,  false, false, true,  false, true,  true,  false, true,  true},
       {"port open, no reply yet, stopped",   kNoReply, false, false, false, false, true,  true,  true,  false, true},
       {"link failing, acquiring",            kFailing, false, false, true,  false, true,  true,  false, true,  true},
-      {"online, logged series between runs", kOnline,  false, true,  false, false, true,  true,  false, false, false},
-      {"online, logged series acquiring",    kOnline,  false, true,  true,  false, true,  true,  false, false, false},
+      {"online, logged series between runs", kOnline,  false, true,  false, false, true,  true,  false, false, true},
+      {"online, logged series acquiring",    kOnline,  false, true,  true,  false, true,  true,  false, false, true},
       {"online, FILE shown, stopped",        kOnline,  true,  false, false, false, false, false, false, false, false},
       {"online, FILE shown, acquiring",      kOnline,  true,  false, true,  false, false, false, false, false, false},
   };
