@@ -4,6 +4,7 @@
 #include <QFileInfo>
 
 #include "display/gui/QtUserDialog.h"
+#include "acquisition/AcquisitionPanel.h"
 #include "files/AcquisitionTimes.h"
 #include "files/SpectrumFileCommands.h"
 #include "files/gui/CDialogTag.h"
@@ -25,7 +26,7 @@ void CMainFrame::SaveSpectrumFileAs() {
   if (path.isEmpty()) return;
   lastFolder_ = QFileInfo(path).absolutePath();
   CDialogTag tagDialog(this);
-  const AcquisitionTimes times = TimesFromRegisters(recordSets_->SettingsRecord().registers, samplePeriod_.Us());
+  const AcquisitionTimes times = acquisitionPanel_->ShownTimes();
   SaveSpectrumAs(*recordSets_, path.toStdString(), times, *userDialog_, tagDialog);
 }
 
@@ -35,7 +36,7 @@ void CMainFrame::ExportSpectrumCsv(bool hardSize) {
   if (path.isEmpty()) return;
   lastFolder_ = QFileInfo(path).absolutePath();
   CDialogTag tagDialog(this);
-  const AcquisitionTimes times = TimesFromRegisters(recordSets_->SettingsRecord().registers, samplePeriod_.Us());
+  const AcquisitionTimes times = acquisitionPanel_->ShownTimes();
   ExportSpectrumAs(*recordSets_, path.toStdString(), hardSize, times, *userDialog_, tagDialog);
 }
 
