@@ -118,6 +118,11 @@ void LogSerialEvent(IReporter& reporter, std::uintptr_t wParam, CHardwareLink* l
 void LinkLifecycle::OnSerialEvent(std::uintptr_t wParam) {
   if (ignorePortEvents_) return;
   LogSerialEvent(reporter_, wParam, &link_);
+  if ((wParam & serial_event::kHangUp) != 0 && link_.Connected()) {
+    // Nothing more can come over a hung-up line: close now rather than after four time-outs.
+    reporter_.AddLine("The port hung up (instrument unplugged or switched off)");
+    CloseHardwareLink();
+  }
 }
 
 LinkLifecycle::State LinkLifecycle::CurrentState() const {

@@ -56,6 +56,17 @@ int Remaining(std::chrono::steady_clock::time_point deadline, std::uint32_t time
 
 }  // namespace
 
+std::vector<unsigned> SupportedBaudRates() {
+  std::vector<unsigned> rates;
+  for (const auto& e : kBaudTable) rates.push_back(e.baud);
+  return rates;
+}
+
+bool BaudRateSupported(unsigned baud) {
+  speed_t speed{};
+  return SpeedForBaud(baud, speed);
+}
+
 long SerialErrorFromErrno(int e) {
   switch (e) {
     case 0: return serial_error::kSuccess;
