@@ -36,6 +36,7 @@ bool LinkLifecycle::ConnectHardware() {
 
   if (port.Open(deviceName_, events_, 0, 0, kDriverQueueBytes, kDriverQueueBytes) != serial_error::kSuccess) {
     reporter_.ShowError("Unable to open COM-port");
+    if (!port.OpenFailure().empty()) reporter_.AddLine(port.OpenFailure());  // the system's reason
     port.Close();
     portInUse_ = false;
     CloseHardwareLink();

@@ -35,6 +35,8 @@ class CSerial {
                      StopBits stopBits = StopBits::kOne);
   // Line rate of the last Setup in bytes per second (10 bits a byte).
   unsigned BytesPerSecond() const { return bytesPerSecond_; }
+  // Why the last Open failed ("<device>: the port is in use by another program"), or empty.
+  const std::string& OpenFailure() const { return openFailure_; }
   virtual long SetEventChar(std::uint8_t eventChar, bool adjustMask = true);
   virtual long SetEventMask(std::uint32_t eventMask);
   // Waits for one of the masked events. With a caller's block it only looks and returns.
@@ -81,6 +83,7 @@ class CSerial {
 
   int fd_ = -1;
   std::string device_;
+  std::string openFailure_;
   bool overlapped_ = false;
   long lastError_ = serial_error::kSuccess;
   std::atomic<std::uint32_t> eventMask_{0};

@@ -26,6 +26,8 @@ constexpr long kErrnoFlag = 0x20000000L;
 long SerialErrorFromErrno(int errnoValue);
 // A short English text for a status result ("not open", "time-out", "No such file or directory" ...).
 std::string DescribeSerialError(long error);
+// Why a port did not open, for the line under "Unable to open COM-port": "<device>: <reason>".
+std::string DescribeOpenFailure(const std::string& device, int errnoValue);
 
 // Port-event bits.
 namespace serial_event {

@@ -308,14 +308,31 @@ TEST_F(HardwareLinkTest, ConnectWhileConnectedStartsAfresh) {
   EXPECT_TRUE(Link().Connected());
 }
 
-TEST_F(HardwareLinkTest, PortThatCannotBeOpened) {
-  lifecycle.SetDeviceName("/dev/ttyKV-no-such-port");
-  EXPECT_FALSE(lifecycle.ConnectHardware());
-  EXPECT_EQ(host.errors, std::vector<std::string>{"Unable to open COM-port"});
-  EXPECT_EQ(host.lines, std::vector<std::string>{"Disconnected from hardware"});
-  EXPECT_FALSE(Link().Connected());
-  EXPECT_FALSE(Link().Responding());
-  EXPECT_FALSE(lifecycle.PortInUse());
+TEST_F(HardwareLinkTest, PortThatCannotBeOpenedSaysWhy) {
+  // Held by another program: a second open of the same tty.
+  CSerial other;
+  ASSERT_EQ(other.Open(pty.SlavePath()), serial_error::kSuccess);
+  const struct {
+    std::string device;
+    std::string reason;
+  } cases[] = {
+      {"/dev/ttyKV-no-such-port", "/dev/ttyKV-no-such-port: no such device (unplugged, or another port name)"},
+      {"/dev/null", "/dev/null: not a serial port"},
+      {pty.SlavePath(), pty.SlavePath() + ": the port is in use by another program"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.device);
+    host.errors.clear();
+    host.lines.clear();
+    lifecycle.SetDeviceName(c.device);
+    EXPECT_FALSE(lifecycle.ConnectHardware());
+    // The specified message, then the system's reason on the next line of the log.
+    EXPECT_EQ(host.errors, std::vector<std::string>{"Unable to open COM-port"});
+    EXPECT_EQ(host.lines, (std::vector<std::string>{c.reason, "Disconnected from hardware"}));
+    EXPECT_FALSE(Link().Connected());
+    EXPECT_FALSE(Link().Responding());
+    EXPECT_FALSE(lifecycle.PortInUse());
+  }
 }
 
 TEST_F(HardwareLinkTest, RequestsRefusedWhileTheLinkIsDown) {
