@@ -15,7 +15,8 @@ AcquisitionTimes TimesOf(const LoggedRunFile& file) {
   return times;
 }
 
-bool Report(const FileResult& result, IUserDialog& dialogs) {
+bool Report(const FileResult& result, IUserDialog& dialogs, std::string& reason) {
+  reason = result.Ok() ? std::string() : result.reason;
   if (!result.Ok()) dialogs.ShowMessage(result.message, kErrorCaption, MessageIcon::Stop);
   return result.Ok();
 }
@@ -23,11 +24,11 @@ bool Report(const FileResult& result, IUserDialog& dialogs) {
 }  // namespace
 
 bool RecordSetsRunSaver::SaveLoggedRun(const LoggedRunFile& file) {
-  return Report(SaveSpectrumFile(sets_, file.path, true, TimesOf(file)), dialogs_);
+  return Report(SaveSpectrumFile(sets_, file.path, true, TimesOf(file)), dialogs_, lastFailureReason);
 }
 
 bool BufferRecordsRunSaver::SaveLoggedRun(const LoggedRunFile& file) {
-  return Report(WriteSpectrumFile(records_, file.path, TimesOf(file)), dialogs_);
+  return Report(WriteSpectrumFile(records_, file.path, TimesOf(file)), dialogs_, lastFailureReason);
 }
 
 }  // namespace mirvo

@@ -179,7 +179,9 @@ TEST_F(CliFilesTest, ReportHasOneRowPerFileThatOpens) {
   const std::string unwritable = Scratch("no-such-folder/report.csv");
   const RunResult failed = Cli({"report", path, "--spectrum", "1", "--roi", roi, "-o", unwritable});
   EXPECT_EQ(failed.status, 2);
-  EXPECT_EQ(failed.err, "mirvo-cli report: " + unwritable + ": Unable to Save File\n");
+  // The specified text, then the system's reason on the next line.
+  EXPECT_EQ(failed.err, "mirvo-cli report: " + unwritable + ": Unable to Save File\n" + Scratch("no-such-folder") +
+                            ": no such folder\n");
   EXPECT_FALSE(fs::exists(Scratch("no-such-folder")));
 }
 

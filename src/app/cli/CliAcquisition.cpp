@@ -152,6 +152,7 @@ bool CliAcquisition::SaveBufferSet(const std::string& path, std::string& error) 
   const std::size_t before = dialogs.messages.size();
   if (saver.SaveLoggedRun(file)) return true;
   error = dialogs.messages.size() > before ? dialogs.messages.back() : "the file could not be written";
+  if (!saver.lastFailureReason.empty()) error += "\n" + saver.lastFailureReason;  // the system's reason
   return false;
 }
 

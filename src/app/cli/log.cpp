@@ -16,19 +16,20 @@ constexpr const char* kUsage =
 // Prints each saved run and passes it on to the file writer.
 class ProgressSaver final : public ILoggedRunSaver {
  public:
-  ProgressSaver(ILoggedRunSaver& writer, int runs) : writer_(writer), runs_(runs) {}
+  ProgressSaver(BufferRecordsRunSaver& writer, int runs) : writer_(writer), runs_(runs) {}
   bool SaveLoggedRun(const LoggedRunFile& file) override {
     const bool ok = writer_.SaveLoggedRun(file);
     std::printf("\rrun %d/%d  real %10.2f s  live %10.2f s  %s %s\n", file.run, runs_, file.realSeconds,
                 file.liveSeconds, ok ? "saved" : "NOT SAVED", file.path.c_str());
     std::fflush(stdout);
+    if (!ok && !writer_.lastFailureReason.empty()) std::fprintf(stderr, "%s\n", writer_.lastFailureReason.c_str());
     failures += ok ? 0 : 1;
     return ok;
   }
   int failures = 0;
 
  private:
-  ILoggedRunSaver& writer_;
+  BufferRecordsRunSaver& writer_;
   int runs_;
 };
 

@@ -66,7 +66,7 @@ int RunReport(const std::vector<std::string>& arguments) {
   }
   SafeFileWriter writer;
   if (!out.empty() && writer.Open(out) != kFileOk) {
-    std::fprintf(stderr, "mirvo-cli report: %s: %s\n", out.c_str(), kUnableToSaveFile);
+    std::fprintf(stderr, "mirvo-cli report: %s: %s\n%s\n", out.c_str(), kUnableToSaveFile, writer.FailureReason().c_str());
     return kExitFailure;
   }
   const auto emit = [&](const std::string& text) {
@@ -87,7 +87,7 @@ int RunReport(const std::vector<std::string>& arguments) {
     emit(Row(file, path, spectrum, first, last, fom));
   }
   if (!out.empty() && writer.Commit() != kFileOk) {
-    std::fprintf(stderr, "mirvo-cli report: %s: %s\n", out.c_str(), kErrorWritingToFile);
+    std::fprintf(stderr, "mirvo-cli report: %s: %s\n%s\n", out.c_str(), kErrorWritingToFile, writer.FailureReason().c_str());
     return kExitFailure;
   }
   return status;

@@ -12,6 +12,11 @@
 
 namespace mirvo {
 
+void CMainFrame::LogFailureReason(const FileResult& result) {
+  // The message box keeps its fixed text; the Events pane says why (a read-only folder, a full disk).
+  if (!result.Ok() && !result.reason.empty()) outputLog_->AddLine(result.reason);
+}
+
 void CMainFrame::OpenSpectrumFile() {
   const QString path = QFileDialog::getOpenFileName(this, "Open Spectrum", lastFolder_, "Spectrum files (*.mps);;All files (*)");
   if (path.isEmpty()) return;
@@ -27,7 +32,7 @@ void CMainFrame::SaveSpectrumFileAs() {
   lastFolder_ = QFileInfo(path).absolutePath();
   CDialogTag tagDialog(this);
   const AcquisitionTimes times = acquisitionPanel_->ShownTimes();
-  SaveSpectrumAs(*recordSets_, path.toStdString(), times, *userDialog_, tagDialog);
+  LogFailureReason(SaveSpectrumAs(*recordSets_, path.toStdString(), times, *userDialog_, tagDialog));
 }
 
 void CMainFrame::ExportSpectrumCsv(bool hardSize) {
@@ -37,7 +42,7 @@ void CMainFrame::ExportSpectrumCsv(bool hardSize) {
   lastFolder_ = QFileInfo(path).absolutePath();
   CDialogTag tagDialog(this);
   const AcquisitionTimes times = acquisitionPanel_->ShownTimes();
-  ExportSpectrumAs(*recordSets_, path.toStdString(), hardSize, times, *userDialog_, tagDialog);
+  LogFailureReason(ExportSpectrumAs(*recordSets_, path.toStdString(), hardSize, times, *userDialog_, tagDialog));
 }
 
 }  // namespace mirvo
