@@ -3,6 +3,7 @@
 #include <cerrno>
 #include <csignal>
 #include <cstring>
+#include <filesystem>
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -33,6 +34,18 @@ bool TakeOption(std::vector<std::string>& args, const std::string& option, std::
   value = *(it + 1);
   args.erase(it, it + 2);
   return true;
+}
+
+bool OutputIsAnInput(const char* command, const std::string& output, const std::vector<std::string>& inputs) {
+  for (const std::string& input : inputs) {
+    std::error_code ec;
+    if (output == input || std::filesystem::equivalent(output, input, ec)) {
+      std::fprintf(stderr, "mirvo-cli %s: the output %s is the input %s; choose another output\n", command,
+                   output.c_str(), input.c_str());
+      return true;
+    }
+  }
+  return false;
 }
 
 namespace {

@@ -64,6 +64,7 @@ int RunReport(const std::vector<std::string>& arguments) {
     std::fprintf(stderr, "%s", kUsage);
     return kExitUsage;
   }
+  if (!out.empty() && OutputIsAnInput("report", out, args)) return kExitUsage;
   SafeFileWriter writer;
   if (!out.empty() && writer.Open(out) != kFileOk) {
     std::fprintf(stderr, "mirvo-cli report: %s: %s\n%s\n", out.c_str(), kUnableToSaveFile, writer.FailureReason().c_str());
