@@ -40,6 +40,38 @@ TEST_F(CliSignalsTest, AcquireEndedFromOutsideStopsAndSaves) {
   }
 }
 
+TEST_F(CliSignalsTest, AnOutputThatCannotBeWrittenIsRefusedBeforeTheRun) {
+  StartSimulator();
+  const std::string missing = Scratch("no-such-folder/x.mps");
+  const RunResult acquire = Cli({"acquire", Sim().DevicePath(), "--preset", "1", "-o", missing});
+  EXPECT_EQ(acquire.status, 2);
+  EXPECT_NE(acquire.err.find(Scratch("no-such-folder") + ": no such folder"), std::string::npos) << acquire.err;
+  const RunResult log = Cli({"log", Sim().DevicePath(), "--runs", "2", "--preset", "1", "--folder",
+                             Scratch("no-such-folder"), "--base", "run"});
+  EXPECT_EQ(log.status, 2);
+  EXPECT_NE(log.err.find("no such folder"), std::string::npos) << log.err;
+  EXPECT_EQ(Sim().RequestsReceived(), 0u);  // neither ever talked to the instrument
+  EXPECT_TRUE(ScratchEntries().empty());
+}
+
+TEST_F(CliSignalsTest, ARunThatCannotBeSavedWhereMeantGoesToTheRecoveryFolder) {
+  StartSimulator();
+  const fs::path state = Scratch("state");
+  ::setenv("XDG_STATE_HOME", state.c_str(), 1);
+  fs::create_directories(Scratch("out"));
+  const std::string path = Scratch("out/run.mps");
+  Subprocess child(MIRVO_CLI_EXECUTABLE, {"acquire", Sim().DevicePath(), "--preset", "100000", "-o", path});
+  ASSERT_TRUE(child.WaitForLine("real ")) << child.Err();
+  fs::remove_all(Scratch("out"));  // the folder goes away during the run
+  child.Signal(SIGINT);
+  EXPECT_EQ(child.Wait(), 2);
+  const fs::path recovered = state / "mirvo-psd" / "run-unsaved-1.mps";
+  EXPECT_NE(child.Err().find("saved instead to " + recovered.string()), std::string::npos) << child.Err();
+  LoadedSpectrumFile file;
+  EXPECT_TRUE(file.Load(recovered.string()).Ok());
+  ::unsetenv("XDG_STATE_HOME");
+}
+
 TEST_F(CliSignalsTest, OutputThatCannotBeWrittenFails) {
   const RunResult run = RunProgram("/bin/sh", {"-c", std::string(MIRVO_CLI_EXECUTABLE) + " --help > /dev/full"});
   EXPECT_EQ(run.status, 2);
