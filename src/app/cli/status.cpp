@@ -20,7 +20,10 @@ bool ParseBaud(std::vector<std::string>& args, unsigned& baud) {
   }
   if (!BaudRateSupported(static_cast<unsigned>(value))) {
     std::string rates;
-    for (unsigned rate : SupportedBaudRates()) rates += " " + std::to_string(rate);
+    for (unsigned rate : SupportedBaudRates()) {
+      rates.push_back(' ');
+      rates.append(std::to_string(rate));
+    }
     std::fprintf(stderr, "mirvo-cli: a serial port cannot be set to %lu baud; it can be set to:%s\n", value,
                  rates.c_str());
     return false;
