@@ -19,6 +19,7 @@
 #include "acquisition/LinkLifecycle.h"
 #include "acquisition/AcquisitionPanel.h"
 #include "acquisition/PortFinder.h"
+#include "acquisition/gui/CAcquisitionView.h"
 #include "link/gui/CComPortDlg.h"
 #include "acquisition/gui/CFindComPort.h"
 #include "shell/CommandStates.h"

@@ -8,6 +8,7 @@
 #include "files/AcquisitionTimes.h"
 #include "files/SpectrumFileCommands.h"
 #include "files/gui/CDialogTag.h"
+#include "shell/OutputLog.h"
 #include "shell/gui/CMainFrame.h"
 
 namespace mirvo {
