@@ -50,7 +50,10 @@ std::string ErrnoText(const std::string& what) { return what + ": " + std::strer
 // however it ends, so a link without a held lock was left by a simulator that is gone.
 std::string LockPathOf(const std::string& link) {
   const std::filesystem::path path(link);
-  return (path.parent_path() / ("." + path.filename().string() + ".lock")).string();
+  std::string name = ".";
+  name.append(path.filename().string());
+  name.append(".lock");
+  return (path.parent_path() / name).string();
 }
 
 // Puts the symbolic link `link` -> `device`, replacing a stale link a crashed or killed simulator
