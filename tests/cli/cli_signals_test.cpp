@@ -29,14 +29,19 @@ TEST_F(CliSignalsTest, AcquireEndedFromOutsideStopsAndSaves) {
     Subprocess child(MIRVO_CLI_EXECUTABLE, {"acquire", Sim().DevicePath(), "--preset", "100000", "-o", path});
     ASSERT_TRUE(child.Started());
     ASSERT_TRUE(child.WaitForLine("real ")) << child.Err();
-    if (c.signal != 0) child.Signal(c.signal);
-    else child.CloseOutput();
+    if (c.signal != 0) {
+      child.Signal(c.signal);
+    } else {
+      child.CloseOutput();
+    }
     EXPECT_EQ(child.Wait(), c.status) << child.Err();
     EXPECT_EQ(Sim().Register(0x10) & 1u, 0u) << "the instrument still runs";
     LoadedSpectrumFile file;
     ASSERT_TRUE(file.Load(path).Ok());
     EXPECT_GT(file.Times().realSeconds, 0.0);
-    if (c.signal == 0) EXPECT_NE(child.Err().find("cannot write to standard output"), std::string::npos) << child.Err();
+    if (c.signal == 0) {
+      EXPECT_NE(child.Err().find("cannot write to standard output"), std::string::npos) << child.Err();
+    }
   }
 }
 
