@@ -3,6 +3,7 @@
 // every control of the main window's settings panes.
 #include <QComboBox>
 #include <QDockWidget>
+#include <QLineEdit>
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QSlider>
