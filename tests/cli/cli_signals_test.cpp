@@ -2,6 +2,8 @@
 // instrument, reads its memory and saves the run; output that cannot be written is an error.
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
 #include <csignal>
 
 #include "CliRig.h"
@@ -9,6 +11,15 @@
 
 namespace mirvo::test {
 namespace {
+
+// Until the instrument runs (the acquisition has started); false when the guard passes first.
+bool WaitUntilRunning(kvetral::Simulator& sim) {
+  for (int i = 0; i < 1000; ++i) {
+    if (sim.Register(0x10) & 1u) return true;
+    ::usleep(10000);
+  }
+  return false;
+}
 
 class CliSignalsTest : public CliTest {};
 
@@ -29,12 +40,14 @@ TEST_F(CliSignalsTest, AcquireEndedFromOutsideStopsAndSaves) {
     Subprocess child(MIRVO_CLI_EXECUTABLE, {"acquire", Sim().DevicePath(), "--preset", "100000", "-o", path});
     ASSERT_TRUE(child.Started());
     ASSERT_TRUE(child.WaitForLine("real ")) << child.Err();
+    ASSERT_TRUE(WaitUntilRunning(Sim()));
     if (c.signal != 0) {
       child.Signal(c.signal);
     } else {
       child.CloseOutput();
     }
-    EXPECT_EQ(child.Wait(), c.status) << child.Err();
+    const int status = child.Wait();
+    EXPECT_EQ(status, c.status) << child.Err();
     EXPECT_EQ(Sim().Register(0x10) & 1u, 0u) << "the instrument still runs";
     LoadedSpectrumFile file;
     ASSERT_TRUE(file.Load(path).Ok());
@@ -67,6 +80,7 @@ TEST_F(CliSignalsTest, ARunThatCannotBeSavedWhereMeantGoesToTheRecoveryFolder) {
   const std::string path = Scratch("out/run.mps");
   Subprocess child(MIRVO_CLI_EXECUTABLE, {"acquire", Sim().DevicePath(), "--preset", "100000", "-o", path});
   ASSERT_TRUE(child.WaitForLine("real ")) << child.Err();
+  ASSERT_TRUE(WaitUntilRunning(Sim()));
   fs::remove_all(Scratch("out"));  // the folder goes away during the run
   child.Signal(SIGINT);
   EXPECT_EQ(child.Wait(), 2);

@@ -177,13 +177,17 @@ TEST(CommandStates, ScaleMarksFollowTheActivePlot) {
     EXPECT_EQ(states.Checked(cmd::kLogarithmic), !c.linear);
     EXPECT_EQ(states.Checked(cmd::kAutoVertical), c.automatic);
   }
+  // Read off the active plot: the automatic scale (linear only), then logarithmic (which ends it).
   Window window;
-  window.sets.ActivePlot().SetLogarithmicScale();
   window.sets.ActivePlot().ToggleAutomaticScale();
-  const CommandStates states = window.Decide();
+  CommandStates states = window.Decide();
+  EXPECT_EQ(states.Checked(cmd::kLinear), true);
+  EXPECT_EQ(states.Checked(cmd::kAutoVertical), true);
+  window.sets.ActivePlot().SetLogarithmicScale();
+  states = window.Decide();
   EXPECT_EQ(states.Checked(cmd::kLogarithmic), true);
   EXPECT_EQ(states.Checked(cmd::kLinear), false);
-  EXPECT_EQ(states.Checked(cmd::kAutoVertical), true);
+  EXPECT_EQ(states.Checked(cmd::kAutoVertical), false);
 }
 
 TEST(LinkStateText, OneTextPerLifecycleState) {

@@ -77,7 +77,7 @@ CMainFrame::CMainFrame(const IClock& clock, ISettingsBackend& settings, QWidget*
   lifecycle_->AddObserver(*linkHost_);
 
   SetApplicationLook(static_cast<int>(settings_->LoadAppLook()));
-  WheelGuard::Install(this);
+  WheelGuard::Install();
   BuildPanes();
   BuildAcquisition();
   BuildAmplifier();
@@ -234,11 +234,15 @@ void CMainFrame::ShowDefaultLayout() {
   } else {
     ArrangeDefaultLayout();
     defaultSizesPending_ = false;
-    ApplyDefaultSizes();
+    QTimer::singleShot(0, this, &CMainFrame::ApplyDefaultSizes);  // once the panes are laid out again
   }
   // Every pane comes back, also the ones the user closed and the stored layout kept closed.
   for (QDockWidget* pane : findChildren<QDockWidget*>()) pane->setVisible(true);
   for (QToolBar* bar : findChildren<QToolBar*>()) bar->setVisible(true);
+  // The default tab of each group in front, as at the first start.
+  settingsPanes_[0]->raise();
+  infoPane_->raise();
+  outputPane_->raise();
 }
 
 void CMainFrame::ShowSpectrumPanes(bool withShaperPane) {
@@ -253,14 +257,16 @@ void CMainFrame::ApplyDefaultSizes() {
   // Sizes take effect once the window has its own size: the spectra get most of the room.
   const int width = this->width();
   const int height = this->height();
-  resizeDocks({spectrumPanes_[0], spectrumPanes_[2]}, {height, height}, Qt::Vertical);
+  // Room for a connect, start and stop sequence in the Events pane (about ten lines).
+  const int bottom = std::max(220, height / 4);
+  const int column = std::max(200, height - bottom - 120);  // less the menu, tool and status bars
+  resizeDocks({spectrumPanes_[0], spectrumPanes_[2]}, {column / 2, column / 2}, Qt::Vertical);
   resizeDocks({spectrumPanes_[0], spectrumPanes_[1], settingsPanes_[0]},
               {(width - std::max(width / 4, 380)) / 2, (width - std::max(width / 4, 380)) / 2, std::max(width / 4, 380)},
               Qt::Horizontal);
-  // Room for a connect, start and stop sequence in the Events pane (about ten lines).
-  resizeDocks({outputPane_}, {std::max(220, height / 4)}, Qt::Vertical);
-  const int infoHeight = std::min(400, height / 2);
-  resizeDocks({settingsPanes_[0], infoPane_}, {height - infoHeight, infoHeight}, Qt::Vertical);
+  const int infoHeight = std::min(400, column / 2);
+  resizeDocks({settingsPanes_[0], infoPane_}, {column - infoHeight, infoHeight}, Qt::Vertical);
+  resizeDocks({outputPane_}, {bottom}, Qt::Vertical);
 }
 
 void CMainFrame::BuildStatusBar() {

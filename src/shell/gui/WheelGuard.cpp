@@ -34,10 +34,9 @@ QAbstractScrollArea* EnclosingScrollArea(QWidget* widget) {
 
 WheelGuard::WheelGuard(QObject* parent) : QObject(parent) {}
 
-void WheelGuard::Install(QObject* owner) {
-  if (qApp == nullptr || qApp->property("mirvoWheelGuard").toBool()) return;
-  qApp->setProperty("mirvoWheelGuard", true);
-  qApp->installEventFilter(new WheelGuard(owner));
+void WheelGuard::Install() {
+  if (qApp == nullptr || qApp->findChild<WheelGuard*>(QString(), Qt::FindDirectChildrenOnly) != nullptr) return;
+  qApp->installEventFilter(new WheelGuard(qApp));
 }
 
 bool WheelGuard::eventFilter(QObject* watched, QEvent* event) {

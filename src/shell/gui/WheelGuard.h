@@ -11,8 +11,8 @@ class WheelGuard : public QObject {
   Q_OBJECT
  public:
   explicit WheelGuard(QObject* parent = nullptr);
-  // Installs one guard on the application (once; later calls do nothing).
-  static void Install(QObject* owner);
+  // Installs one guard on the application, living as long as it (later calls do nothing).
+  static void Install();
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
