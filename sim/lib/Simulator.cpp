@@ -4,6 +4,7 @@
 #include <poll.h>
 #include <sys/ioctl.h>
 #include <stdlib.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <termios.h>
 #include <unistd.h>
@@ -45,8 +46,20 @@ void MakeRaw(int fd) {
 
 std::string ErrnoText(const std::string& what) { return what + ": " + std::strerror(errno); }
 
-// Puts the symbolic link `link` -> `device`, replacing a stale link a crashed simulator left.
-bool MakeLink(const std::string& link, const std::string& device, std::string* error) {
+// The lock a running simulator holds beside its link: the kernel drops it when the process ends,
+// however it ends, so a link without a held lock was left by a simulator that is gone.
+std::string LockPathOf(const std::string& link) {
+  const std::filesystem::path path(link);
+  std::string name = ".";
+  name.append(path.filename().string());
+  name.append(".lock");
+  return (path.parent_path() / name).string();
+}
+
+// Puts the symbolic link `link` -> `device`, replacing a stale link a crashed or killed simulator
+// left (its pseudo-terminal may since have been given to another program, so the link's target
+// existing proves nothing). `lockFd` receives the held lock.
+bool MakeLink(const std::string& link, const std::string& device, int* lockFd, std::string* error) {
   namespace fs = std::filesystem;
   std::error_code ec;
   const fs::path parent = fs::path(link).parent_path();
@@ -57,19 +70,32 @@ bool MakeLink(const std::string& link, const std::string& device, std::string* e
       return false;
     }
   }
+  const std::string inUse = link + " is in use (another simulator?); choose another --serial or --link";
+  const int lock = ::open(LockPathOf(link).c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
+  if (lock < 0) {
+    *error = ErrnoText("cannot create the lock " + LockPathOf(link));
+    return false;
+  }
+  if (::flock(lock, LOCK_EX | LOCK_NB) != 0) {
+    ::close(lock);
+    *error = inUse;
+    return false;
+  }
   struct stat st{};
   if (::lstat(link.c_str(), &st) == 0) {
-    struct stat target{};
-    if (!S_ISLNK(st.st_mode) || ::stat(link.c_str(), &target) == 0) {
-      *error = link + " is in use (another simulator?); choose another --serial or --link";
+    if (!S_ISLNK(st.st_mode)) {
+      ::close(lock);
+      *error = link + " exists and is not a link; choose another --serial or --link";
       return false;
     }
     ::unlink(link.c_str());
   }
   if (::symlink(device.c_str(), link.c_str()) != 0) {
+    ::close(lock);
     *error = ErrnoText("cannot create the link " + link);
     return false;
   }
+  *lockFd = lock;
   return true;
 }
 
@@ -86,6 +112,7 @@ struct Simulator::Impl {
 
   SimOptions options;
   std::string devicePath, linkPath;
+  int linkLock = -1;
   int master = -1, slave = -1, wakeRead = -1, wakeWrite = -1;
   std::thread thread;
   std::atomic<bool> stopRequested{false};
@@ -310,7 +337,7 @@ bool Simulator::Start(std::string* error) {
     return false;
   }
   if (!s.options.link.empty()) {
-    if (!MakeLink(s.options.link, s.devicePath, err)) {
+    if (!MakeLink(s.options.link, s.devicePath, &s.linkLock, err)) {
       s.CloseAll();
       return false;
     }
@@ -343,6 +370,8 @@ void Simulator::Stop() {
   s.CloseAll();
   if (!s.linkPath.empty()) RemoveLink(s.linkPath, s.devicePath);
   s.linkPath.clear();
+  if (s.linkLock >= 0) ::close(s.linkLock);
+  s.linkLock = -1;
 }
 
 const std::string& Simulator::DevicePath() const { return impl_->devicePath; }

@@ -274,10 +274,9 @@ void AcquisitionPanel::RefreshFromRecord() {
 
 void AcquisitionPanel::OnTimeStamp() {
   ChooseStartTimeKind(time_.settings, time_.kindDialog, time_.clock);
-  if (!time_.settings.kindText.empty()) kindText_ = time_.settings.kindText;
-  utcShown_ = time_.settings.utcFlag;
-  systemShown_ = time_.settings.systemFlag;
-  ShowValues();
+  // The panel then shows its values: the stamp and kind of the shown record, which the chosen kind
+  // changes only at the next start (showing the choice would flip back at the next status read).
+  RefreshFromRecord();
 }
 
 void AcquisitionPanel::OnAutoUpdateClicked(bool checked) {

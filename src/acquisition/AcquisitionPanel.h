@@ -13,6 +13,7 @@
 #include "acquisition/RegisterRefreshChain.h"
 #include "acquisition/SpectrumLogger.h"
 #include "base/Clock.h"
+#include "files/AcquisitionTimes.h"
 #include "display/UserDialog.h"
 #include "records/SpectrumRecord.h"
 #include "timesvc/StartTimeStamp.h"
@@ -195,6 +196,8 @@ class AcquisitionPanel final : public IAutoUpdate,
   const std::string& StoreDelayUsText() const { return usTexts_[2]; }
   const std::string& StartStampText() const { return stampText_; }
   const std::string& StartKindText() const { return kindText_; }
+  // What the panel shows, as Save As and the exports write it.
+  AcquisitionTimes ShownTimes() const { return {realTime_, liveTime_, deadTime_, stampText_, kindText_}; }
   bool UtcShown() const { return utcShown_; }
   bool SystemShown() const { return systemShown_; }
   std::int16_t InternalTemperature() const { return internalTemperature_; }

@@ -36,6 +36,7 @@ bool LinkLifecycle::ConnectHardware() {
 
   if (port.Open(deviceName_, events_, 0, 0, kDriverQueueBytes, kDriverQueueBytes) != serial_error::kSuccess) {
     reporter_.ShowError("Unable to open COM-port");
+    if (!port.OpenFailure().empty()) reporter_.AddLine(port.OpenFailure());  // the system's reason
     port.Close();
     portInUse_ = false;
     CloseHardwareLink();
@@ -121,6 +122,11 @@ void LinkLifecycle::OnSerialEvent(std::uintptr_t wParam) {
     return;
   }
   LogSerialEvent(reporter_, wParam, &link_);
+  if ((wParam & serial_event::kHangUp) != 0 && link_.Connected()) {
+    // Nothing more can come over a hung-up line: close now rather than after four time-outs.
+    reporter_.AddLine("The port hung up (instrument unplugged or switched off)");
+    CloseHardwareLink();
+  }
 }
 
 LinkLifecycle::State LinkLifecycle::CurrentState() const {

@@ -21,6 +21,8 @@ class RecordSetsRunSaver final : public ILoggedRunSaver {
  public:
   RecordSetsRunSaver(RecordSets& sets, IUserDialog& dialogs) : sets_(sets), dialogs_(dialogs) {}
   bool SaveLoggedRun(const LoggedRunFile& file) override;
+  // The system's reason of the last failed save ("<path>: no space left on the disk"), or empty.
+  std::string lastFailureReason;
 
  private:
   RecordSets& sets_;
@@ -33,6 +35,7 @@ class BufferRecordsRunSaver final : public ILoggedRunSaver {
   BufferRecordsRunSaver(const std::array<const SpectrumRecord*, 4>& records, IUserDialog& dialogs)
       : records_(records), dialogs_(dialogs) {}
   bool SaveLoggedRun(const LoggedRunFile& file) override;
+  std::string lastFailureReason;  // as above
 
  private:
   std::array<const SpectrumRecord*, 4> records_;

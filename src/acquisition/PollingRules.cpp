@@ -78,7 +78,11 @@ AfterStatus DecideAfterStatus(const StatusFacts& facts) {
   after.previousRunBit = facts.previousRunBit;
   if (facts.runBit == 1) {
     after.previousRunBit = 1;
-  } else if (facts.seriesRunning && facts.previousRunBit == 1) {
+  } else if (!facts.seriesRunning) {
+    // The end of an ordinary run, or an instrument found stopped: the bit describes no run of a
+    // series, and a status read still in flight when a logged START is pressed is no run end.
+    after.previousRunBit = 0;
+  } else if (facts.previousRunBit == 1) {
     after.previousRunBit = 0;
     if (facts.runsCompleted < facts.numberOfRuns) {
       after.runEnded = true;

@@ -24,6 +24,7 @@ void PortFinder::Find() {
   Changed();
 
   found_.clear();
+  unopened_.clear();
   selected_ = -1;
   foundCounter_ = -1;
   lifecycle_.StopPolling();
@@ -62,6 +63,10 @@ void PortFinder::Probe(const PortListEntry& entry) {
 
   if (port.Open(entry.devicePath, events_, 0, 0, kFinderQueueBytes, kFinderQueueBytes) != serial_error::kSuccess) {
     reporter_.AddLine("Unable to open: " + name);
+    if (!port.OpenFailure().empty()) {
+      reporter_.AddLine(port.OpenFailure());
+      unopened_.push_back(port.OpenFailure());
+    }
     link.SetConnected(false);
     port.Close();
     return;

@@ -62,6 +62,9 @@ class PortFinder {
   bool Searching() const { return searching_; }
   int FoundCounter() const { return foundCounter_; }  // -1 none, 0 one, 1 two ...
   const std::vector<FoundInstrument>& Found() const { return found_; }
+  // The ports of the last search that did not open, each with the system's reason
+  // ("/dev/ttyUSB0: the port is in use by another program").
+  const std::vector<std::string>& Unopened() const { return unopened_; }
   int Selected() const { return selected_; }
   const std::string& StatusText() const { return status_; }
   int Progress() const { return progress_; }
@@ -91,6 +94,7 @@ class PortFinder {
   std::string status_;
   std::string chosenDevice_;
   std::vector<FoundInstrument> found_;
+  std::vector<std::string> unopened_;
 };
 
 // The AutoConnect command around the dialog: before it, the live record's refresh-enable flag and

@@ -24,6 +24,7 @@ struct FileResult {
   int status = kFileOk;
   std::string message;  // the text of the message box for a failure
   std::string path;     // the file written or read (after the default extension was added)
+  std::string reason{};  // the system's reason for a failure, shown on the line under the message
   bool Ok() const { return status == kFileOk; }
 };
 

@@ -34,9 +34,9 @@ void WriteRegisterSection(SafeFileWriter& writer, std::span<const std::uint16_t,
 
 FileResult SaveRegisterFile(const std::string& path, const RegisterValues& values, FileSystemOps& fs) {
   SafeFileWriter writer(fs);
-  if (writer.Open(path) != kFileOk) return {kFileCannotCreate, kUnableToOpenFile, path};
+  if (writer.Open(path) != kFileOk) return {kFileCannotCreate, kUnableToOpenFile, path, writer.FailureReason()};
   WriteRegisterSection(writer, values);
-  if (writer.Commit() != kFileOk) return {kFileWriteFailed, kErrorWritingToFile, path};
+  if (writer.Commit() != kFileOk) return {kFileWriteFailed, kErrorWritingToFile, path, writer.FailureReason()};
   return {kFileOk, "", path};
 }
 

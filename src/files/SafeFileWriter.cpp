@@ -1,7 +1,9 @@
 #include "files/SafeFileWriter.h"
+#include "base/TextFormat.h"
 
 #include <cerrno>
 #include <climits>
+#include <cstring>
 #include <cstdarg>
 #include <cstdio>
 #include <cstdlib>
@@ -55,10 +57,29 @@ void SafeFileWriter::Discard() {
   temporary_.clear();
 }
 
+std::string DescribeFileError(int errnoValue) {
+  switch (errnoValue) {
+    case ENOENT: return "no such folder";
+    case ENOTDIR: return "a part of the path is not a folder";
+    case EACCES:
+    case EPERM: return "permission denied";
+    case EROFS: return "read-only file system";
+    case ENOSPC: return "no space left on the disk";
+    case EDQUOT: return "disk quota exceeded";
+    case EISDIR: return "is a folder";
+    default: return std::strerror(errnoValue);
+  }
+}
+
+void SafeFileWriter::Fail(const std::string& path, int errnoValue) {
+  if (reason_.empty()) reason_ = path + ": " + DescribeFileError(errnoValue);
+}
+
 int SafeFileWriter::Open(const std::string& target) {
   Discard();
   failed_ = true;
   buffer_.clear();
+  reason_.clear();
   if (target.empty()) return kFileCannotCreate;
   target_ = target;
   struct stat info {};
@@ -68,20 +89,30 @@ int SafeFileWriter::Open(const std::string& target) {
     if (::realpath(target.c_str(), resolved) != nullptr) target_ = resolved;
   }
   if (::stat(target_.c_str(), &info) == 0) {
-    if (!S_ISREG(info.st_mode)) return kFileCannotCreate;
+    if (!S_ISREG(info.st_mode)) {
+      Fail(target_, S_ISDIR(info.st_mode) ? EISDIR : EINVAL);
+      return kFileCannotCreate;
+    }
     // A file without write permission is never replaced, whoever runs the program.
-    if ((info.st_mode & 0222) == 0 || ::access(target_.c_str(), W_OK) != 0) return kFileCannotCreate;
+    if ((info.st_mode & 0222) == 0 || ::access(target_.c_str(), W_OK) != 0) {
+      Fail(target_, (info.st_mode & 0222) == 0 ? EACCES : errno);
+      return kFileCannotCreate;
+    }
     mode_ = info.st_mode & 07777;
   } else if (errno == ENOENT) {
     mode_ = NewFileMode();
   } else {
+    Fail(target_, errno);
     return kFileCannotCreate;
   }
   const auto slash = target_.rfind('/');
   const std::string name = slash == std::string::npos ? target_ : target_.substr(slash + 1);
   std::string pattern = FolderOf(target_) + "/." + name + ".XXXXXX";
   const int fd = ::mkostemp(pattern.data(), O_CLOEXEC);
-  if (fd < 0) return kFileCannotCreate;
+  if (fd < 0) {
+    Fail(FolderOf(target_), errno);
+    return kFileCannotCreate;
+  }
   fd_ = fd;
   temporary_ = pattern;
   failed_ = false;
@@ -94,6 +125,7 @@ bool SafeFileWriter::FlushBuffer() {
     const ssize_t n = fs_.Write(fd_, buffer_.data() + done, buffer_.size() - done);
     if (n < 0 && errno == EINTR) continue;
     if (n <= 0) {
+      Fail(target_, n < 0 ? errno : ENOSPC);
       failed_ = true;
       break;
     }
@@ -111,29 +143,16 @@ void SafeFileWriter::Write(std::string_view text) {
 
 void SafeFileWriter::Printf(const char* format, ...) {
   if (failed_) return;
-  char line[512];
   va_list args;
   va_start(args, format);
-  const int length = std::vsnprintf(line, sizeof line, format, args);
+  const std::string text = FormatTextV(format, args);
   va_end(args);
-  if (length < 0) {
-    failed_ = true;
-    return;
-  }
-  if (static_cast<std::size_t>(length) < sizeof line) {
-    Write(std::string_view(line, static_cast<std::size_t>(length)));
-    return;
-  }
-  std::string text(static_cast<std::size_t>(length) + 1, '\0');
-  va_start(args, format);
-  std::vsnprintf(text.data(), text.size(), format, args);
-  va_end(args);
-  text.resize(static_cast<std::size_t>(length));
   Write(text);
 }
 
 int SafeFileWriter::Commit() {
   if (fd_ < 0 || failed_ || !FlushBuffer() || ::fchmod(fd_, static_cast<mode_t>(mode_)) != 0 || fs_.Sync(fd_) != 0) {
+    if (fd_ >= 0) Fail(target_, errno != 0 ? errno : EIO);
     Discard();
     failed_ = true;
     return kFileWriteFailed;
@@ -141,6 +160,7 @@ int SafeFileWriter::Commit() {
   const int closed = ::close(fd_);
   fd_ = -1;
   if (closed != 0 || fs_.Rename(temporary_.c_str(), target_.c_str()) != 0) {
+    Fail(target_, errno != 0 ? errno : EIO);
     Discard();
     failed_ = true;
     return kFileWriteFailed;

@@ -39,8 +39,12 @@ class SafeFileWriter {
   // Flushes, syncs, gives the file the target's permissions (or the usual ones for a new file)
   // and renames it over the target. kFileOk, or kFileWriteFailed with the target untouched.
   int Commit();
+  // Why Open or Commit failed, for the line under the message box: "<path>: no space left on the
+  // disk", "<folder>: no such folder" ... Empty while nothing failed.
+  const std::string& FailureReason() const { return reason_; }
 
  private:
+  void Fail(const std::string& path, int errnoValue);
   bool FlushBuffer();
   void Discard();
 
@@ -51,7 +55,12 @@ class SafeFileWriter {
   std::string buffer_;
   unsigned mode_ = 0;
   bool failed_ = false;
+  std::string reason_;
 };
+
+// A short text for an errno value of a file operation ("read-only file system", "no space left
+// on the disk" ...).
+std::string DescribeFileError(int errnoValue);
 
 // True when the file exists and can be opened for reading and writing (the overwrite question).
 bool FileExistsForOverwrite(const std::string& path);

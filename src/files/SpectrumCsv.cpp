@@ -27,7 +27,7 @@ FileResult ExportSpectrumCsv(SpectrumPlot& plot, const std::string& path, bool h
   const std::uint32_t* counts = hardSize ? record.hardCounts : record.softCounts;
 
   SafeFileWriter out(fs);
-  if (out.Open(path) != kFileOk) return {kFileCannotCreate, kUnableToSaveFile, path};
+  if (out.Open(path) != kFileOk) return {kFileCannotCreate, kUnableToSaveFile, path, out.FailureReason()};
   const StampParts stamp = SplitStamp(times.stampText);
   const std::string kind = ExportKind(times.kindText);
   out.Printf("Spectrum S%d:%s\n", record.spectrumIndex, record.caption.c_str());
@@ -38,7 +38,7 @@ FileResult ExportSpectrumCsv(SpectrumPlot& plot, const std::string& path, bool h
   out.Printf("Live Time[s], %10.4f\n\n", times.liveSeconds);
   out.Write("Channel, Counts\n");
   for (int c = 0; c < n; ++c) out.Printf("%d, %u\n", c, counts[c]);
-  if (out.Commit() != kFileOk) return {kFileWriteFailed, kErrorWritingToFile, path};
+  if (out.Commit() != kFileOk) return {kFileWriteFailed, kErrorWritingToFile, path, out.FailureReason()};
   return {kFileOk, "", path};
 }
 

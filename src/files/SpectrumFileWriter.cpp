@@ -53,7 +53,7 @@ void WriteCalibration(SafeFileWriter& out, int i, const CalibrationRecord& store
 FileResult WriteSpectrumFile(const std::array<const SpectrumRecord*, 4>& saveSet, const std::string& path,
                              const AcquisitionTimes& times, FileSystemOps& fs) {
   SafeFileWriter out(fs);
-  if (out.Open(path) != kFileOk) return {kFileCannotCreate, kUnableToSaveFile, path};
+  if (out.Open(path) != kFileOk) return {kFileCannotCreate, kUnableToSaveFile, path, out.FailureReason()};
   const SpectrumRecord& s0 = *saveSet[0];
   out.Write("<?xml version=\"1.0\"?>\n<Kvetral>\n");
   out.Printf(" <serialnumber>%05u</serialnumber>\n", static_cast<unsigned>(s0.serialNumber));
@@ -82,7 +82,7 @@ FileResult WriteSpectrumFile(const std::array<const SpectrumRecord*, 4>& saveSet
   out.Printf("  <slowadc>%5.2f</slowadc>\n", s0.slowAdcVolts);
   out.Write("</volatile>\n");
   out.Write("</Kvetral>\n");
-  if (out.Commit() != kFileOk) return {kFileWriteFailed, kErrorWritingToFile, path};
+  if (out.Commit() != kFileOk) return {kFileWriteFailed, kErrorWritingToFile, path, out.FailureReason()};
   return {kFileOk, "", path};
 }
 

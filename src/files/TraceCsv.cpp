@@ -49,7 +49,7 @@ long long TraceExportValue(const TraceExportInput& input, int k, bool normalised
 
 FileResult ExportTraceCsv(const std::string& path, const TraceExportInput& input, bool normalised, FileSystemOps& fs) {
   SafeFileWriter out(fs);
-  if (out.Open(path) != kFileOk) return {kFileCannotCreate, kTraceExportFailed, path};
+  if (out.Open(path) != kFileOk) return {kFileCannotCreate, kTraceExportFailed, path, out.FailureReason()};
   const double t = TracePointTime(input);
   const int d = input.triggerDelay;
   const char* analogName = kAnalogNames[static_cast<std::size_t>(AnalogIndex(input))];
@@ -70,7 +70,7 @@ FileResult ExportTraceCsv(const std::string& path, const TraceExportInput& input
     for (int bit = 0; bit < 8; ++bit) out.Write((word >> bit) & 1u ? ",1" : ",0");
     out.Write("\n");
   }
-  if (out.Commit() != kFileOk) return {kFileWriteFailed, kTraceExportFailed, path};
+  if (out.Commit() != kFileOk) return {kFileWriteFailed, kTraceExportFailed, path, out.FailureReason()};
   return {kFileOk, "", path};
 }
 

@@ -56,6 +56,17 @@ int Remaining(std::chrono::steady_clock::time_point deadline, std::uint32_t time
 
 }  // namespace
 
+std::vector<unsigned> SupportedBaudRates() {
+  std::vector<unsigned> rates;
+  for (const auto& e : kBaudTable) rates.push_back(e.baud);
+  return rates;
+}
+
+bool BaudRateSupported(unsigned baud) {
+  speed_t speed{};
+  return SpeedForBaud(baud, speed);
+}
+
 long SerialErrorFromErrno(int e) {
   switch (e) {
     case 0: return serial_error::kSuccess;
@@ -69,6 +80,19 @@ long SerialErrorFromErrno(int e) {
     case ETIMEDOUT: return serial_error::kTimeout;
     case EINVAL: return serial_error::kInvalidArgument;
     default: return serial_error::kErrnoFlag | e;
+  }
+}
+
+std::string DescribeOpenFailure(const std::string& device, int errnoValue) {
+  switch (errnoValue) {
+    case ENOENT:
+    case ENODEV:
+    case ENXIO: return device + ": no such device (unplugged, or another port name)";
+    case EACCES:
+    case EPERM: return device + ": permission denied (the user may not use this port)";
+    case EBUSY:
+    case EWOULDBLOCK: return device + ": the port is in use by another program";
+    default: return device + ": " + std::strerror(errnoValue);
   }
 }
 
@@ -99,22 +123,30 @@ CSerial::~CSerial() {
 }
 
 long CSerial::Open(const std::string& device, std::size_t /*inQueue*/, std::size_t /*outQueue*/, bool overlapped) {
+  openFailure_.clear();
   if (fd_ >= 0) return Fail(serial_error::kAlreadyOpen);
   const int fd = ::open(device.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
-  if (fd < 0) return Fail(SerialErrorFromErrno(errno));
+  if (fd < 0) {
+    const int e = errno;
+    openFailure_ = DescribeOpenFailure(device, e);
+    return Fail(SerialErrorFromErrno(e));
+  }
   if (!::isatty(fd)) {
     ::close(fd);
+    openFailure_ = device + ": not a serial port";
     return Fail(serial_error::kInvalidArgument);
   }
   // Exclusive among programs that take the advisory lock, and against plain opens through TIOCEXCL.
   if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
     const int e = errno;
     ::close(fd);
+    openFailure_ = DescribeOpenFailure(device, e == EWOULDBLOCK ? EBUSY : e);
     return Fail(SerialErrorFromErrno(e == EWOULDBLOCK ? EBUSY : e));
   }
   if (::ioctl(fd, TIOCEXCL) != 0 && !TolerableIoctlFailure(errno)) {
     const int e = errno;
     ::close(fd);
+    openFailure_ = DescribeOpenFailure(device, e);
     return Fail(SerialErrorFromErrno(e));
   }
   fd_ = fd;
@@ -152,6 +184,9 @@ long CSerial::ApplyDefaultConfiguration() {
 long CSerial::Close() {
   if (fd_ < 0) return Succeed();
   ::ioctl(fd_, TIOCNXCL);
+  // Output held back (by RTS/CTS, say) is discarded, not drained: close() would otherwise wait for
+  // the driver's closing wait, up to 30 s, in the caller's thread.
+  ::tcflush(fd_, TCOFLUSH);
   ::close(fd_);
   fd_ = -1;
   device_.clear();

@@ -6,12 +6,17 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "link/SerialTypes.h"
 
 namespace mirvo {
 
 class ISleeper;
+
+// The baud rates a Linux tty can be set to, ascending, and whether `baud` is one of them.
+std::vector<unsigned> SupportedBaudRates();
+bool BaudRateSupported(unsigned baud);
 
 class CSerial {
  public:
@@ -28,6 +33,10 @@ class CSerial {
   virtual long Close();
   virtual long Setup(unsigned baudRate, DataBits dataBits = DataBits::k8, Parity parity = Parity::kNone,
                      StopBits stopBits = StopBits::kOne);
+  // Line rate of the last Setup in bytes per second (10 bits a byte).
+  unsigned BytesPerSecond() const { return bytesPerSecond_; }
+  // Why the last Open failed ("<device>: the port is in use by another program"), or empty.
+  const std::string& OpenFailure() const { return openFailure_; }
   virtual long SetEventChar(std::uint8_t eventChar, bool adjustMask = true);
   virtual long SetEventMask(std::uint32_t eventMask);
   // Waits for one of the masked events. With a caller's block it only looks and returns.
@@ -68,15 +77,13 @@ class CSerial {
   bool Overlapped() const { return overlapped_; }
   // The event mask without touching the last error (safe from the listener thread).
   std::uint32_t CurrentEventMask() const { return eventMask_; }
-  // Line rate of the last Setup in bytes per second (10 bits a byte).
-  unsigned BytesPerSecond() const { return bytesPerSecond_; }
-
  private:
   long ApplyDefaultConfiguration();
   long CheckOverlappedArguments(const SerialOverlapped* overlapped, std::uint32_t timeoutMs) const;
 
   int fd_ = -1;
   std::string device_;
+  std::string openFailure_;
   bool overlapped_ = false;
   long lastError_ = serial_error::kSuccess;
   std::atomic<std::uint32_t> eventMask_{0};

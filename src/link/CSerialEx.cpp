@@ -181,6 +181,7 @@ void CSerialEx::ListenerMain() {
                           (!(fds[1].revents & POLLIN) || QueuedInput(fd) == 0);
     if (!hungUp && lineGone) {
       hungUp = true;
+      OnEvent(serial_event::kHangUp, 0);
       continue;
     }
     if (wantsInput && !hungUp) {

@@ -81,6 +81,16 @@ bool Legacy8250Present(const std::string& devicePath) {
   return present;
 }
 
+// "FT232R USB UART (rev B)" -> "FT232R USB UART": the port name goes in parentheses after it.
+std::string WithoutParenthesisedSuffix(const std::string& description) {
+  if (description.size() < 2 || description.back() != ')') return description;
+  const std::size_t open = description.rfind('(');
+  if (open == std::string::npos || open == 0) return description;
+  std::size_t end = open;
+  while (end > 0 && description[end - 1] == ' ') --end;
+  return end == 0 ? description : description.substr(0, end);
+}
+
 }  // namespace
 
 std::string VirtualPortFolder() {
@@ -121,6 +131,7 @@ std::vector<PortListEntry> EnumeratePorts(const PortEnumerationRoots& roots) {
       port.portName = it->second;
       port.devicePath = (fs::path(roots.dev) / port.portName).string();
     }
+    port.description = WithoutParenthesisedSuffix(port.description);
     port.friendlyName = port.description + " (" + port.portName + ")";
     hardware.push_back(std::move(port));
   }
@@ -131,6 +142,7 @@ std::vector<PortListEntry> EnumeratePorts(const PortEnumerationRoots& roots) {
   const std::string virtualFolder = roots.virtualPorts.empty() ? VirtualPortFolder() : roots.virtualPorts;
   for (const auto& entry : fs::directory_iterator(virtualFolder, ec)) {
     std::error_code ec2;
+    if (entry.path().filename().string().rfind('.', 0) == 0) continue;  // the simulators' lock files
     // A link left behind by a simulator that did not end cleanly points nowhere: skip it.
     if (!fs::exists(entry.path(), ec2)) continue;
     PortListEntry port;

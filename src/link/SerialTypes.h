@@ -26,6 +26,8 @@ constexpr long kErrnoFlag = 0x20000000L;
 long SerialErrorFromErrno(int errnoValue);
 // A short English text for a status result ("not open", "time-out", "No such file or directory" ...).
 std::string DescribeSerialError(long error);
+// Why a port did not open, for the line under "Unable to open COM-port": "<device>: <reason>".
+std::string DescribeOpenFailure(const std::string& device, int errnoValue);
 
 // Port-event bits.
 namespace serial_event {
@@ -36,6 +38,9 @@ constexpr std::uint32_t kBreak = 0x0040;
 constexpr std::uint32_t kLineError = 0x0080;
 constexpr std::uint32_t kRing = 0x0100;
 constexpr std::uint32_t kDefaultMask = kRxChar | kBreak | kLineError;  // 0x00C1
+// The line hung up or failed (the instrument unplugged, the simulator gone): reported once, whatever
+// the mask, so that the link closes at once instead of timing out request after request.
+constexpr std::uint32_t kHangUp = 0x8000;
 }  // namespace serial_event
 
 // Line-error bits reported with the events (high word of the posted word parameter).

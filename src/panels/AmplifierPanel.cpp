@@ -55,7 +55,7 @@ int FineCodeFromRegister(std::uint16_t value) { return amp::kFineCodeMax - value
 std::optional<int> FineCodeFromText(const std::string& text) {
   const char* begin = text.c_str();
   char* end = nullptr;
-  const double factor = std::strtod(begin, &end);
+  const double factor = ParseDouble(begin, &end);
   if (end == begin) return std::nullopt;
   while (*end == ' ' || *end == '\t') ++end;
   if (*end != '\0' || !std::isfinite(factor)) return std::nullopt;

@@ -147,7 +147,7 @@ void ShaperPanel::ComputeGainNormalisation(SpectrumRecord& settings) {
     }
     int& bdc = listIndex_[static_cast<std::size_t>(List::kBdc)];
     if (bdc < 0 || bdc >= kBdcEntries) bdc = 0;
-    bdcValue_ = std::strtod(BdcText(bdc).c_str(), nullptr);
+    bdcValue_ = ParseDouble(BdcText(bdc).c_str(), nullptr);
     factor = static_cast<std::uint64_t>(std::llround(bdcValue_ * g));
     factor = std::min<std::uint64_t>(factor, 0x3FFFFFFFu);
     factor_ = static_cast<std::uint32_t>(factor);
@@ -300,7 +300,7 @@ void ShaperPanel::RefreshFromRecord() {
     int& selected = listIndex_[static_cast<std::size_t>(List::kBdc)];
     if (index != selected) {
       selected = index;
-      bdcValue_ = std::strtod(BdcText(index).c_str(), nullptr);
+      bdcValue_ = ParseDouble(BdcText(index).c_str(), nullptr);
     }
   }
   // 7. AUTO and FINE
@@ -415,7 +415,7 @@ void ShaperPanel::OnListSelected(List list, int index) {
   if (!initialised_) return;
   const int entries = list == List::kBdc ? kBdcEntries : kAutoMarginEntries;
   listIndex_[i] = std::clamp(index, 0, entries - 1);
-  if (list == List::kBdc) bdcValue_ = std::strtod(BdcText(listIndex_[i]).c_str(), nullptr);
+  if (list == List::kBdc) bdcValue_ = ParseDouble(BdcText(listIndex_[i]).c_str(), nullptr);
   CommitChange(false);
 }
 

@@ -1,4 +1,5 @@
 #include "panels/ShaperSettings.h"
+#include "base/TextFormat.h"
 
 #include <cstdlib>
 #include <string>
@@ -48,7 +49,7 @@ NamedSetting Entry(const char* name, ShaperPanel& panel, List list, int entries,
   return {name, "", text(0) + " .. " + text(entries - 1), [&panel, list, text] { return text(panel.MarginIndex(list)); },
           [&panel, list, entries, text](const std::string& value, std::string& error) {
             for (int i = 0; i < entries; ++i) {
-              if (std::strtod(value.c_str(), nullptr) == std::strtod(text(i).c_str(), nullptr) && !value.empty()) {
+              if (ParseDouble(value.c_str(), nullptr) == ParseDouble(text(i).c_str(), nullptr) && !value.empty()) {
                 panel.OnListSelected(list, i);
                 return true;
               }

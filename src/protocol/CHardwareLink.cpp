@@ -95,9 +95,19 @@ void CHardwareLink::SendPrepared() {
   expected_ = static_cast<std::uint32_t>(packet::ExpectedReplyLength(transmit_));
   received_ = 0;
   busy_ = true;
-  countdown_ = kTimeoutTicks;
+  countdown_ = ReplyTimeoutTicks();
   NotifyWhenReplyComplete();
   Transmit();
+}
+
+int CHardwareLink::ReplyTimeoutTicks() const {
+  // The 22 ticks are the margin beyond the time the request and its reply need on the line: at
+  // 9600 baud a full spectrum chunk alone takes about 8.5 s. Whole ticks of line time only, so
+  // that at the usual rates (a chunk in under 0.2 s) the time-out is the 22 ticks it always was.
+  constexpr std::uint64_t kTickMs = 200;
+  const std::uint64_t bytes = transmit_.size() + expected_;
+  const std::uint64_t lineMs = bytes * 1000 / std::max(1u, port_.BytesPerSecond());
+  return kTimeoutTicks + static_cast<int>(lineMs / kTickMs);
 }
 
 void CHardwareLink::NotifyWhenReplyComplete() {
@@ -161,11 +171,11 @@ int CHardwareLink::Check() {
     DrainInput();
     received_ = 0;
     busy_ = true;
-    countdown_ = kTimeoutTicks;
     if (isRead)
       readError_ = true;
     else
       expected_ = packet::kWriteReplyLength;
+    countdown_ = ReplyTimeoutTicks();
     ++stats_.repeats;
     NotifyWhenReplyComplete();
     Transmit();  // byte for byte the request that failed
@@ -229,7 +239,7 @@ void CHardwareLink::OnTimerTick() {
       return;
     }
     if (received_ == 0) received_ = expected_ - 1;  // the length test must fail
-    countdown_ = kTimeoutTicks;
+    countdown_ = ReplyTimeoutTicks();
     if (Check() == kGivenUp) {
       countdown_ = 0;
       busy_ = false;

@@ -65,6 +65,9 @@ class CHardwareLink {
   void SetReplyHandler(IReplyHandler* handler) { handler_ = handler; }
 
   CSerialMFC& Port() { return port_; }
+  // The reply time-out of the request in flight in 200 ms ticks: 22, plus the whole ticks the
+  // request and its reply need on the line at the port's baud rate.
+  int ReplyTimeoutTicks() const;
 
   // Requests of the rest of the program.
   void RequestRegisterRead(unsigned start, unsigned count);

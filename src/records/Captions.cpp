@@ -6,12 +6,24 @@ namespace mirvo {
 
 const std::array<const char*, 4> kDefaultCaptions = {"TIPS", "GAMMA+NEUTRONS", "GAMMA", "NEUTRONS"};
 
+namespace {
+bool StartsCharacter(char byte) { return (static_cast<unsigned char>(byte) & 0xC0) != 0x80; }
+}  // namespace
+
+std::size_t CaptionCharacters(const std::string& caption) {
+  std::size_t count = 0;
+  for (char byte : caption) count += StartsCharacter(byte) ? 1 : 0;
+  return count;
+}
+
 std::string CutCaption(const std::string& caption) {
-  if (caption.size() <= kMaxCaptionLength) return caption;
-  std::size_t length = kMaxCaptionLength;
-  // Back off over continuation bytes so that the character the cut falls into is dropped whole.
-  while (length > 0 && (static_cast<unsigned char>(caption[length]) & 0xC0) == 0x80) --length;
-  return caption.substr(0, length);
+  std::size_t characters = 0;
+  for (std::size_t i = 0; i < caption.size(); ++i) {
+    if (!StartsCharacter(caption[i])) continue;
+    if (characters == kMaxCaptionLength) return caption.substr(0, i);
+    ++characters;
+  }
+  return caption;
 }
 
 std::string PortNameForTitle(const std::string& portName) {

@@ -139,6 +139,11 @@ void RecordTables::ApplyCaptions(const std::array<std::string, 4>& captions) {
   if (shownSetMode_ == kBufferSet) RetitlePanes();
 }
 
+void RecordTables::RestoreCaptions(const std::array<std::string, 4>& captions) {
+  for (int k = 0; k < 4; ++k) View(k, kBufferSet).Record().caption = captions[static_cast<std::size_t>(k)];
+  if (shownSetMode_ == kBufferSet) RetitlePanes();
+}
+
 void RecordTables::CopyRoi(bool fileToBuffer) {
   const int fromSet = fileToBuffer ? kFileSet : kBufferSet;
   const int toSet = fileToBuffer ? kBufferSet : kFileSet;

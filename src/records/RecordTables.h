@@ -77,6 +77,8 @@ class RecordTables {
   std::array<std::string, 4> BufferCaptions() const;
   // OK of the captions dialog: each caption cut to 36 characters becomes a BUFFER caption.
   void ApplyCaptions(const std::array<std::string, 4>& captions);
+  // The captions read at start-up, taken as they are (they passed the settings' own length rule).
+  void RestoreCaptions(const std::array<std::string, 4>& captions);
   void CopyRoi(bool fileToBuffer);
   void CopyCalibration(bool fileToBuffer);
   void SetRoiMode(int mode);

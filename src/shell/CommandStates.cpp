@@ -34,15 +34,16 @@ CommandFacts ReadCommandFacts(const LinkLifecycle& lifecycle, const AcquisitionP
   facts.activeSoftSize = sets.ActivePlot().SoftSize();
   facts.roiMode = sets.RoiMode();
   facts.s0FileRecordActive = sets.ActiveSet(0) == kFileSet;
+  facts.linearScale = sets.ActivePlot().Linear();
+  facts.automaticScale = sets.ActivePlot().AutoScale();
   return facts;
 }
 
 CommandStates DecideCommandStates(const CommandFacts& facts) {
   CommandStates states;
-  const bool linkOpen = facts.link != LinkLifecycle::State::kClosed;
-  // Erasing touches the instrument's spectra: only on an open link, outside a logged series, and
-  // while the instrument's set is shown.
-  const bool erase = linkOpen && !facts.loggedSeriesRunning && facts.bufferSetShown;
+  // Erase runs the acquisition panel's RESET and is enabled with it: while the instrument's set is
+  // shown (without a responding instrument it clears the image only).
+  const bool erase = facts.bufferSetShown;
   states.enabled = {
       {cmd::kConnect, facts.connectAllowed},
       {cmd::kAutoConnect, facts.connectAllowed},
@@ -60,6 +61,9 @@ CommandStates DecideCommandStates(const CommandFacts& facts) {
     states.checked.push_back({kSoftSizeCommands[i], kSoftSizes[i] == facts.activeSoftSize});
   states.checked.push_back({cmd::kRoiMarkOver, facts.roiMode == 0});
   states.checked.push_back({cmd::kRoiFromCursor, facts.roiMode == 1});
+  states.checked.push_back({cmd::kLinear, facts.linearScale});
+  states.checked.push_back({cmd::kLogarithmic, !facts.linearScale});
+  states.checked.push_back({cmd::kAutoVertical, facts.automaticScale});
   states.linkStateText = LinkStateText(facts.link);
   return states;
 }

@@ -28,6 +28,8 @@ struct CommandFacts {
   int activeSoftSize = 4096;        // of the active plot of the active spectrum
   int roiMode = 0;                  // 0 mark over, 1 from cursor
   bool s0FileRecordActive = false;  // the active record of S0 is its FILE record (About Hardware)
+  bool linearScale = true;          // the active plot's vertical scale
+  bool automaticScale = false;      // the active plot's automatic vertical scale
 };
 
 struct CommandFlag {

@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include "display/RecordSets.h"
+#include "records/Captions.h"
 
 namespace mirvo {
 namespace {
@@ -111,14 +112,15 @@ void SettingsStore::LoadSpectra(RecordSets& sets) const {
       if (record.stored.pointCount > CalibrationRecord::kMaxPoints || record.stored.pointCount < 0)
         record.stored.pointCount = 0;
     }
-    // A caption is read into 40 bytes with its terminating zero: 40 bytes or more do not fit.
-    if (const auto caption = backend_.ReadText(kSpectrum, Indexed("Caption", k)); caption && caption->size() < 40) {
+    // A caption is read into 40 characters with its terminating zero: 40 or more do not fit.
+    if (const auto caption = backend_.ReadText(kSpectrum, Indexed("Caption", k));
+        caption && CaptionCharacters(*caption) < kStoredCaptionLimit) {
       record.caption = *caption;
     }
   }
   std::array<std::string, 4> captions;
   for (int k = 0; k < 4; ++k) captions[static_cast<std::size_t>(k)] = sets.BufferPlot(k).Record().caption;
-  sets.ApplyCaptions(captions);  // retitles the panes that show the BUFFER set
+  sets.RestoreCaptions(captions);  // retitles the panes that show the BUFFER set
 }
 
 void SettingsStore::SaveSpectra(RecordSets& sets) {

@@ -38,6 +38,8 @@ std::string NtpReplyCheckText(NtpReplyCheck check, std::span<const std::uint8_t>
     case NtpReplyCheck::ZeroTransmit: return "Reply rejected: the transmit timestamp is zero";
     case NtpReplyCheck::OriginateMismatch:
       return "Reply rejected: the originate timestamp is not the transmit timestamp of the request";
+    case NtpReplyCheck::TransmitBeforeReceive:
+      return "Reply rejected: the transmit timestamp precedes the receive timestamp";
   }
   return "Reply rejected";
 }
@@ -55,6 +57,7 @@ NtpReplyCheck ParseNtpReply(std::span<const std::uint8_t> reply, NtpTimestamp se
   if (transmit.IsZero()) return NtpReplyCheck::ZeroTransmit;
   const NtpTimestamp originate = TimestampAt(reply, kOriginateAt);
   if (originate != sentTransmit) return NtpReplyCheck::OriginateMismatch;
+  if (NtpDifferenceSeconds(transmit, TimestampAt(reply, kReceiveAt)) < 0) return NtpReplyCheck::TransmitBeforeReceive;
 
   NtpResult filled;
   filled.leapIndicator = reply[0] >> 6;

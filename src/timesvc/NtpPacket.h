@@ -39,6 +39,7 @@ enum class NtpReplyCheck {
   WrongStratum,       // not 1..15 (0 is a kiss-of-death or unsynchronised server)
   ZeroTransmit,       // the server sent no transmit time
   OriginateMismatch,  // not an answer to the request we sent
+  TransmitBeforeReceive,  // the server sent its reply before it had the request: impossible
 };
 
 // The log line that names a failed check, e.g. "Reply rejected: stratum 0 is not 1 to 15".

@@ -1,4 +1,5 @@
 #include "timesvc/TimeUtcModel.h"
+#include "base/TextFormat.h"
 
 #include <cmath>
 #include <cstdio>
@@ -17,11 +18,7 @@ std::string TimestampLine(const char* label, NtpTimestamp timestamp) {
   return text;
 }
 
-std::string SecondsLine(const char* label, double seconds) {
-  char text[128];
-  std::snprintf(text, sizeof text, "%s%f seconds", label, seconds);
-  return text;
-}
+std::string SecondsLine(const char* label, double seconds) { return FormatText("%s%f seconds", label, seconds); }
 
 }  // namespace
 

@@ -117,14 +117,15 @@ TEST_F(CliAcquireTest, LogRecordsTheSeriesAndOverwritesOnlyWhenAsked) {
   ExpectCountsOfTheInstrument(Scratch(series.back()), Sim());
 }
 
-TEST_F(CliAcquireTest, ALoggedRunThatCannotBeSavedFailsTheSeries) {
+TEST_F(CliAcquireTest, ASeriesThatCouldNotBeSavedIsRefusedBeforeItStarts) {
   StartSimulator();
   const std::string folder = Scratch("no-such-folder");
   const RunResult run =
       Cli({"log", Sim().DevicePath(), "--runs", "2", "--preset", "1", "--folder", folder, "--base", "series"});
   EXPECT_EQ(run.status, 2);
   EXPECT_NE(run.err.find("Unable to Save File"), std::string::npos) << run.err;
-  EXPECT_NE(run.out.find("NOT SAVED " + folder + "/series_0001.mps"), std::string::npos) << run.out;
+  EXPECT_NE(run.err.find(folder + ": no such folder"), std::string::npos) << run.err;
+  EXPECT_EQ(Sim().RequestsReceived(), 0u);  // no run was made only to be thrown away
   EXPECT_TRUE(ScratchEntries().empty());
 }
 

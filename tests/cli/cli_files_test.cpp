@@ -98,6 +98,7 @@ TEST_F(CliFilesTest, ExportWritesTheCsvByteForByteAsTheProgram) {
   EXPECT_EQ(run.status, 2);
   EXPECT_EQ(run.err, "mirvo-cli export: " + unwritable + ": Unable to Save File\n");
   EXPECT_FALSE(fs::exists(Scratch("no-such-folder")));
+
 }
 
 std::string RoiLine(const SpectrumPlot& plot, int first, int last) {
@@ -169,8 +170,31 @@ TEST_F(CliFilesTest, ReportHasOneRowPerFileThatOpens) {
   const std::string unwritable = Scratch("no-such-folder/report.csv");
   const RunResult failed = Cli({"report", path, "--spectrum", "1", "--roi", roi, "-o", unwritable});
   EXPECT_EQ(failed.status, 2);
-  EXPECT_EQ(failed.err, "mirvo-cli report: " + unwritable + ": Unable to Save File\n");
+  // The specified text, then the system's reason on the next line.
+  EXPECT_EQ(failed.err, "mirvo-cli report: " + unwritable + ": Unable to Save File\n" + Scratch("no-such-folder") +
+                            ": no such folder\n");
   EXPECT_FALSE(fs::exists(Scratch("no-such-folder")));
+
+  // An output that is one of the inputs is refused, also through a link; the file stays a spectrum file.
+  const std::string before = ReadWhole(path);
+  const std::string link = Scratch("link.mps");
+  fs::create_symlink(path, link);
+  for (const std::string& output : {path, link}) {
+    const RunResult same = Cli({"report", path, "--spectrum", "1", "--roi", roi, "-o", output});
+    EXPECT_EQ(same.status, 1) << output;
+    EXPECT_NE(same.err.find("is the input"), std::string::npos) << same.err;
+  }
+  EXPECT_EQ(ReadWhole(path), before);
+
+  // A damaged file after a good one: its row carries nothing over from the good file.
+  const std::string truncated = Scratch("truncated.mps");
+  WriteWhole(truncated, ReadWhole(path).substr(0, 300));
+  const RunResult damaged = Cli({"report", path, truncated, "--spectrum", "1", "--roi", roi});
+  const auto lines = SplitLines(damaged.out);
+  ASSERT_EQ(lines.size(), 3u) << damaged.out;
+  EXPECT_EQ(lines[2].rfind(truncated + ",", 0), 0u) << lines[2];
+  EXPECT_EQ(lines[2].find(times.stampText), std::string::npos) << lines[2];
+  EXPECT_EQ(lines[2].find(",2.0000,"), std::string::npos) << lines[2];
 }
 
 }  // namespace

@@ -170,6 +170,17 @@ TEST_F(AcquisitionPanelTest, MicrosecondTextsFollowTheSamplePeriod) {
   EXPECT_EQ(panel.StoreDelayUsText(), "130.0000");
 }
 
+TEST_F(AcquisitionPanelTest, TimeStampShowsTheKindOfTheShownRecordWithoutFlicker) {
+  Image()[reg::kControlWord] |= cw::kStartSystem;
+  Respond();
+  dialogs.kind = StartTimeKind::Local;
+  panel.OnTimeStamp();
+  EXPECT_EQ(dialogs.kindDialogRuns, 1);
+  EXPECT_EQ(panel.StartKindText(), "START TIME: SYSTEM");  // the record's stamp kind, until a start stamps anew
+  panel.RefreshFromRecord();                             // the next status read shows the same
+  EXPECT_EQ(panel.StartKindText(), "START TIME: SYSTEM");
+}
+
 TEST_F(AcquisitionPanelTest, StartWithoutARespondingInstrumentOnlyMarksTheImage) {
   panel.StartAcquisition();
   EXPECT_EQ(panel.StartStampText(), "Hardware Not Connected");

@@ -90,15 +90,15 @@ TEST(CommandStates, EnablingFollowsTheLinkTheLoggerTheRunBitAndTheShownSet) {
                   kFailing = State::kFailing;
   const Situation situations[] = {
       // what                                link      file   log    run    conn   disc   port   start  stop   erase
-      {"closed, BUFFER shown",               kClosed,  false, false, false, true,  false, true,  false, false, false},
-      {"closed, run bit left from before",   kClosed,  false, false, true,  true,  false, true,  false, false, false},
+      {"closed, BUFFER shown",               kClosed,  false, false, false, true,  false, true,  false, false, true},
+      {"closed, run bit left from before",   kClosed,  false, false, true,  true,  false, true,  false, false, true},
       {"closed, FILE shown",                 kClosed,  true,  false, false, false, false, false, false, false, false},
       {"online, stopped",                    kOnline,  false, false, false, false, true,  true,  true,  false, true},
       {"online, acquiring",                  kOnline,  false, false, true,  false, true,  true,  false, true,  true},
       {"port open, no reply yet, stopped",   kNoReply, false, false, false, false, true,  true,  true,  false, true},
       {"link failing, acquiring",            kFailing, false, false, true,  false, true,  true,  false, true,  true},
-      {"online, logged series between runs", kOnline,  false, true,  false, false, true,  true,  false, false, false},
-      {"online, logged series acquiring",    kOnline,  false, true,  true,  false, true,  true,  false, false, false},
+      {"online, logged series between runs", kOnline,  false, true,  false, false, true,  true,  false, false, true},
+      {"online, logged series acquiring",    kOnline,  false, true,  true,  false, true,  true,  false, false, true},
       {"online, FILE shown, stopped",        kOnline,  true,  false, false, false, false, false, false, false, false},
       {"online, FILE shown, acquiring",      kOnline,  true,  false, true,  false, false, false, false, false, false},
   };
@@ -173,9 +173,10 @@ TEST(CommandStates, SoftSizeAndRoiModeMarksFollowTheActivePlot) {
     facts.activeSoftSize = c.softSize;
     facts.roiMode = c.roiMode;
     const CommandStates states = DecideCommandStates(facts);
-    ASSERT_EQ(states.checked.size(), 8u);
+    ASSERT_EQ(states.checked.size(), 11u);
     for (const CommandFlag& flag : states.checked)
-      EXPECT_EQ(flag.on, flag.command == c.softSizeCommand || flag.command == c.roiCommand) << flag.command;
+      EXPECT_EQ(flag.on, flag.command == c.softSizeCommand || flag.command == c.roiCommand || flag.command == cmd::kLinear)
+          << flag.command;
   }
 
   // Read off the record tables: the active plot's soft size and the tables' ROI mode.
@@ -187,6 +188,33 @@ TEST(CommandStates, SoftSizeAndRoiModeMarksFollowTheActivePlot) {
   EXPECT_EQ(states.Checked(32816), false);
   EXPECT_EQ(states.Checked(cmd::kRoiFromCursor), true);
   EXPECT_EQ(states.Checked(cmd::kRoiMarkOver), false);
+}
+
+TEST(CommandStates, ScaleMarksFollowTheActivePlot) {
+  struct Case {
+    bool linear;
+    bool automatic;
+  };
+  for (const Case c : {Case{true, false}, Case{false, false}, Case{true, true}, Case{false, true}}) {
+    CommandFacts facts;
+    facts.linearScale = c.linear;
+    facts.automaticScale = c.automatic;
+    const CommandStates states = DecideCommandStates(facts);
+    EXPECT_EQ(states.Checked(cmd::kLinear), c.linear);
+    EXPECT_EQ(states.Checked(cmd::kLogarithmic), !c.linear);
+    EXPECT_EQ(states.Checked(cmd::kAutoVertical), c.automatic);
+  }
+  // Read off the active plot: the automatic scale (linear only), then logarithmic (which ends it).
+  Window window;
+  window.sets.ActivePlot().ToggleAutomaticScale();
+  CommandStates states = window.Decide();
+  EXPECT_EQ(states.Checked(cmd::kLinear), true);
+  EXPECT_EQ(states.Checked(cmd::kAutoVertical), true);
+  window.sets.ActivePlot().SetLogarithmicScale();
+  states = window.Decide();
+  EXPECT_EQ(states.Checked(cmd::kLogarithmic), true);
+  EXPECT_EQ(states.Checked(cmd::kLinear), false);
+  EXPECT_EQ(states.Checked(cmd::kAutoVertical), false);
 }
 
 TEST(LinkStateText, OneTextPerLifecycleState) {

@@ -266,19 +266,35 @@ TEST_F(HardwareLinkTest, SilentInstrumentIsGivenUpAfterAboutTwentyOneSeconds) {
   EXPECT_EQ(host.lines.back(), "Disconnected from hardware");
 }
 
-TEST_F(HardwareLinkTest, UnpluggedInstrumentClosesTheLinkWithoutSpinning) {
+TEST_F(HardwareLinkTest, UnpluggedInstrumentClosesTheLinkAtOnce) {
   ASSERT_TRUE(lifecycle.ConnectHardware());
   AnswerNext();
   NextRequest();  // a chunk in flight
   pty.CloseMaster();
   lifecycle.OnSerialEvent(serial_event::kRxChar);  // reads nothing, checks nothing
-  int ticks = 0;
-  while (Link().Connected() && ticks < 1000) {
-    lifecycle.OnCommTimer();
-    ++ticks;
-  }
-  EXPECT_EQ(ticks, 4 * 23);
+  EXPECT_TRUE(Link().Connected());
+  // The listener's report of the hang-up closes the link at once, without four time-outs.
+  lifecycle.OnSerialEvent(serial_event::kHangUp);
+  EXPECT_FALSE(Link().Connected());
+  ASSERT_GE(host.lines.size(), 2u);
+  EXPECT_EQ(host.lines[host.lines.size() - 2], "The port hung up (instrument unplugged or switched off)");
   EXPECT_EQ(host.lines.back(), "Disconnected from hardware");
+}
+
+TEST_F(HardwareLinkTest, ReplyTimeOutGrowsWithTheLineTimeOfTheReply) {
+  struct Case {
+    unsigned baud;
+    int minimumTicks;  // 22 plus the whole 200 ms ticks a full spectrum chunk needs on the line
+  };
+  for (const Case c : {Case{921600, 22}, Case{115200, 24}, Case{9600, 22 + 34}}) {
+    SCOPED_TRACE(c.baud);
+    lifecycle.SetBaudRate(c.baud);
+    ASSERT_TRUE(lifecycle.ConnectHardware());
+    AnswerNext();
+    NextRequest();  // the first spectrum chunk is in flight
+    EXPECT_GE(Link().ReplyTimeoutTicks(), c.minimumTicks);
+    EXPECT_LE(Link().ReplyTimeoutTicks(), c.minimumTicks + 12);
+  }
 }
 
 TEST_F(HardwareLinkTest, ConnectWhileConnectedStartsAfresh) {
@@ -292,14 +308,31 @@ TEST_F(HardwareLinkTest, ConnectWhileConnectedStartsAfresh) {
   EXPECT_TRUE(Link().Connected());
 }
 
-TEST_F(HardwareLinkTest, PortThatCannotBeOpened) {
-  lifecycle.SetDeviceName("/dev/ttyKV-no-such-port");
-  EXPECT_FALSE(lifecycle.ConnectHardware());
-  EXPECT_EQ(host.errors, std::vector<std::string>{"Unable to open COM-port"});
-  EXPECT_EQ(host.lines, std::vector<std::string>{"Disconnected from hardware"});
-  EXPECT_FALSE(Link().Connected());
-  EXPECT_FALSE(Link().Responding());
-  EXPECT_FALSE(lifecycle.PortInUse());
+TEST_F(HardwareLinkTest, PortThatCannotBeOpenedSaysWhy) {
+  // Held by another program: a second open of the same tty.
+  CSerial other;
+  ASSERT_EQ(other.Open(pty.SlavePath()), serial_error::kSuccess);
+  const struct {
+    std::string device;
+    std::string reason;
+  } cases[] = {
+      {"/dev/ttyKV-no-such-port", "/dev/ttyKV-no-such-port: no such device (unplugged, or another port name)"},
+      {"/dev/null", "/dev/null: not a serial port"},
+      {pty.SlavePath(), pty.SlavePath() + ": the port is in use by another program"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.device);
+    host.errors.clear();
+    host.lines.clear();
+    lifecycle.SetDeviceName(c.device);
+    EXPECT_FALSE(lifecycle.ConnectHardware());
+    // The specified message, then the system's reason on the next line of the log.
+    EXPECT_EQ(host.errors, std::vector<std::string>{"Unable to open COM-port"});
+    EXPECT_EQ(host.lines, (std::vector<std::string>{c.reason, "Disconnected from hardware"}));
+    EXPECT_FALSE(Link().Connected());
+    EXPECT_FALSE(Link().Responding());
+    EXPECT_FALSE(lifecycle.PortInUse());
+  }
 }
 
 TEST_F(HardwareLinkTest, RequestsRefusedWhileTheLinkIsDown) {

@@ -149,5 +149,23 @@ TEST_F(LoggerRunEndTest, AStoppedInstrumentWithoutAStartedRunIsNotARunEnd) {
   EXPECT_TRUE(series.saved.empty());
 }
 
+TEST_F(LoggerRunEndTest, AStatusReadInFlightAtALoggedStartIsNotARunEnd) {
+  // An ordinary run before the series: seen running, then seen ended.
+  series.running = false;
+  Link().RequestStatusRead();
+  Answer(Next(), cw::kRun);
+  Link().RequestStatusRead();
+  Answer(Next(), 0);
+  // A status read is on the line when the logged START is pressed; it shows the instrument stopped.
+  Link().RequestStatusRead();
+  const Bytes inFlight = Next();
+  ASSERT_TRUE(IsStatusRead(inFlight));
+  series.running = true;
+  Answer(inFlight, 0);
+  EXPECT_EQ(lifecycle.Policy().Step(), LoggedStep::kNone);
+  EXPECT_TRUE(series.saved.empty());
+  EXPECT_EQ(series.completed, 0);
+}
+
 }  // namespace
 }  // namespace mirvo

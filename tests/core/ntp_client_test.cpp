@@ -160,6 +160,14 @@ TEST_F(NtpClientTest, RepliesThatFailACheckAreNotUsed) {
        "Reply rejected: the transmit timestamp is zero"},
       {"other originate", [](Packet& p) { p[31] ^= 1; }, NtpReplyCheck::OriginateMismatch,
        "Reply rejected: the originate timestamp is not the transmit timestamp of the request"},
+      {"receive 200 s after transmit",
+       [](Packet& p) {
+         std::copy(p.begin() + 40, p.begin() + 48, p.begin() + 32);
+         const std::uint8_t low = p[35];
+         p[35] = static_cast<std::uint8_t>(low + 200);
+         if (p[35] < low) ++p[34];
+       },
+       NtpReplyCheck::TransmitBeforeReceive, "Reply rejected: the transmit timestamp precedes the receive timestamp"},
   };
   for (const Case& c : cases) {
     LocalNtpServer server([&](const Packet& request) {

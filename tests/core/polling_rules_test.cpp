@@ -144,7 +144,8 @@ TEST(PollingRules, AfterAFoldedStatusRead) {
       {"last run already saved", seriesComplete, {0, false, false, false, true, {kNone, kNone}}},
       {"trace ready", traceReady, {0, false, true, true, true, {kTrace, kChunk}}},
       {"single trace waits", singleWaiting, {0, false, false, true, true, {kStatus, kNone}}},
-      {"stopped without a series", stoppedNoSeries, {1, false, false, true, true, {kChunk, kNone}}},
+      // An ordinary run's end clears the bit, so that a logged START cannot take it for a run end.
+      {"stopped without a series", stoppedNoSeries, {0, false, false, true, true, {kChunk, kNone}}},
   };
   for (const Case& c : cases) EXPECT_EQ(DecideAfterStatus(c.facts), c.expected) << c.name;
 }

@@ -24,7 +24,7 @@ class PortEnumeratorTest : public ::testing::Test {
     fs::create_directories(sys / "drivers/ftdi_sio");
     fs::create_directories(sys / "drivers/cdc_acm");
     Write(usbDevice / "idVendor", "0403\n");
-    Write(usbDevice / "product", "FT232R USB UART\n");
+    Write(usbDevice / "product", "FT232R USB UART (rev B)\n");  // the suffix gives way to the port name
     Write(sys / "devices/usb1/1-2/idVendor", "1234\n");
     fs::create_directory_symlink(sys / "drivers/ftdi_sio", usbDevice / "1-1:1.0/ttyUSB0/driver");
     fs::create_directory_symlink(sys / "drivers/cdc_acm", sys / "devices/usb1/1-2/1-2:1.0/ttyACM0/driver");
@@ -45,6 +45,7 @@ class PortEnumeratorTest : public ::testing::Test {
     Write(root / "pts3", "");
     fs::create_symlink(root / "pts3", root / "ports/ttyKV00007");
     fs::create_symlink(root / "gone", root / "ports/ttyKV00009");
+    Write(root / "ports/.ttyKV00007.lock", "");  // a running simulator's lock: not a port
 
     roots.sysClassTty = (classTty).string();
     roots.dev = (root / "dev").string();

@@ -99,6 +99,7 @@ TEST(SettingsStore, DamagedValuesFallBackToTheDefaults) {
   store.LoadSpectra(g.sets);
   EXPECT_EQ(g.sets.BufferPlot(0).Colours(), PlotColours{});
   EXPECT_EQ(g.sets.BufferPlot(1).Record().caption, "GAMMA+NEUTRONS");
+  EXPECT_EQ(g.sets.BufferPlot(2).Record().caption, std::string(39, 'y'));  // taken whole, not cut to 36
   EXPECT_EQ(g.sets.BufferPlot(3).Record().stored.pointCount, 0);
   EXPECT_EQ(g.sets.BufferPlot(3).Record().stored.b, 3.0);
   EXPECT_EQ(g.sets.BufferPlot(2).Record().stored.pointCount, 0);

@@ -90,9 +90,13 @@ TEST(Captions, CutKeepsTheFirst36Characters) {
   const std::string forty(40, 'x');
   EXPECT_EQ(CutCaption(forty), std::string(36, 'x'));
   EXPECT_EQ(CutCaption("GAMMA"), "GAMMA");
-  // A two-byte character across the limit is dropped whole, never split.
+  // Characters are counted, not bytes: a caption of accented letters keeps 36 of them.
   const std::string accented = std::string(35, 'a') + "\xC3\xA9" + "b";
-  EXPECT_EQ(CutCaption(accented), std::string(35, 'a'));
+  EXPECT_EQ(CutCaption(accented), std::string(35, 'a') + "\xC3\xA9");
+  std::string cyrillic;
+  for (int i = 0; i < 40; ++i) cyrillic += "\xD0\x96";
+  EXPECT_EQ(CutCaption(cyrillic), cyrillic.substr(0, 72));
+  EXPECT_EQ(CaptionCharacters(cyrillic), 40u);
 }
 
 TEST(Captions, PaneTitles) {

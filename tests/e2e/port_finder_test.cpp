@@ -88,8 +88,10 @@ TEST_F(PortFinderTest, NoInstrumentLeavesTheDialogOpenWithItsText) {
   EXPECT_EQ(finder.StatusText(), "No Mirvo devices were found... Please, reconnect the device and press FIND.");
   EXPECT_TRUE(finder.OkEnabled());
   EXPECT_TRUE(finder.FindEnabled());
+  const std::string missing = "/nonexistent/ttyUSB9: no such device (unplugged, or another port name)";
   EXPECT_EQ(host.lines, (std::vector<std::string>{"Find Timer Started", "Searching...", "Unable to open: ttyUSB9",
-                                                  "Searching...", "Trying: pts", "Find Timer Stopped"}));
+                                                  missing, "Searching...", "Trying: pts", "Find Timer Stopped"}));
+  EXPECT_EQ(finder.Unopened(), std::vector<std::string>{missing});
   EXPECT_EQ(timerPeriod, 0);
   EXPECT_EQ(sleeper.sleeps, std::vector<int>{2000});
   // The finder leaves the link closed and idle.
@@ -97,6 +99,15 @@ TEST_F(PortFinderTest, NoInstrumentLeavesTheDialogOpenWithItsText) {
   EXPECT_FALSE(lifecycle.Link().Busy());
   EXPECT_FALSE(lifecycle.Link().Port().IsOpen());
   EXPECT_FALSE(lifecycle.PortInUse());
+}
+
+TEST_F(PortFinderTest, AnInstrumentWhosePortIsBusyIsReportedAsNotProbed) {
+  kvetral::Simulator& sim = AddSimulator(14);
+  CSerial other;  // another program holds the instrument's port
+  ASSERT_EQ(other.Open(sim.DevicePath()), serial_error::kSuccess);
+  finder.Find();
+  EXPECT_TRUE(finder.Found().empty());
+  EXPECT_EQ(finder.Unopened(), std::vector<std::string>{sim.DevicePath() + ": the port is in use by another program"});
 }
 
 TEST_F(PortFinderTest, ExactlyOneInstrumentIsChosenAndAutoConnectConnectsAt921600) {

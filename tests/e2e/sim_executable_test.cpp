@@ -78,10 +78,17 @@ TEST(SimExecutableTest, LinkIsListedAsASimulatedInstrumentAndRemovedOnStop) {
   roots.serialById = (folder / "no-by-id").string();
   roots.virtualPorts = folder.string();
 
-  // A link left by a simulator that died is taken over.
-  fs::create_symlink("/dev/pts/does-not-exist", folder / "ttyKV1");
+  // A link left by a simulator that died (kill -9) is taken over, also when its pseudo-terminal
+  // has since gone to another program and the link's target exists.
   kvetral::SimOptions options;
   options.link = (folder / "ttyKV1").string();
+  for (const char* target : {"/dev/pts/does-not-exist", "/dev/null"}) {
+    fs::create_symlink(target, folder / "ttyKV1");
+    kvetral::Simulator earlier(options);
+    std::string error;
+    EXPECT_TRUE(earlier.Start(&error)) << target << ": " << error;
+    earlier.Stop();
+  }
   kvetral::Simulator sim(options);
   std::string error;
   ASSERT_TRUE(sim.Start(&error)) << error;

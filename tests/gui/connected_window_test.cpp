@@ -65,7 +65,12 @@ class ConnectedWindowTest : public QObject {
     QVERIFY(QTest::qWaitForWindowExposed(&frame));
 
     frame.Lifecycle().SetDeviceName(sim.DevicePath());
+    frame.Pane("SpectrumPaneS2")->close();
+    frame.Pane("PsaPane")->close();
     frame.RunCommand(cmd::kConnect);
+    // Connect shows the four spectrum panes and the shaper panel's pane.
+    QVERIFY(!frame.Pane("SpectrumPaneS2")->isHidden());
+    QVERIFY(!frame.Pane("PsaPane")->isHidden());
     // The waits below end on what the program shows; their limits only guard against a hang.
     QTRY_VERIFY_WITH_TIMEOUT(frame.Lifecycle().Link().Responding(), kGuardMs);
     // The start-time kind was chosen already: START does not ask.

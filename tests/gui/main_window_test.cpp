@@ -1,4 +1,5 @@
 #include <QAction>
+#include <QLineEdit>
 #include <QDockWidget>
 #include <QListWidget>
 #include <QTabWidget>
@@ -6,7 +7,9 @@
 
 #include "FakeClock.h"
 #include "lib/Simulator.h"
+#include "acquisition/AcquisitionPanel.h"
 #include "acquisition/LinkLifecycle.h"
+#include "acquisition/gui/CAcquisitionView.h"
 #include "shell/Commands.h"
 #include "shell/OutputLog.h"
 #include "shell/SettingsStore.h"
@@ -53,6 +56,42 @@ class MainWindowTest : public QObject {
     for (int i = 0; i < 250; ++i) frame.Log().AddLine("event " + std::to_string(i));
     QCOMPARE(list->count(), 200);
     QCOMPARE(list->item(199)->text(), QString("05-MAR-19@14:07:09>> event 249"));
+  }
+
+  void defaultLayoutBringsBackClosedPanesAndTheFirstTickSyncs() {
+    auto clock = test::FakeClock::AtLocal(March5());
+    MemorySettingsBackend settings;  // no "AppStateDefault" stored
+    CMainFrame frame(clock, settings);
+    frame.resize(1366, 768);
+    frame.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&frame));
+    QTRY_VERIFY(!frame.Sets().RefreshRequested());  // synchronised once without any plot taking the focus
+    // The Events pane shows a connect, start and stop sequence: ten lines or so.
+    QTRY_VERIFY2(frame.Pane("EventsPane")->height() >= 200, qPrintable(QString::number(frame.Pane("EventsPane")->height())));
+    for (const char* name : {"SpectrumPaneS3", "EventsPane", "PsdPane"}) frame.Pane(name)->close();
+    QVERIFY(!frame.Pane("SpectrumPaneS3")->isVisible());
+    frame.RunCommand(cmd::kDefaultLayout);
+    for (const char* name : {"SpectrumPaneS3", "EventsPane", "PsdPane"}) QVERIFY2(!frame.Pane(name)->isHidden(), name);
+    // The Events pane shows a connect, start and stop sequence: ten lines or so.
+    QTRY_VERIFY2(frame.Pane("EventsPane")->height() >= 200, qPrintable(QString::number(frame.Pane("EventsPane")->height()) + " " + QString::number(frame.height())));
+  }
+
+  void typedPresetIsTakenBeforeACommandActs() {
+    auto clock = test::FakeClock::AtLocal(March5());
+    MemorySettingsBackend settings;
+    CMainFrame frame(clock, settings);
+    frame.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&frame));
+    auto* view = frame.findChild<CAcquisitionView*>();
+    QVERIFY(view != nullptr);
+    QLineEdit* preset = view->PresetEdit();
+    preset->setFocus();
+    preset->selectAll();
+    QTest::keyClicks(preset, "123");
+    QVERIFY(preset->hasFocus());  // still typing: the edit has not been left
+    frame.StartTime().askFlag = false;  // the start-time kind was chosen already: START does not ask
+    frame.RunCommand(cmd::kStart);      // the toolbar's Start takes no focus
+    QCOMPARE(frame.Acquisition().PresetSeconds(), 123);
   }
 
   void firstRunTakesTheDefaultsAndCloseWritesEverything() {

@@ -103,6 +103,12 @@ class Subprocess {
     }
   }
 
+  // Closes our end of the child's stdout: its next write meets a broken pipe.
+  void CloseOutput() {
+    if (outFd_ >= 0) ::close(outFd_);
+    outFd_ = -1;
+  }
+
   void Signal(int signal) const {
     if (pid_ > 0 && !exited_) ::kill(pid_, signal);
   }

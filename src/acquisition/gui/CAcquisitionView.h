@@ -25,6 +25,9 @@ class CAcquisitionView : public QWidget {
   void ShowValues();
   // START, STOP, TIME STAMP and the whole form by the enabling rules (the main window's idle update).
   void UpdateEnabling();
+  // A value typed but not yet committed (the edit still has the focus) is taken now: the main
+  // window's commands call this before they act, so Start runs with the preset as typed.
+  void CommitTypedValues() { OnPresetEdited(); }
 
   QCheckBox* AutoUpdateBox() const { return autoUpdate_; }
   QComboBox* PresetKindList() const { return presetKind_; }

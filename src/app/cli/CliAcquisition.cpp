@@ -76,8 +76,9 @@ CliAcquisition::CliAcquisition(const AcquisitionOptions& opts)
 }
 
 void CliAcquisition::InstallInterruptHandler() {
-  std::signal(SIGINT, OnInterrupt);
-  std::signal(SIGTERM, OnInterrupt);
+  // A closed terminal (SIGHUP) or a reader gone from the pipe (SIGPIPE) ends the run like Ctrl+C:
+  // the instrument is stopped, its memory read and the data saved.
+  for (int signal : {SIGINT, SIGTERM, SIGHUP, SIGPIPE}) std::signal(signal, OnInterrupt);
 }
 
 bool CliAcquisition::Interrupted() { return interrupted; }
@@ -151,6 +152,7 @@ bool CliAcquisition::SaveBufferSet(const std::string& path, std::string& error) 
   const std::size_t before = dialogs.messages.size();
   if (saver.SaveLoggedRun(file)) return true;
   error = dialogs.messages.size() > before ? dialogs.messages.back() : "the file could not be written";
+  if (!saver.lastFailureReason.empty()) error += "\n" + saver.lastFailureReason;  // the system's reason
   return false;
 }
 

@@ -29,4 +29,8 @@ bool TakeFlag(std::vector<std::string>& args, const std::string& flag);
 // Returns false when the option is present without a value (reported on stderr).
 bool TakeOption(std::vector<std::string>& args, const std::string& option, std::string& value);
 
+// An output that is one of the inputs (the same file, also through links) would replace the data it
+// is made from: true after saying so on stderr.
+bool OutputIsAnInput(const char* command, const std::string& output, const std::vector<std::string>& inputs);
+
 }  // namespace mirvo::cli

@@ -3,6 +3,8 @@
 #include <cstdio>
 
 #include "app/cli/CliAcquisition.h"
+#include "files/FileResult.h"
+#include "files/RecoveryFolder.h"
 
 namespace mirvo::cli {
 namespace {
@@ -20,6 +22,11 @@ int RunAcquire(const std::vector<std::string>& arguments) {
     return kExitUsage;
   }
   options.device = args[0];
+  // A run is never made only to be thrown away: the output must be writable before it starts.
+  if (const std::string why = WhyCannotWrite(output); !why.empty()) {
+    std::fprintf(stderr, "mirvo-cli acquire: %s: %s\n%s\n", output.c_str(), kUnableToSaveFile, why.c_str());
+    return kExitFailure;
+  }
 
   CliAcquisition session(options);
   CliAcquisition::InstallInterruptHandler();
@@ -80,6 +87,13 @@ int RunAcquire(const std::vector<std::string>& arguments) {
   session.Disconnect();
   if (!saved) {
     std::fprintf(stderr, "mirvo-cli acquire: %s: %s\n", output.c_str(), error.c_str());
+    // The data is not lost: it goes to the recovery folder.
+    std::string again;
+    const std::string recovery = RecoveryPathFor(output);
+    if (!recovery.empty() && session.SaveBufferSet(recovery, again))
+      std::fprintf(stderr, "mirvo-cli acquire: the run was saved instead to %s\n", recovery.c_str());
+    else
+      std::fprintf(stderr, "mirvo-cli acquire: the run could not be saved anywhere\n");
     return kExitFailure;
   }
   std::printf("saved %s\n", output.c_str());

@@ -52,6 +52,8 @@ int RunFind(const std::vector<std::string>& arguments) {
   for (const FoundInstrument& instrument : finder.Found()) std::printf("%s\n", instrument.text.c_str());
   if (finder.Found().empty()) {
     std::fprintf(stderr, "%s\n", finder.StatusText().c_str());
+    // A port that could not even be opened may hold the instrument: say which, and why.
+    for (const std::string& unopened : finder.Unopened()) std::fprintf(stderr, "not probed: %s\n", unopened.c_str());
     return kExitFailure;
   }
   return kExitOk;

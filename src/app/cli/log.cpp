@@ -6,6 +6,8 @@
 #include <cstdlib>
 
 #include "app/cli/CliAcquisition.h"
+#include "files/FileResult.h"
+#include "files/RecoveryFolder.h"
 
 namespace mirvo::cli {
 namespace {
@@ -17,19 +19,30 @@ constexpr const char* kUsage =
 // Prints each saved run and passes it on to the file writer.
 class ProgressSaver final : public ILoggedRunSaver {
  public:
-  ProgressSaver(ILoggedRunSaver& writer, int runs) : writer_(writer), runs_(runs) {}
+  ProgressSaver(BufferRecordsRunSaver& writer, int runs) : writer_(writer), runs_(runs) {}
   bool SaveLoggedRun(const LoggedRunFile& file) override {
     const bool ok = writer_.SaveLoggedRun(file);
     std::printf("\rrun %d/%d  real %10.2f s  live %10.2f s  %s %s\n", file.run, runs_, file.realSeconds,
                 file.liveSeconds, ok ? "saved" : "NOT SAVED", file.path.c_str());
     std::fflush(stdout);
+    if (!ok) {
+      if (!writer_.lastFailureReason.empty()) std::fprintf(stderr, "%s\n", writer_.lastFailureReason.c_str());
+      // The run is not lost: it goes to the recovery folder, and the series ends (the runs after it
+      // could not be saved either).
+      LoggedRunFile instead = file;
+      instead.path = RecoveryPathFor(file.path);
+      if (!instead.path.empty() && writer_.SaveLoggedRun(instead))
+        std::fprintf(stderr, "mirvo-cli log: run %d was saved instead to %s\n", file.run, instead.path.c_str());
+      else
+        std::fprintf(stderr, "mirvo-cli log: run %d could not be saved anywhere\n", file.run);
+    }
     failures += ok ? 0 : 1;
     return ok;
   }
   int failures = 0;
 
  private:
-  ILoggedRunSaver& writer_;
+  BufferRecordsRunSaver& writer_;
   int runs_;
 };
 
@@ -49,6 +62,11 @@ int RunLog(const std::vector<std::string>& arguments) {
     return kExitUsage;
   }
   options.device = args[0];
+  // Every run of the series must be able to land in the folder: checked before the first starts.
+  if (const std::string why = WhyCannotWrite(folder + "/" + base + "_0001.mps"); !why.empty()) {
+    std::fprintf(stderr, "mirvo-cli log: %s: %s\n%s\n", folder.c_str(), kUnableToSaveFile, why.c_str());
+    return kExitFailure;
+  }
 
   CliAcquisition session(options);
   CliAcquisition::InstallInterruptHandler();
@@ -85,8 +103,10 @@ int RunLog(const std::vector<std::string>& arguments) {
   };
   bool stopping = false;
   session.loop.RunUntil([&] {
-    if (CliAcquisition::Interrupted() && !stopping) {
-      stopping = true;  // Ctrl+C: the series ends at once, the run in the instrument is stopped
+    if ((CliAcquisition::Interrupted() || saver.failures > 0) && !stopping) {
+      // Ctrl+C, or a run that could not be saved: the series ends at once, the run in the
+      // instrument is stopped.
+      stopping = true;
       session.panel.OnLoggerEnableClicked(false);
       session.panel.StopAcquisition();
     }

@@ -1,5 +1,9 @@
 // mirvo-cli: the command-line tool of Mirvo-PSD.
 #include <algorithm>
+#include <cerrno>
+#include <csignal>
+#include <cstring>
+#include <filesystem>
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -32,6 +36,18 @@ bool TakeOption(std::vector<std::string>& args, const std::string& option, std::
   return true;
 }
 
+bool OutputIsAnInput(const char* command, const std::string& output, const std::vector<std::string>& inputs) {
+  for (const std::string& input : inputs) {
+    std::error_code ec;
+    if (output == input || std::filesystem::equivalent(output, input, ec)) {
+      std::fprintf(stderr, "mirvo-cli %s: the output %s is the input %s; choose another output\n", command,
+                   output.c_str(), input.c_str());
+      return true;
+    }
+  }
+  return false;
+}
+
 namespace {
 
 void PrintHelp(std::FILE* out) {
@@ -52,12 +68,17 @@ void PrintHelp(std::FILE* out) {
                "Exit status: 0 success, 1 wrong usage, 2 the command failed.\n");
 }
 
-}  // namespace
-}  // namespace mirvo::cli
+// Output that could not be written (a full disk, a closed pipe) is a failure, never a silent success.
+int FinishOutput(int status) {
+  errno = 0;
+  if (std::fflush(stdout) == 0 && std::ferror(stdout) == 0) return status;
+  const int error = errno;
+  std::fprintf(stderr, "mirvo-cli: cannot write to standard output%s%s\n", error != 0 ? ": " : "",
+               error != 0 ? std::strerror(error) : "");
+  return status == kExitOk ? kExitFailure : status;
+}
 
-int main(int argc, char** argv) {
-  using namespace mirvo::cli;
-  std::vector<std::string> args(argv + 1, argv + argc);
+int Run(std::vector<std::string> args) {
   if (args.empty()) {
     PrintHelp(stderr);
     return kExitUsage;
@@ -77,4 +98,14 @@ int main(int argc, char** argv) {
   }
   std::fprintf(stderr, "mirvo-cli: unknown command '%s' (see mirvo-cli --help)\n", name.c_str());
   return kExitUsage;
+}
+
+}  // namespace
+}  // namespace mirvo::cli
+
+int main(int argc, char** argv) {
+  using namespace mirvo::cli;
+  // A closed pipe is a write error to report, not a reason to die (acquire and log stop and save).
+  std::signal(SIGPIPE, SIG_IGN);
+  return FinishOutput(Run(std::vector<std::string>(argv + 1, argv + argc)));
 }

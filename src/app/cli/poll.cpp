@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "app/cli/CliCommand.h"
+#include "base/TextFormat.h"
 #include "app/cli/CliAcquisition.h"
 #include "app/cli/CliLinkHost.h"
 
@@ -32,7 +33,7 @@ int RunPoll(const std::vector<std::string>& arguments) {
   std::string secondsText = "20";
   if (!ParseBaud(args, baud) || !TakeOption(args, "--seconds", secondsText)) return kExitUsage;
   char* end = nullptr;
-  const double seconds = std::strtod(secondsText.c_str(), &end);
+  const double seconds = ParseDouble(secondsText.c_str(), &end);
   if (args.size() != 1 || end == secondsText.c_str() || *end != '\0' || !(seconds > 0)) {
     std::fprintf(stderr, "Usage: mirvo-cli poll PORT [--seconds S] [--baud B]\n");
     return kExitUsage;

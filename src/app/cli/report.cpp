@@ -64,9 +64,10 @@ int RunReport(const std::vector<std::string>& arguments) {
     std::fprintf(stderr, "%s", kUsage);
     return kExitUsage;
   }
+  if (!out.empty() && OutputIsAnInput("report", out, args)) return kExitUsage;
   SafeFileWriter writer;
   if (!out.empty() && writer.Open(out) != kFileOk) {
-    std::fprintf(stderr, "mirvo-cli report: %s: %s\n", out.c_str(), kUnableToSaveFile);
+    std::fprintf(stderr, "mirvo-cli report: %s: %s\n%s\n", out.c_str(), kUnableToSaveFile, writer.FailureReason().c_str());
     return kExitFailure;
   }
   const auto emit = [&](const std::string& text) {
@@ -76,8 +77,8 @@ int RunReport(const std::vector<std::string>& arguments) {
   emit(std::string("File,Start,Real Time [s],Live Time [s],Integral,Area,Centroid,FWHM,Resolution [%]") +
        (fom ? ",FOM\n" : "\n"));
   int status = kExitOk;
-  LoadedSpectrumFile file;
   for (const std::string& path : args) {
+    LoadedSpectrumFile file;  // a fresh set per file: nothing carries over from the previous one
     const FileResult loaded = file.Load(path);
     if (!loaded.Ok()) {
       std::fprintf(stderr, "mirvo-cli report: %s: %s\n", path.c_str(), loaded.message.c_str());
@@ -87,7 +88,7 @@ int RunReport(const std::vector<std::string>& arguments) {
     emit(Row(file, path, spectrum, first, last, fom));
   }
   if (!out.empty() && writer.Commit() != kFileOk) {
-    std::fprintf(stderr, "mirvo-cli report: %s: %s\n", out.c_str(), kErrorWritingToFile);
+    std::fprintf(stderr, "mirvo-cli report: %s: %s\n%s\n", out.c_str(), kErrorWritingToFile, writer.FailureReason().c_str());
     return kExitFailure;
   }
   return status;

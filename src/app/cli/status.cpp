@@ -3,6 +3,7 @@
 #include <cstdlib>
 
 #include "app/cli/CliCommand.h"
+#include "link/CSerial.h"
 #include "app/cli/CliLinkHost.h"
 
 namespace mirvo::cli {
@@ -15,6 +16,16 @@ bool ParseBaud(std::vector<std::string>& args, unsigned& baud) {
   const unsigned long value = std::strtoul(text.c_str(), &end, 10);
   if (end == text.c_str() || *end != '\0' || value == 0 || value > 4000000) {
     std::fprintf(stderr, "mirvo-cli: bad baud rate '%s'\n", text.c_str());
+    return false;
+  }
+  if (!BaudRateSupported(static_cast<unsigned>(value))) {
+    std::string rates;
+    for (unsigned rate : SupportedBaudRates()) {
+      rates.push_back(' ');
+      rates.append(std::to_string(rate));
+    }
+    std::fprintf(stderr, "mirvo-cli: a serial port cannot be set to %lu baud; it can be set to:%s\n", value,
+                 rates.c_str());
     return false;
   }
   baud = static_cast<unsigned>(value);

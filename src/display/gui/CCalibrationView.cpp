@@ -102,7 +102,7 @@ void CCalibrationView::BuildForm() {
   connect(energy_, &QLineEdit::textEdited, this, [this](const QString& text) { panel_.SetEnergyText(text.toStdString()); });
   unit_ = new QComboBox(form);
   unit_->setObjectName("CalUnit");
-  for (const char* name : kUnitNames) unit_->addItem(QString::fromLatin1(name).trimmed());
+  for (const char* name : kUnitNames) unit_->addItem(QString::fromLatin1(name));
   connect(unit_, &QComboBox::activated, this, [this](int index) { Run([this, index] { panel_.SelectUnit(index); }); });
   entry->addWidget(new QLabel("ENERGY", form), 2, 0);
   entry->addWidget(energy_, 2, 1);

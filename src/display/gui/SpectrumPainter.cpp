@@ -18,8 +18,7 @@ std::uint32_t FromQColor(const QColor& colour) {
 QFont PlotLabelFont() {
   QFont font("Arial");
   font.setBold(true);
-  // A 16-pixel Arial cell (ascent and descent) holds a 14-pixel em.
-  font.setPixelSize(14);
+  font.setPixelSize(16);
   return font;
 }
 

@@ -22,7 +22,7 @@ QComboBox* MakeCombo(QWidget* parent, const PortSettingList& list) {
 }  // namespace
 
 CComPortDlg::CComPortDlg(QWidget* parent) : QDialog(parent) {
-  setWindowTitle("Communications Port");
+  setWindowTitle("Port");
   setObjectName("ComPortDialog");
   port_ = new QComboBox(this);
   port_->setMinimumWidth(320);

@@ -4,11 +4,19 @@
 #include <QPalette>
 #include <QStyle>
 #include <QStyleFactory>
+#include <algorithm>
 
 #include "shell/Commands.h"
 
 namespace mirvo {
 namespace {
+
+// A grey between two colours (weight of `a` in 0..1): disabled texts are grey, never a tint that
+// could pass for the highlight or for an enabled control.
+QColor GreyBetween(const QColor& a, const QColor& b, double weightOfA) {
+  const int lightness = static_cast<int>(a.lightness() * weightOfA + b.lightness() * (1.0 - weightOfA));
+  return QColor::fromHsl(0, 0, std::clamp(lightness, 0, 255));
+}
 
 QPalette MakePalette(QColor window, QColor base, QColor text, QColor button, QColor highlight) {
   QPalette p;
@@ -25,10 +33,21 @@ QPalette MakePalette(QColor window, QColor base, QColor text, QColor button, QCo
   p.setColor(QPalette::Highlight, highlight);
   p.setColor(QPalette::HighlightedText, Qt::white);
   p.setColor(QPalette::Link, highlight.lighter(130));
-  const QColor disabled = text.lightness() > 128 ? text.darker(180) : text.lighter(250);
-  p.setColor(QPalette::Disabled, QPalette::Text, disabled);
-  p.setColor(QPalette::Disabled, QPalette::WindowText, disabled);
-  p.setColor(QPalette::Disabled, QPalette::ButtonText, disabled);
+  // The 3-D shades of the bevelled styles follow the button colour.
+  p.setColor(QPalette::Light, button.lighter(150));
+  p.setColor(QPalette::Midlight, button.lighter(115));
+  p.setColor(QPalette::Mid, button.darker(130));
+  p.setColor(QPalette::Dark, button.darker(200));
+  p.setColor(QPalette::Shadow, button.darker(300));
+  // Disabled: grey text halfway to the background, and edit fields that take the window colour,
+  // so that nothing disabled looks editable or pressable.
+  const QColor disabledText = GreyBetween(text, window, 0.45);
+  for (QPalette::ColorRole role : {QPalette::Text, QPalette::WindowText, QPalette::ButtonText, QPalette::ToolTipText})
+    p.setColor(QPalette::Disabled, role, disabledText);
+  p.setColor(QPalette::Disabled, QPalette::Base, window);
+  p.setColor(QPalette::Disabled, QPalette::Button, window);
+  p.setColor(QPalette::Disabled, QPalette::Highlight, GreyBetween(highlight, window, 0.5));
+  p.setColor(QPalette::Disabled, QPalette::Light, window);
   return p;
 }
 

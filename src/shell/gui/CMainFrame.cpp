@@ -10,6 +10,7 @@
 #include <QMessageBox>
 #include <QScreen>
 #include <QScrollArea>
+#include <QToolBar>
 #include <QStatusBar>
 #include <QTimer>
 #include <QVBoxLayout>
@@ -26,6 +27,7 @@
 #include "shell/gui/MainLinkHost.h"
 #include "shell/gui/MainTraceViewer.h"
 #include "shell/gui/PanelPane.h"
+#include "shell/gui/WheelGuard.h"
 #include "acquisition/AcquisitionPanel.h"
 #include "acquisition/LoggedRunSaver.h"
 #include "acquisition/gui/CAcquisitionView.h"
@@ -77,6 +79,7 @@ CMainFrame::CMainFrame(const IClock& clock, ISettingsBackend& settings, QWidget*
   lifecycle_->AddObserver(*linkHost_);
 
   SetApplicationLook(static_cast<int>(settings_->LoadAppLook()));
+  WheelGuard::Install();
   BuildPanes();
   BuildAcquisition();
   BuildAmplifier();
@@ -85,6 +88,7 @@ CMainFrame::CMainFrame(const IClock& clock, ISettingsBackend& settings, QWidget*
   BuildDebugger();
   linkHost_->onPanelsRefresh = [this] { infoView_->RefreshRates(recordSets_->SettingsRecord().registers); };
   lifecycle_->RefreshChain().Join(RegisterRefreshChain::Rank::kAfterPanels, *linkHost_);
+  linkHost_->onConnected = [this] { ShowSpectrumPanes(/*withShaperPane=*/true); };
   BuildMenus();
   BuildToolBars();
   BuildStatusBar();
@@ -98,6 +102,9 @@ CMainFrame::CMainFrame(const IClock& clock, ISettingsBackend& settings, QWidget*
     defaultSizesPending_ = false;
   }
   outputLog_->AddLine("Start Application");
+  // The shown set is synchronised once at start, also when no plot ever takes the focus: the panes
+  // get their titles and the settings panels the stored calibration at the first tick.
+  recordSets_->RequestRefresh();
   UpdateCommandStates();
   // Suspend and resume as the login manager announces them (absent on some systems: then nothing).
   QDBusConnection::systemBus().connect("org.freedesktop.login1", "/org/freedesktop/login1",
@@ -227,17 +234,45 @@ void CMainFrame::ArrangeDefaultLayout() {
   defaultSizesPending_ = true;
 }
 
+void CMainFrame::ShowDefaultLayout() {
+  if (const auto layout = settings_->LoadLayout(settings_key::kAppStateDefault)) {
+    restoreState(ToQt(*layout));
+  } else {
+    ArrangeDefaultLayout();
+    defaultSizesPending_ = false;
+    QTimer::singleShot(0, this, &CMainFrame::ApplyDefaultSizes);  // once the panes are laid out again
+  }
+  // Every pane comes back, also the ones the user closed and the stored layout kept closed.
+  for (QDockWidget* pane : findChildren<QDockWidget*>()) pane->setVisible(true);
+  for (QToolBar* bar : findChildren<QToolBar*>()) bar->setVisible(true);
+  // The default tab of each group in front, as at the first start.
+  settingsPanes_[0]->raise();
+  infoPane_->raise();
+  outputPane_->raise();
+}
+
+void CMainFrame::ShowSpectrumPanes(bool withShaperPane) {
+  for (CSpectrumWnd* pane : spectrumPanes_) pane->setVisible(true);
+  if (withShaperPane) {
+    settingsPanes_[2]->setVisible(true);
+    settingsPanes_[2]->raise();
+  }
+}
+
 void CMainFrame::ApplyDefaultSizes() {
   // Sizes take effect once the window has its own size: the spectra get most of the room.
   const int width = this->width();
   const int height = this->height();
-  resizeDocks({spectrumPanes_[0], spectrumPanes_[2]}, {height, height}, Qt::Vertical);
+  // Room for a connect, start and stop sequence in the Events pane (about ten lines).
+  const int bottom = std::max(220, height / 4);
+  const int column = std::max(200, height - bottom - 120);  // less the menu, tool and status bars
+  resizeDocks({spectrumPanes_[0], spectrumPanes_[2]}, {column / 2, column / 2}, Qt::Vertical);
   resizeDocks({spectrumPanes_[0], spectrumPanes_[1], settingsPanes_[0]},
               {(width - std::max(width / 4, 380)) / 2, (width - std::max(width / 4, 380)) / 2, std::max(width / 4, 380)},
               Qt::Horizontal);
-  resizeDocks({outputPane_}, {std::max(120, height / 6)}, Qt::Vertical);
-  const int infoHeight = std::min(400, height / 2);
-  resizeDocks({settingsPanes_[0], infoPane_}, {height - infoHeight, infoHeight}, Qt::Vertical);
+  const int infoHeight = std::min(400, column / 2);
+  resizeDocks({settingsPanes_[0], infoPane_}, {column - infoHeight, infoHeight}, Qt::Vertical);
+  resizeDocks({outputPane_}, {bottom}, Qt::Vertical);
 }
 
 void CMainFrame::BuildStatusBar() {

@@ -25,6 +25,7 @@ class COutputWnd;
 class LinkLifecycle;
 class SettingsStore;
 class CSpectrumWnd;
+struct FileResult;
 class CSpectrumInfoView;
 class CCalibrationView;
 class QtUserDialog;
@@ -113,6 +114,12 @@ class CMainFrame : public QMainWindow, private IRecordSetsListener {
   void BuildStatusBar();
   void ArrangeDefaultLayout();
   void ApplyDefaultSizes();
+  // View > Default Layout: the stored default layout, or the built-in one, with every pane shown.
+  void ShowDefaultLayout();
+  // After Connect (with the shaper panel's pane) and Open Spectrum: the panes the result shows in.
+  void ShowSpectrumPanes(bool withShaperPane);
+  // The system's reason of a failed save or export, on its own line in the Events pane.
+  void LogFailureReason(const FileResult& result);
   QAction* AddCommand(QMenu* menu, int command, const QString& text, const QKeySequence& key = {});
   void UpdateCommandStates();
   void SetApplicationLook(int command);

@@ -19,6 +19,7 @@
 #include "acquisition/LinkLifecycle.h"
 #include "acquisition/AcquisitionPanel.h"
 #include "acquisition/PortFinder.h"
+#include "acquisition/gui/CAcquisitionView.h"
 #include "link/gui/CComPortDlg.h"
 #include "acquisition/gui/CFindComPort.h"
 #include "fpga/gui/CProgramFPGA.h"
@@ -101,8 +102,8 @@ void CMainFrame::BuildMenus() {
   AddCommand(copyRegisters, cmd::kCopyRegistersFileToBuffer, "&File to Buffer");
   AddCommand(hardware, cmd::kAboutHardware, "About &Hardware");
   hardware->addSeparator();
-  AddCommand(hardware, cmd::kStart, "&Start Acquisition", QKeySequence("Ctrl+A"));
-  AddCommand(hardware, cmd::kStop, "S&top Acquisition", QKeySequence("Ctrl+S"));
+  AddCommand(hardware, cmd::kStart, "&Start Spectrum Acquisition", QKeySequence("Ctrl+A"));
+  AddCommand(hardware, cmd::kStop, "S&top Spectrum Acquisition", QKeySequence("Ctrl+S"));
   AddCommand(hardware, cmd::kErase, "&Erase Spectrum", QKeySequence("Ctrl+Shift+D"));
 
   QMenu* spectrum = menuBar()->addMenu("&Spectrum");
@@ -149,6 +150,8 @@ void CMainFrame::BuildMenus() {
       {cmd::kFullSpectrum, "Full Spectrum"},
   };
   for (auto [command, text] : viewCommands) AddCommand(nullptr, command, text);
+  // Ticked while the active plot is linear, logarithmic, or on the automatic scale.
+  for (int command : {cmd::kLinear, cmd::kLogarithmic, cmd::kAutoVertical}) actions_.at(command)->setCheckable(true);
 }
 
 void CMainFrame::BuildToolBars() {
@@ -232,6 +235,7 @@ void CMainFrame::ApplyToActivePlot(int command) {
 }
 
 void CMainFrame::RunCommand(int command) {
+  acquisitionView_->CommitTypedValues();
   if (command >= cmd::kLookFirst && command <= cmd::kLookLast) {
     SetApplicationLook(command);
     settings_->SaveFrameworkLook(static_cast<std::uint32_t>(command));
@@ -246,9 +250,7 @@ void CMainFrame::RunCommand(int command) {
     case cmd::kRestoreLayout:
       if (const auto layout = settings_->LoadLayout(settings_key::kAppState)) restoreState(QByteArray(reinterpret_cast<const char*>(layout->data()), static_cast<qsizetype>(layout->size())));
       break;
-    case cmd::kDefaultLayout:
-      if (const auto layout = settings_->LoadLayout(settings_key::kAppStateDefault)) restoreState(QByteArray(reinterpret_cast<const char*>(layout->data()), static_cast<qsizetype>(layout->size())));
-      break;
+    case cmd::kDefaultLayout: ShowDefaultLayout(); break;
     case cmd::kPort: ConnectFromPortDialog(); break;
     case cmd::kConnect: lifecycle_->ConnectHardware(); break;
     case cmd::kDisconnect: lifecycle_->DisconnectHardware(); break;

@@ -4,6 +4,7 @@
 #include <QFileInfo>
 
 #include "display/gui/QtUserDialog.h"
+#include "acquisition/AcquisitionPanel.h"
 #include "base/Clock.h"
 #include "files/AcquisitionTimes.h"
 #include "files/SpectrumFileCommands.h"
@@ -13,10 +14,16 @@
 
 namespace mirvo {
 
+void CMainFrame::LogFailureReason(const FileResult& result) {
+  // The message box keeps its fixed text; the Events pane says why (a read-only folder, a full disk).
+  if (!result.Ok() && !result.reason.empty()) outputLog_->AddLine(result.reason);
+}
+
 void CMainFrame::OpenSpectrumFile() {
+  // The file's content decides how it is read: N42.42 and IAEA SPE files open as well.
   const QString path = QFileDialog::getOpenFileName(
-      this, "Open Spectrum", lastFolder_,
-      "Spectrum files (*.mps *.n42 *.spe);;Mirvo-PSD spectrum (*.mps);;N42.42 (*.n42 *.xml);;IAEA SPE (*.spe);;All files (*)");
+      this, "Open Spectrum File", lastFolder_,
+      "Kvetral Spectrum (*.mps);;N42.42 (*.n42 *.xml);;IAEA SPE (*.spe);;All Files (*.*)");
   if (path.isEmpty()) return;
   OpenSpectrumFile(path);
 }
@@ -24,29 +31,31 @@ void CMainFrame::OpenSpectrumFile() {
 void CMainFrame::OpenSpectrumFile(const QString& path) {
   lastFolder_ = QFileInfo(path).absolutePath();
   std::vector<std::string> notes;
-  OpenSpectrum(*recordSets_, path.toStdString(), *userDialog_, &notes);
+  const bool opened = OpenSpectrum(*recordSets_, path.toStdString(), *userDialog_, &notes).Ok();
   for (const std::string& note : notes) outputLog_->AddLine(note);
+  if (opened) ShowSpectrumPanes(/*withShaperPane=*/false);
   RepaintPanes();
 }
 
 void CMainFrame::SaveSpectrumFileAs() {
-  const QString path = QFileDialog::getSaveFileName(this, "Save Spectrum As", lastFolder_, "Spectrum files (*.mps)",
+  const QString path = QFileDialog::getSaveFileName(this, "Save Spectrum As...", lastFolder_, "Kvetral Spectrum (*.mps);;All Files (*.*)",
                                                     nullptr, QFileDialog::DontConfirmOverwrite);
   if (path.isEmpty()) return;
   lastFolder_ = QFileInfo(path).absolutePath();
   CDialogTag tagDialog(this);
-  const AcquisitionTimes times = TimesFromRegisters(recordSets_->SettingsRecord().registers, samplePeriod_.Us());
-  SaveSpectrumAs(*recordSets_, path.toStdString(), times, *userDialog_, tagDialog);
+  const AcquisitionTimes times = acquisitionPanel_->ShownTimes();
+  LogFailureReason(SaveSpectrumAs(*recordSets_, path.toStdString(), times, *userDialog_, tagDialog));
 }
 
 void CMainFrame::ExportSpectrumCsv(bool hardSize) {
-  const QString path = QFileDialog::getSaveFileName(this, "Export Spectrum", lastFolder_, "CSV files (*.csv);;All files (*)",
+  const QString path = QFileDialog::getSaveFileName(this, "Export Spectrum As...", lastFolder_,
+                                                    "CSV File (*.csv);;Text File (*.txt);;All Files (*.*)",
                                                     nullptr, QFileDialog::DontConfirmOverwrite);
   if (path.isEmpty()) return;
   lastFolder_ = QFileInfo(path).absolutePath();
   CDialogTag tagDialog(this);
-  const AcquisitionTimes times = TimesFromRegisters(recordSets_->SettingsRecord().registers, samplePeriod_.Us());
-  ExportSpectrumAs(*recordSets_, path.toStdString(), hardSize, times, *userDialog_, tagDialog);
+  const AcquisitionTimes times = acquisitionPanel_->ShownTimes();
+  LogFailureReason(ExportSpectrumAs(*recordSets_, path.toStdString(), hardSize, times, *userDialog_, tagDialog));
 }
 
 void CMainFrame::ExportSpectrumInterchange(int command) {
@@ -58,11 +67,12 @@ void CMainFrame::ExportSpectrumInterchange(int command) {
   if (path.isEmpty()) return;
   lastFolder_ = QFileInfo(path).absolutePath();
   CDialogTag tagDialog(this);
-  const AcquisitionTimes times = TimesFromRegisters(recordSets_->SettingsRecord().registers, samplePeriod_.Us());
+  const AcquisitionTimes times = acquisitionPanel_->ShownTimes();
   const InterchangeExport kind = spe                                     ? InterchangeExport::SpeThisSpectrum
                                  : command == kExportN42OneCommand ? InterchangeExport::N42ThisSpectrum
                                                                    : InterchangeExport::N42AllSpectra;
-  ExportInterchangeAs(*recordSets_, path.toStdString(), kind, times, clock_.UtcMilliseconds(), *userDialog_, tagDialog);
+  LogFailureReason(
+      ExportInterchangeAs(*recordSets_, path.toStdString(), kind, times, clock_.UtcMilliseconds(), *userDialog_, tagDialog));
 }
 
 }  // namespace mirvo

@@ -34,6 +34,7 @@ void MainLinkHost::StoreStatus(const packet::StatusBlock& status) { StoreStatusI
 
 void MainLinkHost::OnConnected(const std::string& portName) {
   sets_.SetConnection(true, portName);
+  if (onConnected) onConnected();
   Redraw();
 }
 

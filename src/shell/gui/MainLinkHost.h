@@ -59,6 +59,7 @@ class MainLinkHost final : public IReporter,
   StartTimeSettings startTime;
   std::function<void()> onPanelChanged;   // the acquisition form shows the panel again
   std::function<void()> onPanelsRefresh;  // after every status fold
+  std::function<void()> onConnected;      // the window shows the panes a connection fills
 
  private:
   void Redraw();
