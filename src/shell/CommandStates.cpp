@@ -44,6 +44,7 @@ CommandStates DecideCommandStates(const CommandFacts& facts) {
   // Erase runs the acquisition panel's RESET and is enabled with it: while the instrument's set is
   // shown (without a responding instrument it clears the image only).
   const bool erase = facts.bufferSetShown;
+  const bool linkOpen = facts.link != LinkLifecycle::State::kClosed;
   states.enabled = {
       {cmd::kConnect, facts.connectAllowed},
       {cmd::kAutoConnect, facts.connectAllowed},
