@@ -21,6 +21,7 @@ class PortDialogTest : public QObject {
 
     CComPortDlg dialog;
     dialog.show();
+    QCOMPARE(dialog.windowTitle(), QString("Port"));
     QComboBox* ports = dialog.PortCombo();
     const int index = ports->findText("Kvetral simulator (ttyKV42)");
     QVERIFY(index >= 0);
