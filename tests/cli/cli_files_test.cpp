@@ -96,8 +96,15 @@ TEST_F(CliFilesTest, ExportWritesTheCsvByteForByteAsTheProgram) {
   const std::string unwritable = Scratch("no-such-folder/out.csv");
   const RunResult run = Cli({"export", path, "--spectrum", "1", "-o", unwritable});
   EXPECT_EQ(run.status, 2);
-  EXPECT_EQ(run.err, "mirvo-cli export: " + unwritable + ": Unable to Save File\n");
+  EXPECT_EQ(run.err, "mirvo-cli export: " + unwritable + ": Unable to Save File\n" + Scratch("no-such-folder") +
+                        ": no such folder\n");
   EXPECT_FALSE(fs::exists(Scratch("no-such-folder")));
+  // An output that is the input is refused; the spectrum file stays as it was.
+  const std::string before = ReadWhole(path);
+  const RunResult same = Cli({"export", path, "--spectrum", "1", "-o", path});
+  EXPECT_EQ(same.status, 1);
+  EXPECT_NE(same.err.find("is the input"), std::string::npos) << same.err;
+  EXPECT_EQ(ReadWhole(path), before);
 
 }
 

@@ -37,6 +37,7 @@ int RunExport(const std::vector<std::string>& arguments) {
     std::fprintf(stderr, "%s", kUsage);
     return kExitUsage;
   }
+  if (OutputIsAnInput("export", out, args)) return kExitUsage;
   LoadedSpectrumFile file;
   const FileResult loaded = file.Load(args[0]);
   if (!loaded.Ok()) {
@@ -55,6 +56,7 @@ int RunExport(const std::vector<std::string>& arguments) {
   }
   if (!written.Ok()) {
     std::fprintf(stderr, "mirvo-cli export: %s: %s\n", out.c_str(), written.message.c_str());
+    if (!written.reason.empty()) std::fprintf(stderr, "%s\n", written.reason.c_str());  // the system's reason
     return kExitFailure;
   }
   return kExitOk;
