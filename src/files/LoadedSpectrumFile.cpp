@@ -17,7 +17,8 @@ LoadedSpectrumFile::~LoadedSpectrumFile() = default;
 
 FileResult LoadedSpectrumFile::Load(const std::string& path) {
   notes_.clear();
-  return LoadAnySpectrumFile(*sets_, path, notes_);
+  damage_.clear();
+  return LoadAnySpectrumFile(*sets_, path, notes_, &damage_);
 }
 
 SpectrumPlot& LoadedSpectrumFile::Plot(int spectrum) { return sets_->FilePlot(spectrum); }

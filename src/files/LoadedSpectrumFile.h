@@ -27,6 +27,8 @@ class LoadedSpectrumFile {
   FileResult Load(const std::string& path);
   // What the last load of an N42 or SPE file had to tell (padding, spectra that went to S1).
   const std::vector<std::string>& Notes() const { return notes_; }
+  // What the file was missing or had damaged (empty for a whole file): the tool warns and exits 3.
+  const std::vector<std::string>& Damage() const { return damage_; }
   SpectrumPlot& Plot(int spectrum);
   RecordSets& Sets() { return *sets_; }
   // The times and stamp as the acquisition panel shows them with this FILE set shown.
@@ -36,6 +38,7 @@ class LoadedSpectrumFile {
   std::unique_ptr<SpectrumMemory> memory_;
   std::unique_ptr<RecordSets> sets_;
   std::vector<std::string> notes_;
+  std::vector<std::string> damage_;
 };
 
 // A ROI as the information pane analyses it: AnalysePeak over soft channels first..last, the area

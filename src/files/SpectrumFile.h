@@ -10,6 +10,7 @@
 #include <array>
 #include <cstdio>
 #include <string>
+#include <vector>
 
 #include "files/AcquisitionTimes.h"
 #include "files/FileResult.h"
@@ -36,6 +37,9 @@ FileResult WriteSpectrumFile(const std::array<const SpectrumRecord*, 4>& saveSet
 // the file cannot be opened or read; any content, however malformed, loads without a message.
 FileResult LoadSpectrumFile(RecordSets& sets, const std::string& path);
 // The same from an open stream; `fileName` stands for the file name in the tags and labels.
-FileResult LoadSpectrumStream(RecordSets& sets, std::FILE* stream, const std::string& fileName);
+// `damage`, when given, receives what a file that loaded was missing ("spectrum S2 holds 100 of its
+// 4096 channels: the rest read as 0", "the file ends early (truncated?)"); empty for a whole file.
+FileResult LoadSpectrumStream(RecordSets& sets, std::FILE* stream, const std::string& fileName,
+                              std::vector<std::string>* damage = nullptr);
 
 }  // namespace mirvo

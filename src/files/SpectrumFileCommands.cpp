@@ -39,7 +39,9 @@ FileResult OpenSpectrum(RecordSets& sets, const std::string& chosenPath, IUserDi
                         std::vector<std::string>* notes) {
   for (int k = 0; k < 4; ++k) sets.SelectTab(k, kFileSet);
   std::vector<std::string> told;
-  FileResult result = Shown(LoadAnySpectrumFile(sets, chosenPath, told), dialog);
+  std::vector<std::string> damage;
+  FileResult result = Shown(LoadAnySpectrumFile(sets, chosenPath, told, &damage), dialog);
+  for (const std::string& what : damage) told.push_back("Warning: " + FileNameOf(chosenPath) + ": " + what);
   if (notes != nullptr) notes->insert(notes->end(), told.begin(), told.end());
   return result;
 }

@@ -53,23 +53,39 @@ class SpectrumFileParser {
   SpectrumFileParser(RecordSets& sets, LineReader& reader, const std::string& fileName)
       : sets_(sets), reader_(reader), fileName_(fileName) {}
 
+  // What a complete file holds, to tell the user what a damaged one was missing.
+  struct Seen {
+    std::array<bool, 4> spectrum{}, calibration{};
+    std::array<int, 4> counts{};
+    bool registers = false, fom = false, volatileValues = false, end = false;
+    int lines = 0;
+  };
+  const Seen& Found() const { return seen_; }
+
   void Run() {
     while (line_.Read(reader_)) {
+      ++seen_.lines;
       const std::string& name = line_.name;
       int k = -1;
+      if (line_.Is("</Kvetral>")) seen_.end = true;
       if (name == "serialnumber") {
         if (line_.HasClosing()) File(0).serialNumber = Saturate<std::uint16_t>(ReadInteger(line_.Value()));
       } else if ((k = IndexOf(name, "spectrum")) >= 0) {
+        seen_.spectrum[static_cast<std::size_t>(k)] = true;
         ReadSpectrum(k);
       } else if (name == "fom") {
+        seen_.fom = true;
         ReadFom();
       } else if (name == "registers") {
+        seen_.registers = true;
         std::span<std::uint16_t, kRegisterFileValues> words(File(0).registers.Words().data(), kRegisterFileValues);
         // A data block before any size line has no defined length: it stores nothing.
         ReadRegisterSection(reader_, 0, words);
       } else if ((k = IndexOf(name, "calibration")) >= 0) {
+        seen_.calibration[static_cast<std::size_t>(k)] = true;
         ReadCalibration(k);
       } else if (name == "volatile") {
+        seen_.volatileValues = true;
         ReadVolatile();
       }
     }
@@ -99,21 +115,25 @@ class SpectrumFileParser {
         plot.SetViewWidth(record.softSize);
         plot.FitView(1);
       } else if (line_.Contains("<data>")) {
-        ReadCounts(record);
+        seen_.counts[static_cast<std::size_t>(k)] = ReadCounts(record);
       }
     }
   }
 
-  // Up to hard size + 1 lines: the counts, then normally the "</data>" line.
-  void ReadCounts(SpectrumRecord& record) {
+  // Up to hard size + 1 lines: the counts, then normally the "</data>" line. Returns how many
+  // count lines there were.
+  int ReadCounts(SpectrumRecord& record) {
     const int hard = record.hardSize;  // always within 512..4096 here
+    int counts = 0;
     for (int j = 0; j <= hard && !line_.Is("</data>"); ++j) {
-      if (!Next()) return;
+      if (!Next()) return counts;
       if (j < hard) {
         record.hardRoi[static_cast<std::size_t>(j)] = !line_.work.empty() && line_.work[0] == '+' ? 1 : 0;
         record.hardCounts[j] = ReadCount(line_.work);
+        if (!line_.Is("</data>")) ++counts;
       }
     }
+    return counts;
   }
 
   void ReadFom() {
@@ -169,17 +189,44 @@ class SpectrumFileParser {
   LineReader& reader_;
   const std::string& fileName_;
   FileLine line_;
+  Seen seen_;
 };
+
+// What a file that loaded was missing: the loader keeps what it could read, and this says the rest.
+std::vector<std::string> DescribeDamage(const SpectrumFileParser::Seen& seen, RecordSets& sets) {
+  std::vector<std::string> damage;
+  if (seen.lines == 0) {
+    damage.push_back("the file is empty: every value reads as 0");
+    return damage;
+  }
+  for (int k = 0; k < 4; ++k) {
+    const auto i = static_cast<std::size_t>(k);
+    const int hard = sets.FilePlot(k).Record().hardSize;
+    if (!seen.spectrum[i])
+      damage.push_back(FormatText("spectrum S%d is missing: its counts read as 0", k));
+    else if (seen.counts[i] < hard)
+      damage.push_back(FormatText("spectrum S%d holds %d of its %d channels: the rest read as 0", k, seen.counts[i], hard));
+  }
+  if (!seen.registers) damage.push_back("the register section is missing: times, start stamp and settings read as 0");
+  for (int k = 0; k < 4; ++k)
+    if (!seen.calibration[static_cast<std::size_t>(k)]) damage.push_back(FormatText("the calibration of S%d is missing", k));
+  if (!seen.fom) damage.push_back("the FOM section is missing");
+  if (!seen.volatileValues) damage.push_back("the firmware, temperature and slow ADC section is missing");
+  if (!seen.end) damage.push_back("the file ends early (truncated?)");
+  return damage;
+}
 
 }  // namespace
 
-FileResult LoadSpectrumStream(RecordSets& sets, std::FILE* stream, const std::string& fileName) {
+FileResult LoadSpectrumStream(RecordSets& sets, std::FILE* stream, const std::string& fileName,
+                              std::vector<std::string>* damage) {
   std::rewind(stream);
   const int lines = CountLines(stream);
   if (lines < 0) return {kFileCannotOpen, kUnableToOpenFile, fileName};
   for (int k = 0; k < 4; ++k) ResetFileRecord(sets.FilePlot(k).Record(), fileName);
   LineReader reader(stream, lines);
-  SpectrumFileParser(sets, reader, fileName).Run();
+  SpectrumFileParser parser(sets, reader, fileName);
+  parser.Run();
   for (int k = 0; k < 4; ++k) {
     SpectrumPlot& plot = sets.FilePlot(k);
     SpectrumRecord& record = plot.Record();
@@ -190,6 +237,7 @@ FileResult LoadSpectrumStream(RecordSets& sets, std::FILE* stream, const std::st
     plot.ApplySizes(record.hardSize, record.softSize);
   }
   sets.SyncShownSet();
+  if (damage != nullptr) *damage = DescribeDamage(parser.Found(), sets);
   return {kFileOk, "", fileName};
 }
 

@@ -59,7 +59,8 @@ FileResult LoadExchangeText(RecordSets& sets, SpectrumFormat format, std::string
   return ApplyExchangeSet(sets, set, fileName, notes);
 }
 
-FileResult LoadAnySpectrumFile(RecordSets& sets, const std::string& path, std::vector<std::string>& notes) {
+FileResult LoadAnySpectrumFile(RecordSets& sets, const std::string& path, std::vector<std::string>& notes,
+                               std::vector<std::string>* damage) {
   const FilePtr file = OpenRegularFile(path);
   if (!file) return {kFileCannotOpen, kUnableToOpenFile, path};
   char head[4096];
@@ -68,7 +69,7 @@ FileResult LoadAnySpectrumFile(RecordSets& sets, const std::string& path, std::v
   const SpectrumFormat format = DetectSpectrumFormat(std::string_view(head, got), path);
   FileResult result;
   if (format == SpectrumFormat::Mps) {
-    result = LoadSpectrumStream(sets, file.get(), FileNameOf(path));
+    result = LoadSpectrumStream(sets, file.get(), FileNameOf(path), damage);
   } else {
     std::string content(head, got);
     if (!ReadAll(file.get(), content)) return {kFileCannotOpen, kUnableToOpenFile, path};

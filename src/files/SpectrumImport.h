@@ -21,7 +21,9 @@ SpectrumFormat DetectSpectrumFormat(std::string_view head, const std::string& pa
 // Loads any spectrum file into the FILE set. N42 and SPE files: "Unable to Open File" and nothing
 // changed for what cannot be read; `notes` receives what the user must be told (padding, spectra
 // that went to S1). Spectrum files (.mps) load as LoadSpectrumFile does.
-FileResult LoadAnySpectrumFile(RecordSets& sets, const std::string& path, std::vector<std::string>& notes);
+// `damage`, when given, receives what a spectrum file that loaded was missing (see LoadSpectrumStream).
+FileResult LoadAnySpectrumFile(RecordSets& sets, const std::string& path, std::vector<std::string>& notes,
+                               std::vector<std::string>* damage = nullptr);
 
 // The same from the file's content (the fuzz targets and benchmarks read no file).
 FileResult LoadExchangeText(RecordSets& sets, SpectrumFormat format, std::string_view content,

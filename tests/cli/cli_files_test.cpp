@@ -163,9 +163,9 @@ TEST_F(CliFilesTest, ReportHasOneRowPerFileThatOpens) {
                           FormatText("%.0f", analysis.peak.integral) + "," + FormatText("%.0f", analysis.peak.area) +
                           "," + FormatText("%.2f", analysis.peak.centroid) + "," +
                           FormatText("%.2f", analysis.peak.fwhm) + "," + FormatText("%.2f", analysis.resolution) +
-                          ",-----------\n";
+                          ",-----------,\n";
   const std::string expected =
-      "File,Start,Real Time [s],Live Time [s],Integral,Area,Centroid,FWHM,Resolution [%],FOM\n" + row + row;
+      "File,Start,Real Time [s],Live Time [s],Integral,Area,Centroid,FWHM,Resolution [%],FOM,Warning\n" + row + row;
   EXPECT_EQ(ReadWhole(out), expected);
 
   // Without -o the same rows go to stdout.
@@ -202,6 +202,42 @@ TEST_F(CliFilesTest, ReportHasOneRowPerFileThatOpens) {
   EXPECT_EQ(lines[2].rfind(truncated + ",", 0), 0u) << lines[2];
   EXPECT_EQ(lines[2].find(times.stampText), std::string::npos) << lines[2];
   EXPECT_EQ(lines[2].find(",2.0000,"), std::string::npos) << lines[2];
+  // ... and its row and the exit status say it was damaged.
+  EXPECT_EQ(damaged.status, 3);
+  EXPECT_EQ(lines[1].back(), ',');  // the good file has no warning
+  EXPECT_NE(lines[2].find("damaged: "), std::string::npos) << lines[2];
+  EXPECT_NE(damaged.err.find("mirvo-cli report: " + truncated + ": warning: the file ends early"), std::string::npos)
+      << damaged.err;
+}
+
+TEST_F(CliFilesTest, DamagedFilesLoadWhatTheyHoldAndSayWhatIsMissing) {
+  const std::string whole = ReadWhole(path);
+  const struct {
+    const char* name;
+    std::string content;
+    const char* warning;
+  } cases[] = {
+      {"empty.mps", "", "the file is empty"},
+      {"truncated.mps", whole.substr(0, whole.size() / 2), "the file ends early"},
+      {"short.mps", whole.substr(0, whole.find("<data>") + 400), "spectrum S0 holds"},
+      {"no-registers.mps",
+       whole.substr(0, whole.find("<registers>")) + whole.substr(whole.find("</registers>") + 13),
+       "the register section is missing"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    const std::string damagedPath = Scratch(c.name);
+    WriteWhole(damagedPath, c.content);
+    const RunResult info = Cli({"info", damagedPath});
+    EXPECT_EQ(info.status, 3) << info.err;
+    EXPECT_FALSE(info.out.empty());  // what could be read is still shown
+    EXPECT_NE(info.err.find("mirvo-cli info: " + damagedPath + ": warning: " + c.warning), std::string::npos)
+        << info.err;
+  }
+  // A whole file has nothing to warn of.
+  const RunResult good = Cli({"info", path});
+  EXPECT_EQ(good.status, 0);
+  EXPECT_EQ(good.err.find("warning"), std::string::npos) << good.err;
 }
 
 }  // namespace

@@ -19,7 +19,7 @@ TEST_F(CliUsageTest, HelpListsEveryCommandAndVersionNamesTheRelease) {
     SCOPED_TRACE(command);
     EXPECT_NE(help.out.find(std::string("\n  ") + command + " "), std::string::npos);
   }
-  EXPECT_NE(help.out.find("Exit status: 0 success, 1 wrong usage, 2 the command failed."), std::string::npos);
+  EXPECT_NE(help.out.find("Exit status: 0 success, 1 wrong usage, 2 the command failed, 3 done but an input file was damaged."), std::string::npos);
   EXPECT_EQ(Cli({"-h"}).out, help.out);
   EXPECT_EQ(Cli({"help"}).out, help.out);
 
@@ -169,7 +169,7 @@ TEST_F(CliUsageTest, AFileThatCannotBeOpenedGivesExitStatusTwo) {
   // The report still has its header; the file that cannot be opened has no row.
   const RunResult report = Cli({"report", missing, "--spectrum", "1", "--roi", "1:2"});
   EXPECT_EQ(report.status, 2);
-  EXPECT_EQ(report.out, "File,Start,Real Time [s],Live Time [s],Integral,Area,Centroid,FWHM,Resolution [%]\n");
+  EXPECT_EQ(report.out, "File,Start,Real Time [s],Live Time [s],Integral,Area,Centroid,FWHM,Resolution [%],Warning\n");
   EXPECT_EQ(report.err, "mirvo-cli report: " + missing + ": Unable to Open File\n");
 }
 

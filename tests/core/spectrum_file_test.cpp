@@ -179,6 +179,16 @@ TEST_F(SpectrumFile, OpenShowsTheFileSetWithItsSettings) {
   EXPECT_EQ(&sets.SettingsRecord(), &File(0));
   for (int k = 0; k < 4; ++k) EXPECT_EQ(sets.SelectedTab(k), kFileSet);
   EXPECT_EQ(sets.PaneTitle(2), "S2: Caption 2  with spaces @ FILE: shown.mps  (Run 7  cobalt)");
+
+  // A whole file has nothing to tell; a truncated one still opens, and the window is told what is missing.
+  std::vector<std::string> told;
+  ASSERT_TRUE(OpenSpectrum(sets, folder.File("shown.mps"), dialog, &told).Ok());
+  EXPECT_TRUE(told.empty());
+  const std::string whole = ReadWhole(folder.File("shown.mps"));
+  WriteWhole(folder.File("cut.mps"), whole.substr(0, whole.size() / 3));
+  ASSERT_TRUE(OpenSpectrum(sets, folder.File("cut.mps"), dialog, &told).Ok());
+  ASSERT_FALSE(told.empty());
+  EXPECT_EQ(told.back(), "Warning: cut.mps: the file ends early (truncated?)");
 }
 
 // ---------------------------------------------------------------- the reader's rules

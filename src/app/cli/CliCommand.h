@@ -10,6 +10,7 @@ namespace mirvo::cli {
 constexpr int kExitOk = 0;
 constexpr int kExitUsage = 1;
 constexpr int kExitFailure = 2;
+constexpr int kExitDamagedInput = 3;  // done, but an input file was damaged (warned on stderr)
 
 struct CliCommand {
   std::string name;
@@ -31,6 +32,10 @@ bool TakeOption(std::vector<std::string>& args, const std::string& option, std::
 
 // An output that is one of the inputs (the same file, also through links) would replace the data it
 // is made from: true after saying so on stderr.
+// Warns on stderr of what a loaded spectrum file was missing ("mirvo-cli info: F: warning: ...");
+// true when there was anything to warn of.
+bool WarnOfDamage(const char* command, const std::string& path, const std::vector<std::string>& damage);
+
 bool OutputIsAnInput(const char* command, const std::string& output, const std::vector<std::string>& inputs);
 
 }  // namespace mirvo::cli

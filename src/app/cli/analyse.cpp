@@ -61,6 +61,7 @@ int RunAnalyse(const std::vector<std::string>& arguments) {
     if (result.status == 0) std::printf("fom=%.2f\n", result.fom);
     else std::printf("fom=%s\n", kBlankValue);
   }
+  if (WarnOfDamage("analyse", args[0], file.Damage())) return kExitDamagedInput;
   return kExitOk;
 }
 

@@ -59,6 +59,7 @@ int RunExport(const std::vector<std::string>& arguments) {
     if (!written.reason.empty()) std::fprintf(stderr, "%s\n", written.reason.c_str());  // the system's reason
     return kExitFailure;
   }
+  if (WarnOfDamage("export", args[0], file.Damage())) return kExitDamagedInput;
   return kExitOk;
 }
 

@@ -69,6 +69,7 @@ int RunInfo(const std::vector<std::string>& args) {
   CalibrationPanel panel(file.Sets(), quiet);
   panel.Initialise();
   for (int k = 0; k < 4; ++k) PrintSpectrum(file.Plot(k), panel);
+  if (WarnOfDamage("info", args[0], file.Damage())) return kExitDamagedInput;
   return kExitOk;
 }
 

@@ -36,6 +36,12 @@ bool TakeOption(std::vector<std::string>& args, const std::string& option, std::
   return true;
 }
 
+bool WarnOfDamage(const char* command, const std::string& path, const std::vector<std::string>& damage) {
+  for (const std::string& what : damage)
+    std::fprintf(stderr, "mirvo-cli %s: %s: warning: %s\n", command, path.c_str(), what.c_str());
+  return !damage.empty();
+}
+
 bool OutputIsAnInput(const char* command, const std::string& output, const std::vector<std::string>& inputs) {
   for (const std::string& input : inputs) {
     std::error_code ec;
@@ -65,7 +71,7 @@ void PrintHelp(std::FILE* out) {
                "\nOptions:\n"
                "  --help     show this help\n"
                "  --version  show the version\n\n"
-               "Exit status: 0 success, 1 wrong usage, 2 the command failed.\n");
+               "Exit status: 0 success, 1 wrong usage, 2 the command failed, 3 done but an input file was damaged.\n");
 }
 
 // Output that could not be written (a full disk, a closed pipe) is a failure, never a silent success.

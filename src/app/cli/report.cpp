@@ -39,6 +39,11 @@ std::string Row(LoadedSpectrumFile& file, const std::string& name, int spectrum,
     const FomResult result = ComputeFom(file.Plot(0));
     add(result.status == 0, "%.2f", result.fom);
   }
+  // A damaged file's row says so: its values may be partly zeros.
+  const std::vector<std::string>& damage = file.Damage();
+  fields.push_back(damage.empty() ? std::string()
+                                  : CsvField("damaged: " + damage.front() +
+                                             (damage.size() > 1 ? FormatText(" (and %zu more)", damage.size() - 1) : "")));
   std::string row;
   for (std::size_t i = 0; i < fields.size(); ++i) {
     if (i > 0) row.push_back(',');
@@ -75,7 +80,7 @@ int RunReport(const std::vector<std::string>& arguments) {
     else writer.Write(text);
   };
   emit(std::string("File,Start,Real Time [s],Live Time [s],Integral,Area,Centroid,FWHM,Resolution [%]") +
-       (fom ? ",FOM\n" : "\n"));
+       (fom ? ",FOM,Warning\n" : ",Warning\n"));
   int status = kExitOk;
   for (const std::string& path : args) {
     LoadedSpectrumFile file;  // a fresh set per file: nothing carries over from the previous one
@@ -86,6 +91,7 @@ int RunReport(const std::vector<std::string>& arguments) {
       continue;
     }
     emit(Row(file, path, spectrum, first, last, fom));
+    if (WarnOfDamage("report", path, file.Damage()) && status == kExitOk) status = kExitDamagedInput;
   }
   if (!out.empty() && writer.Commit() != kFileOk) {
     std::fprintf(stderr, "mirvo-cli report: %s: %s\n%s\n", out.c_str(), kErrorWritingToFile, writer.FailureReason().c_str());
