@@ -36,14 +36,17 @@ depends=$(field Depends)
 for needed in libc6 libstdc++6 libqt6widgets6 libsystemd0 qt6-qpa-plugins libqt6svg6; do
   [[ "$depends" == *"$needed"* ]] || fail "Depends lacks $needed: $depends"
 done
-dpkg-deb --ctrl-tarfile "$deb" | tar -t | grep -qx './postinst' || fail "no postinst"
+# Listed first, then searched: a grep -q that leaves early would break the pipe under pipefail.
+control=$(dpkg-deb --ctrl-tarfile "$deb" | tar -t)
+grep -qx './postinst' <<<"$control" || fail "no postinst"
 
 # The programs run from a scratch root.
 root=$work/root
 dpkg -x "$deb" "$root"
 version=$("$root/usr/bin/mirvo-cli" --version) || fail "mirvo-cli --version failed"
 [[ "$version" == "mirvo-cli 2.50" ]] || fail "mirvo-cli --version printed '$version'"
-"$root/usr/bin/kvetral-sim" --help | grep -q '^usage: kvetral-sim' || fail "kvetral-sim --help failed"
+sim_help=$("$root/usr/bin/kvetral-sim" --help) || fail "kvetral-sim --help failed"
+grep -q '^usage: kvetral-sim' <<<"$sim_help" || fail "kvetral-sim --help printed no usage"
 desktop-file-validate "$root/usr/share/applications/org.mirvo.MirvoPSD.desktop" || fail "desktop entry"
 appstreamcli validate --no-net "$root/usr/share/metainfo/org.mirvo.MirvoPSD.metainfo.xml" > "$work/appstream.log" \
   || { cat "$work/appstream.log"; fail "metainfo"; }
