@@ -107,7 +107,7 @@ class SignalsPaneTest : public QObject {
     frame.Lifecycle().SetDeviceName(sim.DevicePath());
     frame.RunCommand(cmd::kConnect);
     QTRY_VERIFY_WITH_TIMEOUT(panel.Synchronised(), 10000);
-    QCOMPARE(view->AdcSpin()->value(), 8000);  // the instrument's values replace the start positions
+    QTRY_COMPARE(view->AdcSpin()->value(), 8000);  // the instrument's values replace the start positions
     QVERIFY(view->AdcDefaultBox()->isChecked());
     QVERIFY(!view->AdcSpin()->isEnabled());
 

@@ -124,6 +124,9 @@ void CMainFrame::OnPowerEvent(bool suspending) {
 CMainFrame::~CMainFrame() {
   if (theMainFrame == this) theMainFrame = nullptr;
   if (timer_) timer_->stop();
+  // An edit that still has the focus commits its text when it loses it: let that happen now, while
+  // the panels it commits to exist, not while the window's widgets go after them.
+  if (QWidget* focused = QApplication::focusWidget(); focused != nullptr && isAncestorOf(focused)) focused->clearFocus();
   recordSets_->SetListener(nullptr);
   // The link's listener thread posts to this window: stop it before anything goes.
   lifecycle_->Link().Port().Close();
