@@ -27,6 +27,7 @@
 #include <thread>
 #include <vector>
 
+#include "SimulatorProcess.h"
 #include "base/Clock.h"
 #include "display/gui/CSpectrum.h"
 #include "acquisition/LinkLifecycle.h"
@@ -78,63 +79,6 @@ double OtherProcessCpu(pid_t pid) {
   }
   return -1;
 }
-
-// kvetral-sim as a child process with its link in a private folder; it is stopped (SIGTERM) when
-// this object goes, and by the kernel if this process dies first.
-class SimulatorProcess {
- public:
-  bool Start(const std::string& executable) {
-    char folderTemplate[] = "/tmp/gui_bench.XXXXXX";
-    if (!mkdtemp(folderTemplate)) return false;
-    folder_ = folderTemplate;
-    link_ = folder_ + "/ttyKVbench";
-    std::vector<std::string> args = {executable, "--baud", "921600", "--rate", "20000", "--link", link_};
-    const pid_t parent = getpid();
-    pid_ = fork();
-    if (pid_ < 0) return false;
-    if (pid_ == 0) {
-      prctl(PR_SET_PDEATHSIG, SIGTERM);
-      if (getppid() != parent) _exit(1);
-      const int devNull = open("/dev/null", O_WRONLY);
-      if (devNull >= 0) dup2(devNull, STDOUT_FILENO);
-      std::vector<char*> argv;
-      for (std::string& arg : args) argv.push_back(arg.data());
-      argv.push_back(nullptr);
-      execv(argv[0], argv.data());
-      std::fprintf(stderr, "gui_bench: cannot run %s\n", executable.c_str());
-      _exit(127);
-    }
-    // The simulator makes its link once its pseudo-terminal serves.
-    const auto deadline = SteadyClock::now() + std::chrono::seconds(10);
-    struct stat info{};
-    while (SteadyClock::now() < deadline) {
-      if (stat(link_.c_str(), &info) == 0) return true;
-      int status = 0;
-      if (waitpid(pid_, &status, WNOHANG) == pid_) {
-        pid_ = -1;
-        return false;
-      }
-      std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    }
-    return false;
-  }
-  ~SimulatorProcess() {
-    if (pid_ > 0) {
-      kill(pid_, SIGTERM);
-      int status = 0;
-      waitpid(pid_, &status, 0);
-    }
-    if (!link_.empty()) unlink(link_.c_str());
-    if (!folder_.empty()) rmdir(folder_.c_str());
-  }
-  pid_t Pid() const { return pid_; }
-  const std::string& Link() const { return link_; }
-
- private:
-  pid_t pid_ = -1;
-  std::string folder_;
-  std::string link_;
-};
 
 // Notes the first paint of the main window, and when that first frame is complete (the event
 // loop is back after painting and flushing every widget of the window).
@@ -225,7 +169,7 @@ int main(int argc, char** argv) {
   alarm(static_cast<unsigned>(seconds) + 120);  // a hung run ends; the simulator goes with it
 
   SimulatorProcess simulator;
-  if (!simulator.Start(simulatorPath)) {
+  if (!simulator.Start(simulatorPath, {"--rate", "20000"})) {
     std::fprintf(stderr, "gui_bench: kvetral-sim (%s) did not come up\n", simulatorPath.c_str());
     return 1;
   }

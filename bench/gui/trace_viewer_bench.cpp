@@ -29,6 +29,7 @@
 #include <thread>
 #include <vector>
 
+#include "../SimulatorProcess.h"
 #include "acquisition/LinkLifecycle.h"
 #include "protocol/Packets.h"
 #include "shell/Commands.h"
@@ -66,59 +67,6 @@ double ProcessCpuSeconds(pid_t pid) {
   }
   return -1;
 }
-
-// kvetral-sim as a child with its link in a private folder, stopped when this object goes.
-class SimulatorProcess {
- public:
-  bool Start(const std::string& executable) {
-    char folderTemplate[] = "/tmp/trace_bench.XXXXXX";
-    if (!mkdtemp(folderTemplate)) return false;
-    folder_ = folderTemplate;
-    link_ = folder_ + "/ttyKVtrace";
-    std::vector<std::string> args = {executable, "--baud", "921600", "--link", link_};
-    const pid_t parent = getpid();
-    pid_ = fork();
-    if (pid_ < 0) return false;
-    if (pid_ == 0) {
-      prctl(PR_SET_PDEATHSIG, SIGTERM);
-      if (getppid() != parent) _exit(1);
-      const int devNull = open("/dev/null", O_WRONLY);
-      if (devNull >= 0) dup2(devNull, STDOUT_FILENO);
-      std::vector<char*> argv;
-      for (std::string& arg : args) argv.push_back(arg.data());
-      argv.push_back(nullptr);
-      execv(argv[0], argv.data());
-      _exit(127);
-    }
-    const auto deadline = SteadyClock::now() + std::chrono::seconds(10);
-    struct stat info{};
-    while (SteadyClock::now() < deadline) {
-      if (stat(link_.c_str(), &info) == 0) return true;
-      int status = 0;
-      if (waitpid(pid_, &status, WNOHANG) == pid_) {
-        pid_ = -1;
-        return false;
-      }
-      std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    }
-    return false;
-  }
-  ~SimulatorProcess() {
-    if (pid_ > 0) {
-      kill(pid_, SIGTERM);
-      int status = 0;
-      waitpid(pid_, &status, 0);
-    }
-    if (!link_.empty()) unlink(link_.c_str());
-    if (!folder_.empty()) rmdir(folder_.c_str());
-  }
-  pid_t Pid() const { return pid_; }
-  const std::string& Link() const { return link_; }
-
- private:
-  pid_t pid_ = -1;
-  std::string folder_, link_;
-};
 
 class PaintCounter final : public QObject {
  public:
