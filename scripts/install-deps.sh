@@ -13,6 +13,7 @@ packages=(
   libsystemd-dev libqt6svg6
   desktop-file-utils appstream shared-mime-info lintian dpkg-dev fakeroot file
   libxml2-dev libxml2-utils
+  libcli11-dev libgsl-dev
   locales
 )
 if [[ "${1:-}" == "--fuzz" ]]; then
