@@ -1,0 +1,42 @@
+#include "display/ScaledBackground.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "base/TextFormat.h"
+#include "records/SpectrumRecord.h"
+
+namespace mirvo {
+
+std::optional<ScaledBackground> MakeScaledBackground(const SpectrumRecord& measurement, double measurementLive,
+                                                     const SpectrumRecord& background, double backgroundLive,
+                                                     std::string* why) {
+  auto refuse = [why](std::string text) -> std::optional<ScaledBackground> {
+    if (why != nullptr) *why = std::move(text);
+    return std::nullopt;
+  };
+  if (background.hardSize != measurement.hardSize) {
+    return refuse(FormatText("The background has %d channels and the spectrum %d: a background must have the "
+                             "same number of channels as the spectrum.",
+                             background.hardSize, measurement.hardSize));
+  }
+  if (!(backgroundLive > 0.0) || !std::isfinite(backgroundLive)) {
+    return refuse("The background has no live time: it cannot be scaled to the spectrum.");
+  }
+  if (!(measurementLive >= 0.0) || !std::isfinite(measurementLive)) {
+    return refuse("The spectrum has no valid live time: the background cannot be scaled to it.");
+  }
+  const int hardSize = std::clamp(measurement.hardSize, 1, kMaxChannels);
+  const int factor = std::max(measurement.factor, 1);
+  ScaledBackground result;
+  result.counts.assign(static_cast<std::size_t>((hardSize + factor - 1) / factor), 0.0);
+  for (int i = 0; i < hardSize; ++i) {
+    result.counts[static_cast<std::size_t>(i / factor)] += background.hardCounts[i];
+  }
+  result.scale = measurementLive / backgroundLive;
+  result.backgroundLive = backgroundLive;
+  result.measurementLive = measurementLive;
+  return result;
+}
+
+}  // namespace mirvo
