@@ -36,7 +36,7 @@ TimeAxis ChooseTimeAxis(double spanSeconds, int maxTicks) {
   };
   constexpr std::array<Unit, 4> kUnits = {{{"s", 1, 180}, {"min", 60, 3 * 3600}, {"h", 3600, 3 * 86400}, {"d", 86400, 0}}};
   TimeAxis axis;
-  const double span = std::isfinite(spanSeconds) && spanSeconds > 1.0 ? spanSeconds : 1.0;
+  const double span = std::isfinite(spanSeconds) && spanSeconds > 10.0 ? spanSeconds : 10.0;
   Unit unit = kUnits.back();
   for (const Unit& u : kUnits)
     if (u.upTo > 0 && span <= u.upTo) {
