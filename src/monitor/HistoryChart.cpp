@@ -114,6 +114,13 @@ std::vector<ChartColumn> ChartColumns(const HistoryBuffer& buffer, HistoryQuanti
   return columns;
 }
 
+std::vector<bool> StalledColumns(const HistoryBuffer& buffer, double t0, double t1, int width) {
+  const std::vector<ChartColumn> rates = ChartColumns(buffer, HistoryQuantity::kIncomingRate, t0, t1, width);
+  std::vector<bool> stalled(rates.size(), false);
+  for (std::size_t x = 0; x < rates.size(); ++x) stalled[x] = rates[x].valid && rates[x].max <= 0.0;
+  return stalled;
+}
+
 bool ColumnRange(const std::vector<ChartColumn>& columns, double& low, double& high) {
   bool any = false;
   for (const ChartColumn& c : columns) {

@@ -43,6 +43,8 @@ struct ChartColumn {
 // `width` columns over times t0..t1 of one quantity.
 std::vector<ChartColumn> ChartColumns(const HistoryBuffer& buffer, HistoryQuantity quantity, double t0, double t1,
                                       int width);
+// The columns where counting had stopped: the incoming rate was known and stayed 0 throughout.
+std::vector<bool> StalledColumns(const HistoryBuffer& buffer, double t0, double t1, int width);
 // The lowest minimum and highest maximum of the valid columns; false when there is none.
 bool ColumnRange(const std::vector<ChartColumn>& columns, double& low, double& high);
 

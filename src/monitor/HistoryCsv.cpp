@@ -2,6 +2,7 @@
 
 #include "base/Clock.h"
 #include "base/TextFormat.h"
+#include "display/UserDialog.h"
 
 namespace mirvo {
 
@@ -69,6 +70,16 @@ FileResult ExportHistoryCsv(const std::string& path, const HistoryBuffer& buffer
   out.Write(HistoryCsvText(buffer, kind, originUtcMs));
   if (out.Commit() != kFileOk) return {kFileWriteFailed, kHistoryExportFailed, path, out.FailureReason()};
   return {kFileOk, "", path};
+}
+
+FileResult ExportHistoryAs(const std::string& chosenPath, const HistoryBuffer& buffer, HistoryKind kind,
+                           std::int64_t originUtcMs, IUserDialog& dialog, FileSystemOps& fs) {
+  const std::string path = WithDefaultExtension(chosenPath, "csv");
+  if (FileExistsForOverwrite(path) && !dialog.AskOkCancel(kOverwriteQuestion, kWarningCaption, MessageIcon::Stop))
+    return {kFileCancelled, "", path};
+  FileResult result = ExportHistoryCsv(path, buffer, kind, originUtcMs, fs);
+  if (!result.Ok()) dialog.ShowMessage(result.message, kErrorCaption, MessageIcon::Stop);
+  return result;
 }
 
 }  // namespace mirvo

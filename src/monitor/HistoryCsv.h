@@ -12,6 +12,8 @@
 
 namespace mirvo {
 
+class IUserDialog;
+
 enum class HistoryKind { kRun, kSeries };
 
 inline constexpr const char* kHistoryExportFailed = "Error opening the file\nand saving the history!";
@@ -21,5 +23,10 @@ std::string HistoryCsvText(const HistoryBuffer& buffer, HistoryKind kind, std::i
 // Written through the safe writer: a failure keeps the previous file.
 FileResult ExportHistoryCsv(const std::string& path, const HistoryBuffer& buffer, HistoryKind kind,
                             std::int64_t originUtcMs, FileSystemOps& fs = RealFileSystem());
+
+// Export History after its file dialog: ".csv" added to a name without extension, the overwrite
+// question, then the export; a failure is shown with its message.
+FileResult ExportHistoryAs(const std::string& chosenPath, const HistoryBuffer& buffer, HistoryKind kind,
+                           std::int64_t originUtcMs, IUserDialog& dialog, FileSystemOps& fs = RealFileSystem());
 
 }  // namespace mirvo

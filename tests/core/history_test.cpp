@@ -366,6 +366,11 @@ TEST(HistoryChart, ColumnsKeepTheExtremesAndBreakAtAGap) {
   ASSERT_TRUE(ColumnRange(columns, low, high));
   EXPECT_EQ(low, 100.0);
   EXPECT_EQ(high, 500.0);
+  // Counting stopped (rate 0) from 40 s to 60 s: those columns are marked.
+  buffer.Clear();
+  for (int i = 0; i < 100; ++i) buffer.Add(i, Incoming(i >= 40 && i < 60 ? 0 : 100));
+  const std::vector<bool> stalled = StalledColumns(buffer, 0, 100, 10);
+  EXPECT_EQ(stalled, (std::vector<bool>{false, false, false, false, true, true, false, false, false, false}));
   // A quantity never known has nothing to draw.
   const auto none = ChartColumns(buffer, HistoryQuantity::kFom, 0, 300, 30);
   EXPECT_FALSE(ColumnRange(none, low, high));
