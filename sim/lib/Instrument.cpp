@@ -94,7 +94,8 @@ void Instrument::AdvanceTo(std::int64_t nowMs) {
 }
 
 void Instrument::Run(double instrumentNs, std::int64_t nowMs) {
-  const double liveFraction = 1.0 / (1.0 + config_.rate * DeadTimePerEvent(regs_));
+  // Without pulses nothing is busy: live time runs with real time.
+  const double liveFraction = countingPaused_ ? 1.0 : 1.0 / (1.0 + config_.rate * DeadTimePerEvent(regs_));
   double step = instrumentNs;
   bool finished = false;
   const std::uint32_t preset = Long(regs_, mirvo::reg::kPresetReal);

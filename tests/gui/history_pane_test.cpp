@@ -140,6 +140,11 @@ class HistoryPaneTest : public QObject {
     QVERIFY(frame.tabifiedDockWidgets(frame.OutputPane()).contains(history));
     QVERIFY(history->findChild<HistoryView*>() != nullptr);
     QVERIFY(frame.History().Run().Empty());
+    if (const char* folder = std::getenv("MIRVO_SCREENSHOT_DIR")) {
+      history->raise();
+      QTest::qWait(300);
+      QVERIFY(frame.grab().save(QString::fromLatin1(folder) + "/history-window.png"));
+    }
   }
 
   void theFormExportsCopiesAndClears() {

@@ -1,6 +1,7 @@
 #include "monitor/gui/HistoryCharts.h"
 
 #include <QPaintEvent>
+#include <QResizeEvent>
 #include <QPainter>
 #include <QPainterPath>
 #include <cmath>
@@ -24,11 +25,16 @@ const QColor kStalled(240, 150, 0, 60);  // samples, but no counts
 const QColor kGrid(225, 225, 225);
 
 int Columns(int width) { return width >= 1500 ? 4 : width >= 700 ? 2 : 1; }
+int Rows(int width) {
+  const int columns = Columns(width);
+  return static_cast<int>((kHistoryQuantities + static_cast<std::size_t>(columns) - 1) / static_cast<std::size_t>(columns));
+}
+
 
 QString LastValueText(const HistoryBuffer& buffer, std::size_t q) {
   for (std::size_t i = buffer.Size(); i-- > 0;) {
     const HistoryStat& s = buffer.At(i).stats[q];
-    if (s.n > 0) return QString::fromStdString(FormatText("%.6g", s.Mean()));
+    if (s.n > 0) return QString::fromStdString(FormatText("%.5g", s.Mean()));
   }
   return "-----------";
 }
@@ -43,6 +49,14 @@ HistoryCharts::HistoryCharts(QWidget* parent) : QWidget(parent) {
   setPalette(p);
 }
 
+QSize HistoryCharts::minimumSizeHint() const { return {320, Rows(width()) * 100}; }
+
+void HistoryCharts::resizeEvent(QResizeEvent* event) {
+  const int before = Rows(event->oldSize().width());
+  QWidget::resizeEvent(event);
+  if (Rows(width()) != before) updateGeometry();
+}
+
 void HistoryCharts::SetBuffer(const HistoryBuffer* buffer, bool perRun) {
   buffer_ = buffer;
   perRun_ = perRun;
@@ -54,14 +68,13 @@ void HistoryCharts::paintEvent(QPaintEvent*) {
   painter.fillRect(rect(), Qt::white);
   if (buffer_ == nullptr || buffer_->Empty()) {
     painter.setPen(Qt::darkGray);
-    painter.drawText(rect(), Qt::AlignCenter,
+    painter.drawText(QRect(0, 0, width(), std::min(height(), 60)), Qt::AlignCenter,
                      perRun_ ? "No logged series yet: a point is added as each run of a series ends."
                              : "No samples yet: the history fills while an acquisition runs.");
     return;
   }
   const int columns = Columns(width());
-  const int rows = static_cast<int>((kHistoryQuantities + static_cast<std::size_t>(columns) - 1) /
-                                    static_cast<std::size_t>(columns));
+  const int rows = Rows(width());
   const int cellWidth = width() / columns;
   const int cellHeight = height() / rows;
   const double end = buffer_->LastTime();
@@ -129,15 +142,16 @@ void HistoryCharts::PaintChart(QPainter& painter, const QRect& area, HistoryQuan
   // Gaps (no sample for a while) and stopped counting shaded across the plot height; then the band
   // and the mean line.
   painter.save();
-  painter.setClipRect(plot.adjusted(1, 1, 0, 0));
+  painter.setClipRect(plot.adjusted(-2, -2, 2, 2));  // a line on the edge stays visible
   const std::vector<bool> stalled = StalledColumns(*buffer_, 0.0, time.end, plot.width());
   for (int x = 0; x < static_cast<int>(stalled.size()); ++x)
-    if (stalled[static_cast<std::size_t>(x)]) painter.fillRect(QRect(plot.left() + x, plot.top(), 1, plot.height()), kStalled);
+    if (stalled[static_cast<std::size_t>(x)]) painter.fillRect(QRect(plot.left() + x, plot.top() + 1, 1, plot.height() - 1), kStalled);
   int previous = -1;
   for (int x = 0; x < static_cast<int>(columns.size()); ++x) {
     const ChartColumn& c = columns[static_cast<std::size_t>(x)];
     if (!c.valid) continue;
-    if (previous >= 0 && !c.joined) painter.fillRect(QRect(plot.left() + previous + 1, plot.top(), x - previous - 1, plot.height()), kGap);
+    if (previous >= 0 && !c.joined)
+      painter.fillRect(QRect(plot.left() + previous + 1, plot.top() + 1, x - previous - 1, plot.height() - 1), kGap);
     previous = x;
   }
   painter.setPen(kBand);

@@ -18,10 +18,12 @@ class HistoryCharts : public QWidget {
   // The samples to draw (null for none); `perRun` draws each point as a marker.
   void SetBuffer(const HistoryBuffer* buffer, bool perRun);
   QSize sizeHint() const override { return {960, 420}; }
-  QSize minimumSizeHint() const override { return {320, 8 * 70}; }
+  // Rows of at least 100 pixels; fewer rows as the pane gets wider.
+  QSize minimumSizeHint() const override;
 
  protected:
   void paintEvent(QPaintEvent* event) override;
+  void resizeEvent(QResizeEvent* event) override;
 
  private:
   void PaintChart(QPainter& painter, const QRect& area, HistoryQuantity quantity, double end);
