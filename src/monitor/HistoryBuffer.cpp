@@ -44,7 +44,6 @@ HistoryValues NoHistoryValues() {
 HistoryBuffer::HistoryBuffer(const Limits& limits) : limits_(limits), width_(limits.firstBucketSeconds) {
   limits_.mergedBuckets = std::max<std::size_t>(limits_.mergedBuckets, 2);
   if (!(width_ > 0.0)) width_ = 1.0;
-  merged_.reserve(limits_.mergedBuckets + 1);
 }
 
 void HistoryBuffer::Clear() {
@@ -75,6 +74,7 @@ void HistoryBuffer::Fold(const HistoryBucket& sample) {
     merged_.back().Merge(sample);
     return;
   }
+  if (merged_.capacity() == 0) merged_.reserve(limits_.mergedBuckets + 1);  // once, at the size it keeps
   merged_.push_back(sample);
   while (merged_.size() > limits_.mergedBuckets) Coarsen();
 }
