@@ -66,6 +66,7 @@ void HistoryRecorder::Attach(LinkLifecycle& lifecycle, const ILoggedSeries* seri
 void HistoryRecorder::RefreshFromImage() { OnStatus(StatusFromRecord(host_.LiveRecord(), host_.SamplePeriodUs(), logger_)); }
 
 void HistoryRecorder::OnTick(SpectrumPlot& s1, const SpectrumPlot& s0) {
+  CatchUpSeries();
   if (!running_) return;
   OnPeak(PeakFromPlots(s1, s0, liveSeconds_));
 }
@@ -74,22 +75,29 @@ double HistoryRecorder::SecondsSince(std::int64_t originMs) const {
   return static_cast<double>(clock_.UtcMilliseconds() - originMs) / 1000.0;
 }
 
-void HistoryRecorder::OnStatus(const HistoryStatus& status) {
+void HistoryRecorder::CatchUpSeries() {
+  if (logger_ != nullptr) FollowSeries(logger_->SeriesRunning(), logger_->RunsCompleted());
+}
+
+void HistoryRecorder::FollowSeries(bool seriesRunning, int runsCompleted) {
   // A series begins: its points start afresh.
-  if (status.seriesRunning && !seriesActive_) {
+  if (seriesRunning && !seriesActive_) {
     seriesActive_ = true;
     series_.Clear();
     seriesOriginMs_ = clock_.UtcMilliseconds();
-    lastCompleted_ = status.runsCompleted;
+    lastCompleted_ = runsCompleted;
     thisRun_ = {};
   }
-  // Runs counted since the last read (the last one also after the series has ended).
+  // Runs counted since the last look (the last one also after the series has ended).
   if (seriesActive_) {
-    if (status.runsCompleted > lastCompleted_) AddSeriesPoint();
-    lastCompleted_ = status.runsCompleted;
-    if (!status.seriesRunning) seriesActive_ = false;
+    if (runsCompleted > lastCompleted_) AddSeriesPoint();
+    lastCompleted_ = runsCompleted;
+    if (!seriesRunning) seriesActive_ = false;
   }
+}
 
+void HistoryRecorder::OnStatus(const HistoryStatus& status) {
+  FollowSeries(status.seriesRunning, status.runsCompleted);
   running_ = status.running;
   if (!running_) return;
   liveSeconds_ = status.liveSeconds;

@@ -62,6 +62,9 @@ class HistoryRecorder final : public IRegisterRefresh {
   // The steps with their values (the two above read them from the host and the plots).
   void OnStatus(const HistoryStatus& status);
   void OnPeak(const HistoryPeak& peak);
+  // The runs the logger has counted since the last status read (the last run of a series is
+  // counted after it). OnTick does it too.
+  void CatchUpSeries();
   void Clear();
 
   // The running acquisition: one sample per status read and per tick.
@@ -75,6 +78,7 @@ class HistoryRecorder final : public IRegisterRefresh {
 
  private:
   double SecondsSince(std::int64_t originMs) const;
+  void FollowSeries(bool seriesRunning, int runsCompleted);
   void AddRunSample(const HistoryValues& values);
   void AddSeriesPoint();
 

@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "app/cli/CliAcquisition.h"
+#include "app/cli/CliHistory.h"
 #include "files/FileResult.h"
 #include "files/RecoveryFolder.h"
 
@@ -10,13 +11,14 @@ namespace mirvo::cli {
 namespace {
 
 constexpr const char* kUsage =
-    "Usage: mirvo-cli acquire PORT --preset SECONDS [--live] [--stamp system|utc|local] [--baud B] -o FILE.mps\n";
+    "Usage: mirvo-cli acquire PORT --preset SECONDS [--live] [--stamp system|utc|local] [--baud B] [--history FILE.csv]\n"
+    "                         -o FILE.mps\n";
 
 int RunAcquire(const std::vector<std::string>& arguments) {
   std::vector<std::string> args = arguments;
   AcquisitionOptions options;
-  std::string output;
-  if (!TakeOption(args, "-o", output) || !ParseAcquisitionOptions(args, options)) return kExitUsage;
+  std::string output, historyPath;
+  if (!TakeOption(args, "-o", output) || !TakeOption(args, "--history", historyPath) || !ParseAcquisitionOptions(args, options)) return kExitUsage;
   if (args.size() != 1 || output.empty()) {
     std::fprintf(stderr, "%s", kUsage);
     return kExitUsage;
@@ -27,8 +29,13 @@ int RunAcquire(const std::vector<std::string>& arguments) {
     std::fprintf(stderr, "mirvo-cli acquire: %s: %s\n%s\n", output.c_str(), kUnableToSaveFile, why.c_str());
     return kExitFailure;
   }
+  if (const std::string why = CliHistory::WhyCannotWrite(historyPath, false); !why.empty()) {
+    std::fprintf(stderr, "mirvo-cli acquire: %s: %s\n%s\n", historyPath.c_str(), kUnableToSaveFile, why.c_str());
+    return kExitFailure;
+  }
 
   CliAcquisition session(options);
+  CliHistory history(session, historyPath);
   CliAcquisition::InstallInterruptHandler();
   session.host.onPanelChanged = [&] {
     std::fprintf(stdout, "\r%s", session.ProgressText().c_str());
@@ -67,6 +74,7 @@ int RunAcquire(const std::vector<std::string>& arguments) {
   session.loop.RunUntil([&] { return ended() || !session.Connected(); });
   if (!session.Connected()) {
     session.ReportLinkFailure("acquire");
+    history.Write("acquire", false);  // what came before the loss
     return kExitFailure;
   }
 
@@ -77,6 +85,7 @@ int RunAcquire(const std::vector<std::string>& arguments) {
   session.lifecycle.Policy().SetChunkObserver(nullptr);
   if (!session.Connected()) {
     session.ReportLinkFailure("acquire");
+    history.Write("acquire", false);  // what came before the loss
     return kExitFailure;
   }
   std::fprintf(stdout, "\r%s\n", session.ProgressText().c_str());
@@ -85,6 +94,7 @@ int RunAcquire(const std::vector<std::string>& arguments) {
   const bool saved = session.SaveBufferSet(output, error);
   session.host.onPanelChanged = nullptr;
   session.Disconnect();
+  const bool historyWritten = history.Write("acquire", false);
   if (!saved) {
     std::fprintf(stderr, "mirvo-cli acquire: %s: %s\n", output.c_str(), error.c_str());
     // The data is not lost: it goes to the recovery folder.
@@ -97,11 +107,11 @@ int RunAcquire(const std::vector<std::string>& arguments) {
     return kExitFailure;
   }
   std::printf("saved %s\n", output.c_str());
-  return kExitOk;
+  return historyWritten ? kExitOk : kExitFailure;
 }
 
 const CliRegistration registration({"acquire",
-                                    "PORT --preset SECONDS [--live] [--stamp system|utc|local] -o FILE.mps",
+                                    "PORT --preset SECONDS [--live] [--stamp system|utc|local] [--history FILE.csv] -o FILE.mps",
                                     "reset, run one acquisition to its preset, save the spectra", RunAcquire});
 
 }  // namespace

@@ -6,6 +6,7 @@
 #include <cstdlib>
 
 #include "app/cli/CliAcquisition.h"
+#include "app/cli/CliHistory.h"
 #include "files/FileResult.h"
 #include "files/RecoveryFolder.h"
 
@@ -14,7 +15,8 @@ namespace {
 
 constexpr const char* kUsage =
     "Usage: mirvo-cli log PORT --runs N --preset SECONDS --folder DIR --base NAME [--live]\n"
-    "                     [--stamp system|utc|local] [--baud B] [--overwrite] [--n42 beside|instead]\n";
+    "                     [--stamp system|utc|local] [--baud B] [--overwrite] [--n42 beside|instead]\n"
+    "                     [--history FILE.csv]\n";
 
 // Prints each saved run and passes it on to the file writer.
 class ProgressSaver final : public ILoggedRunSaver {
@@ -49,9 +51,9 @@ class ProgressSaver final : public ILoggedRunSaver {
 int RunLog(const std::vector<std::string>& arguments) {
   std::vector<std::string> args = arguments;
   AcquisitionOptions options;
-  std::string runsText, folder, base, n42;
+  std::string runsText, folder, base, n42, historyPath;
   const bool overwrite = TakeFlag(args, "--overwrite");
-  if (!TakeOption(args, "--runs", runsText) || !TakeOption(args, "--folder", folder) || !TakeOption(args, "--n42", n42) ||
+  if (!TakeOption(args, "--runs", runsText) || !TakeOption(args, "--history", historyPath) || !TakeOption(args, "--folder", folder) || !TakeOption(args, "--n42", n42) ||
       !TakeOption(args, "--base", base) || !ParseAcquisitionOptions(args, options))
     return kExitUsage;
   char* end = nullptr;
@@ -67,8 +69,13 @@ int RunLog(const std::vector<std::string>& arguments) {
     std::fprintf(stderr, "mirvo-cli log: %s: %s\n%s\n", folder.c_str(), kUnableToSaveFile, why.c_str());
     return kExitFailure;
   }
+  if (const std::string why = CliHistory::WhyCannotWrite(historyPath, true); !why.empty()) {
+    std::fprintf(stderr, "mirvo-cli log: %s: %s\n%s\n", historyPath.c_str(), kUnableToSaveFile, why.c_str());
+    return kExitFailure;
+  }
 
   CliAcquisition session(options);
+  CliHistory history(session, historyPath);
   CliAcquisition::InstallInterruptHandler();
   session.dialogs.overwrite = overwrite;
   BufferRecordsRunSaver writer(session.host.BufferSet(), session.dialogs);
@@ -117,6 +124,7 @@ int RunLog(const std::vector<std::string>& arguments) {
     std::printf("\n");
     session.ReportLinkFailure("log");
     std::fprintf(stderr, "mirvo-cli log: %d of %ld runs saved\n", logger.Completed(), runs);
+    history.Write("log", true);  // what came before the loss
     return kExitFailure;
   }
   if (stopping) {  // the stop has gone out when the next status read comes back
@@ -125,12 +133,13 @@ int RunLog(const std::vector<std::string>& arguments) {
   }
   session.Disconnect();
   std::printf("\n%d of %ld runs completed\n", logger.Completed(), runs);
+  const bool historyWritten = history.Write("log", true);
   if (stopping) return kExitFailure;
-  return saver.failures == 0 ? kExitOk : kExitFailure;
+  return saver.failures == 0 && historyWritten ? kExitOk : kExitFailure;
 }
 
 const CliRegistration registration(
-    {"log", "PORT --runs N --preset SECONDS --folder DIR --base NAME [--live] [--overwrite] [--n42 beside|instead]",
+    {"log", "PORT --runs N --preset SECONDS --folder DIR --base NAME [--live] [--overwrite] [--n42 beside|instead] [--history FILE.csv]",
      "record a series of runs with the spectrum logger as <base>_0001.mps ... (and/or .n42)", RunLog});
 
 }  // namespace

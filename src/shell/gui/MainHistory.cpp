@@ -16,7 +16,14 @@ void CMainFrame::BuildHistory() {
 }
 
 void CMainFrame::TickHistory() {
-  history_->recorder.OnTick(recordSets_->BufferPlot(1), recordSets_->BufferPlot(0));
+  SpectrumPlot& s1 = recordSets_->BufferPlot(1);
+  SpectrumPlot& s0 = recordSets_->BufferPlot(0);
+  if (history_->recorder.Recording()) {
+    // A plot that is not shown does not fold its counts at the tick: the history does it.
+    if (!s1.Visible()) s1.RebuildSoftSpectrum();
+    if (!s0.Visible()) s0.RebuildSoftSpectrum();
+  }
+  history_->recorder.OnTick(s1, s0);
   if (history_->view) history_->view->Tick();
 }
 
