@@ -1,9 +1,10 @@
 // The background commands in the main window: Close Background, Show Background and Net Spectrum are
 // enabled only with a background loaded and their check marks follow the view; a background of
-// another channel count is refused with a message box and an Events line, and nothing changes; the
-// plot says which view it shows. With MIRVO_SCREENSHOT_DIR=<folder>, MIRVO_BACKGROUND_MEASUREMENT=<file>
+// another channel count is refused with a message box and an Events line, and nothing changes;
+// ADJUST COLORS sets the overlay colour. With MIRVO_SCREENSHOT_DIR=<folder>, MIRVO_BACKGROUND_MEASUREMENT=<file>
 // and MIRVO_BACKGROUND_FILE=<file> the window is saved at 1920x1080 with the measurement in the FILE
-// set and the background overlaid (background.png), and as the net spectrum (net-spectrum.png).
+// set and the background overlaid (background.png), and as the net spectrum (net-spectrum.png);
+// with MIRVO_SCREENSHOT_DIR alone, the ADJUST COLORS dialog (adjust-colors.png).
 #include <QAction>
 #include <QApplication>
 #include <QDockWidget>
@@ -18,6 +19,7 @@
 
 #include "base/Clock.h"
 #include "display/BackgroundSet.h"
+#include "display/gui/CColorDlg.h"
 #include "display/gui/CSpectrum.h"
 #include "display/gui/CSpectrumWnd.h"
 #include "shell/Commands.h"
@@ -114,6 +116,29 @@ class BackgroundWindowTest : public QObject {
     frame.close();
     QCOMPARE(settings.ReadInt("Mirvo-PSD/Spectrum", "BackgroundView").value_or(99), 1u);
     QCOMPARE(settings.ReadInt("Mirvo-PSD/Spectrum", "BufferOverlayColorS2").value_or(0), PlotColours::kDefaultOverlay);
+  }
+
+  void adjustColorsHasAFifthColourForTheOverlay() {
+    MemorySettingsBackend settings;
+    CMainFrame frame(DefaultClock(), settings);
+    CColorDlg dialog(frame.Sets(), &frame);
+    dialog.SetColourChooser([](const QColor&, const QString& title, QWidget*) {
+      return title == "OVERLAY" ? QColor(10, 20, 30) : QColor();
+    });
+    dialog.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+    QPushButton* overlay = dialog.ColourButton(ColourRole::Overlay);
+    QCOMPARE(overlay->text(), QString("OVERLAY"));
+    QVERIFY(overlay->isVisible());
+    QVERIFY(overlay->parentWidget()->rect().contains(overlay->geometry()));
+    QVERIFY(dialog.ColourButton(ColourRole::Cursor) != overlay);
+    if (const char* folder = std::getenv("MIRVO_SCREENSHOT_DIR"))
+      QVERIFY(dialog.grab().save(QString::fromLocal8Bit(folder) + "/adjust-colors.png"));
+    overlay->click();
+    QCOMPARE(frame.Sets().BufferPlot(0).Colours().overlay, 10u | 20u << 8 | 30u << 16);
+    QCOMPARE(frame.Sets().BufferPlot(1).Colours().overlay, PlotColours::kDefaultOverlay);
+    dialog.DefaultButton()->click();
+    QCOMPARE(frame.Sets().BufferPlot(0).Colours(), PlotColours{});
   }
 
   void screenshotsOfTheOverlayAndTheNetSpectrum() {
