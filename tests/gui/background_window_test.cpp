@@ -17,7 +17,11 @@
 #include <cstdlib>
 #include <fstream>
 
+#include "acquisition/AcquisitionPanel.h"
+#include "acquisition/LinkLifecycle.h"
 #include "base/Clock.h"
+#include "lib/Simulator.h"
+#include "timesvc/StartTimeStamp.h"
 #include "display/BackgroundSet.h"
 #include "display/gui/CColorDlg.h"
 #include "display/gui/CSpectrum.h"
@@ -116,6 +120,43 @@ class BackgroundWindowTest : public QObject {
     frame.close();
     QCOMPARE(settings.ReadInt("Mirvo-PSD/Spectrum", "BackgroundView").value_or(99), 1u);
     QCOMPARE(settings.ReadInt("Mirvo-PSD/Spectrum", "BufferOverlayColorS2").value_or(0), PlotColours::kDefaultOverlay);
+  }
+
+  void theBufferOverlayFollowsTheGrowingLiveTime() {
+    // The instrument's clock runs twenty times faster than the wall clock.
+    kvetral::SimOptions options;
+    options.source = "cs137";
+    options.speed = 20;
+    kvetral::Simulator sim(options);
+    QVERIFY(sim.Start());
+    MemorySettingsBackend settings;
+    CMainFrame frame(DefaultClock(), settings);
+    frame.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&frame));
+    QTemporaryDir dir;
+    QVERIFY(frame.OpenBackgroundFile(WriteSpe(dir, "room.spe", 4096, 3, 10.0)));
+    frame.Lifecycle().SetDeviceName(sim.DevicePath());
+    frame.RunCommand(cmd::kConnect);
+    QTRY_VERIFY_WITH_TIMEOUT(frame.Lifecycle().Link().Responding(), 30000);
+    StartTimeSettings& stamp = frame.StartTime();
+    stamp.askFlag = false;
+    stamp.systemFlag = true;
+    stamp.kindText = kStartTimeSystemText;
+    frame.RunCommand(cmd::kStart);
+    QTRY_VERIFY_WITH_TIMEOUT(sim.Register(0x10) & 1, 30000);
+
+    SpectrumPlot& s1 = frame.Sets().BufferPlot(1);
+    const auto scale = [&] { return BackgroundFor(frame.Sets(), s1)->scale; };
+    // The scale is the instrument's live time over the background's 10 s, as the panel shows it.
+    QTRY_VERIFY_WITH_TIMEOUT(frame.Acquisition().LiveTime() > 2.0, 30000);
+    const double early = scale();
+    QVERIFY2(std::abs(early - MeasurementLiveSeconds(frame.Sets(), s1) / 10.0) < 1e-9, qPrintable(QString::number(early)));
+    QTRY_VERIFY_WITH_TIMEOUT(MeasurementLiveSeconds(frame.Sets(), s1) > 10.0 * early + 4.0, 30000);
+    QVERIFY(scale() > early + 0.4);
+    const PlotBackground drawn = PlotBackgroundFor(frame.Sets(), s1);
+    QVERIFY2(QString::fromStdString(drawn.caption).startsWith("+ BACKGROUND (x"), drawn.caption.c_str());
+    frame.RunCommand(cmd::kStop);
+    frame.RunCommand(cmd::kDisconnect);
   }
 
   void adjustColorsHasAFifthColourForTheOverlay() {
