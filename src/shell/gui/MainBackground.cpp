@@ -3,11 +3,9 @@
 // and the views are the core's (display/BackgroundSet, files/BackgroundFile).
 #include <QAction>
 #include <QFileDialog>
-#include <QFileInfo>
 
 #include "base/TextFormat.h"
 #include "display/BackgroundSet.h"
-#include "display/gui/CSpectrumWnd.h"
 #include "display/gui/QtUserDialog.h"
 #include "files/BackgroundFile.h"
 #include "files/FileResult.h"
