@@ -1,41 +1,38 @@
 // mirvo-cli acquire PORT --preset SECONDS [--live] [--stamp system|utc|local] -o FILE.mps: one
 // acquisition from reset to the end of its preset, saved as the BUFFER set.
 #include <cstdio>
+#include <memory>
 
 #include "app/cli/CliAcquisition.h"
 #include "app/cli/CliHistory.h"
+#include "app/cli/CliOptions.h"
 #include "files/FileResult.h"
 #include "files/RecoveryFolder.h"
 
 namespace mirvo::cli {
 namespace {
 
-constexpr const char* kUsage =
-    "Usage: mirvo-cli acquire PORT --preset SECONDS [--live] [--stamp system|utc|local] [--baud B] [--history FILE.csv]\n"
-    "                         -o FILE.mps\n";
-
-int RunAcquire(const std::vector<std::string>& arguments) {
-  std::vector<std::string> args = arguments;
+struct AcquireArguments {
   AcquisitionOptions options;
-  std::string output, historyPath;
-  if (!TakeOption(args, "-o", output) || !TakeOption(args, "--history", historyPath) || !ParseAcquisitionOptions(args, options)) return kExitUsage;
-  if (args.size() != 1 || output.empty()) {
-    std::fprintf(stderr, "%s", kUsage);
-    return kExitUsage;
-  }
-  options.device = args[0];
+  std::string output;
+  std::string history;
+};
+
+int RunAcquire(const AcquireArguments& args) {
+  const AcquisitionOptions& options = args.options;
+  const std::string& output = args.output;
   // A run is never made only to be thrown away: the output must be writable before it starts.
   if (const std::string why = WhyCannotWrite(output); !why.empty()) {
     std::fprintf(stderr, "mirvo-cli acquire: %s: %s\n%s\n", output.c_str(), kUnableToSaveFile, why.c_str());
     return kExitFailure;
   }
-  if (const std::string why = CliHistory::WhyCannotWrite(historyPath, false); !why.empty()) {
-    std::fprintf(stderr, "mirvo-cli acquire: %s: %s\n%s\n", historyPath.c_str(), kUnableToSaveFile, why.c_str());
+  if (const std::string why = CliHistory::WhyCannotWrite(args.history, false); !why.empty()) {
+    std::fprintf(stderr, "mirvo-cli acquire: %s: %s\n%s\n", args.history.c_str(), kUnableToSaveFile, why.c_str());
     return kExitFailure;
   }
 
   CliAcquisition session(options);
-  CliHistory history(session, historyPath);
+  CliHistory history(session, args.history);
   CliAcquisition::InstallInterruptHandler();
   session.host.onPanelChanged = [&] {
     std::fprintf(stdout, "\r%s", session.ProgressText().c_str());
@@ -110,9 +107,18 @@ int RunAcquire(const std::vector<std::string>& arguments) {
   return historyWritten ? kExitOk : kExitFailure;
 }
 
-const CliRegistration registration({"acquire",
-                                    "PORT --preset SECONDS [--live] [--stamp system|utc|local] [--history FILE.csv] -o FILE.mps",
-                                    "reset, run one acquisition to its preset, save the spectra", RunAcquire});
+std::function<int()> DefineAcquire(CLI::App& command) {
+  auto args = std::make_shared<AcquireArguments>();
+  AddPortArgument(command, args->options.device);
+  AddAcquisitionOptions(command, args->options);
+  command.add_option("-o", args->output, "the spectrum file to save")->type_name("FILE.mps")->required();
+  command.add_option("--history", args->history, "also write the rates, dead time and temperature over time as CSV")
+      ->type_name("FILE.csv");
+  return [args] { return RunAcquire(*args); };
+}
+
+const CliRegistration registration({"acquire", "reset, run one acquisition to its preset, save the spectra",
+                                    DefineAcquire});
 
 }  // namespace
 }  // namespace mirvo::cli

@@ -102,6 +102,9 @@ class CMainFrame : public QMainWindow, private IRecordSetsListener {
   RegisterDebuggerPanel& Debugger();
   // The history of the "History" pane (MainHistory.cpp).
   HistoryRecorder& History();
+  // File > Open Background... with the file already chosen (MainBackground.cpp); false when the
+  // file was not loaded (a message box and an Events line said why).
+  bool OpenBackgroundFile(const QString& path);
 
  private slots:
   // logind's PrepareForSleep signal on the system bus.
@@ -165,8 +168,13 @@ class CMainFrame : public QMainWindow, private IRecordSetsListener {
   void RunRegisterCommand(int command);  // Copy Registers, About Hardware
   void BuildHistory();  // MainHistory.cpp: the "History" pane
   void TickHistory();
+  // MainBackground.cpp: the background commands and their enabling.
+  void OpenBackgroundFile();
+  void RunBackgroundViewCommand(int command);
+  void UpdateBackgroundCommands();
 
   const IClock& clock_;
+  ISettingsBackend& settingsBackend_;  // the background settings (MainBackground.cpp)
   std::unique_ptr<SettingsStore> settings_;
   std::unique_ptr<OutputLog> outputLog_;
   std::unique_ptr<SpectrumMemory> memory_;
