@@ -191,12 +191,14 @@ void Judge(PeakFitResult& r, int first, int last) {
   if (!(r.area > 3.0 * r.areaSigma)) r.flags |= kFitNotSignificant;
 }
 
-// A fit that converged beats one that did not; then the smaller reduced chi-square wins.
-bool Better(const PeakFitResult& a, const PeakFitResult& b) {
-  const bool aConverged = a.fitted && (a.flags & kFitNoConvergence) == 0;
-  const bool bConverged = b.fitted && (b.flags & kFitNoConvergence) == 0;
-  if (aConverged != bConverged) return aConverged;
-  return a.reducedChiSquare < b.reducedChiSquare;
+// Whether the step fit replaces the linear one: a fit that converged beats one that did not; then
+// the step must give the smaller reduced chi-square and lower the chi-square by at least 4 (two
+// standard deviations of the one parameter it adds), so that noise does not buy a step.
+bool StepIsBetter(const PeakFitResult& step, const PeakFitResult& linear) {
+  const bool stepConverged = step.fitted && (step.flags & kFitNoConvergence) == 0;
+  const bool linearConverged = linear.fitted && (linear.flags & kFitNoConvergence) == 0;
+  if (stepConverged != linearConverged) return stepConverged;
+  return step.reducedChiSquare < linear.reducedChiSquare && step.chiSquare < linear.chiSquare - 4.0;
 }
 
 }  // namespace
@@ -219,7 +221,7 @@ PeakFitResult FitPeak(const std::uint32_t* counts, int softSize, int first, int 
   if (last - first + 1 >= 8) {
     d.step = true;
     PeakFitResult step = FitModel(d, start);
-    if (Better(step, best)) best = step;
+    if (StepIsBetter(step, best)) best = step;
   }
   Judge(best, first, last);
   return best;

@@ -1,7 +1,7 @@
 // A least-squares fit of a ROI: a Gaussian (integrated over each channel) on a linear continuum, and
 // the same on a continuum with a step at the peak (an erfc falling from left to right with the
-// peak's width). Both are fitted when the ROI is wide enough; the one with the smaller reduced
-// chi-square is kept. Weights are Poisson: the variance of a channel is max(counts, 1). The
+// peak's width). Both are fitted when the ROI is wide enough; the step is kept when it gives the
+// smaller reduced chi-square and lowers the chi-square by at least 4. Weights are Poisson: the variance of a channel is max(counts, 1). The
 // optimiser is GSL's trust-region Levenberg-Marquardt (gsl_multifit_nlinear).
 #pragma once
 
