@@ -144,7 +144,7 @@ PeakFitResult FitModel(const FitData& d, const Start& start) {
   std::unique_ptr<gsl_vector, VectorDeleter> weights(gsl_vector_alloc(n));
   std::unique_ptr<gsl_matrix, MatrixDeleter> covariance(gsl_matrix_alloc(p, p));
   if (!work || !x || !weights || !covariance) {
-    r.flags |= kFitNoConvergence;
+    r.flags |= kPeakFitNoConvergence;
     return r;
   }
   gsl_vector_set(x.get(), kArea, start.area);
@@ -178,25 +178,25 @@ PeakFitResult FitModel(const FitData& d, const Start& start) {
   const bool finite = std::isfinite(r.area) && std::isfinite(r.centroid) && std::isfinite(r.fwhm) &&
                       std::isfinite(r.chiSquare) && std::isfinite(r.areaSigma) &&
                       std::isfinite(r.centroidSigma) && std::isfinite(r.fwhmSigma);
-  if (status != GSL_SUCCESS || covarianceStatus != GSL_SUCCESS || !finite) r.flags |= kFitNoConvergence;
+  if (status != GSL_SUCCESS || covarianceStatus != GSL_SUCCESS || !finite) r.flags |= kPeakFitNoConvergence;
   r.fitted = finite;
   return r;
 }
 
 // Flags a fit's result against the ROI first..last.
 void Judge(PeakFitResult& r, int first, int last) {
-  if (r.reducedChiSquare > 1.0 + 3.0 * std::sqrt(2.0 / std::max(r.ndf, 1))) r.flags |= kFitPoorChiSquare;
-  if (r.fwhm < 0.5 || r.fwhm > last - first + 1) r.flags |= kFitWidthOutside;
-  if (r.centroid < first - 0.5 || r.centroid > last + 0.5) r.flags |= kFitCentroidOutside;
-  if (!(r.area > 3.0 * r.areaSigma)) r.flags |= kFitNotSignificant;
+  if (r.reducedChiSquare > 1.0 + 3.0 * std::sqrt(2.0 / std::max(r.ndf, 1))) r.flags |= kPeakFitPoorChiSquare;
+  if (r.fwhm < 0.5 || r.fwhm > last - first + 1) r.flags |= kPeakFitWidthOutside;
+  if (r.centroid < first - 0.5 || r.centroid > last + 0.5) r.flags |= kPeakFitCentroidOutside;
+  if (!(r.area > 3.0 * r.areaSigma)) r.flags |= kPeakFitNotSignificant;
 }
 
 // Whether the step fit replaces the linear one: a fit that converged beats one that did not; then
 // the step must give the smaller reduced chi-square and lower the chi-square by at least 4 (two
 // standard deviations of the one parameter it adds), so that noise does not buy a step.
 bool StepIsBetter(const PeakFitResult& step, const PeakFitResult& linear) {
-  const bool stepConverged = step.fitted && (step.flags & kFitNoConvergence) == 0;
-  const bool linearConverged = linear.fitted && (linear.flags & kFitNoConvergence) == 0;
+  const bool stepConverged = step.fitted && (step.flags & kPeakFitNoConvergence) == 0;
+  const bool linearConverged = linear.fitted && (linear.flags & kPeakFitNoConvergence) == 0;
   if (stepConverged != linearConverged) return stepConverged;
   return step.reducedChiSquare < linear.reducedChiSquare && step.chiSquare < linear.chiSquare - 4.0;
 }
@@ -208,7 +208,7 @@ PeakFitResult FitPeak(const std::uint32_t* counts, int softSize, int first, int 
   static const gsl_error_handler_t* const previous = gsl_set_error_handler_off();
   (void)previous;
   PeakFitResult none;
-  none.flags = kFitTooFewChannels;
+  none.flags = kPeakFitTooFewChannels;
   if (counts == nullptr || first < 0 || last >= softSize || softSize > kMaxChannels || last - first + 1 < 7) return none;
   FitData d;
   for (int i = first; i <= last; ++i) {
@@ -231,12 +231,12 @@ const char* FitContinuumName(FitContinuum continuum) { return continuum == FitCo
 
 std::string FitFlagsText(unsigned flags) {
   static constexpr std::array<std::pair<unsigned, const char*>, 6> kWords = {{
-      {kFitTooFewChannels, "too few channels"},
-      {kFitNoConvergence, "no convergence"},
-      {kFitPoorChiSquare, "chi2/ndf high"},
-      {kFitWidthOutside, "width outside the ROI"},
-      {kFitCentroidOutside, "centroid outside the ROI"},
-      {kFitNotSignificant, "area not significant"},
+      {kPeakFitTooFewChannels, "too few channels"},
+      {kPeakFitNoConvergence, "no convergence"},
+      {kPeakFitPoorChiSquare, "chi2/ndf high"},
+      {kPeakFitWidthOutside, "width outside the ROI"},
+      {kPeakFitCentroidOutside, "centroid outside the ROI"},
+      {kPeakFitNotSignificant, "area not significant"},
   }};
   std::string text;
   for (const auto& [bit, word] : kWords) {

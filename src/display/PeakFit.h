@@ -13,12 +13,12 @@ namespace mirvo {
 enum class FitContinuum { kLinear, kStep };
 
 // Why a fit is poor (bits of PeakFitResult::flags).
-inline constexpr unsigned kFitTooFewChannels = 1u << 0;  // fewer channels than the model needs + 2
-inline constexpr unsigned kFitNoConvergence = 1u << 1;   // the optimiser did not converge
-inline constexpr unsigned kFitPoorChiSquare = 1u << 2;   // chi2/ndf more than 3 sd of chi2 above 1
-inline constexpr unsigned kFitWidthOutside = 1u << 3;    // FWHM under half a channel or wider than the ROI
-inline constexpr unsigned kFitCentroidOutside = 1u << 4; // centroid outside the ROI
-inline constexpr unsigned kFitNotSignificant = 1u << 5;  // area less than 3 times its uncertainty
+inline constexpr unsigned kPeakFitTooFewChannels = 1u << 0;  // fewer channels than the model needs + 2
+inline constexpr unsigned kPeakFitNoConvergence = 1u << 1;   // the optimiser did not converge
+inline constexpr unsigned kPeakFitPoorChiSquare = 1u << 2;   // chi2/ndf more than 3 sd of chi2 above 1
+inline constexpr unsigned kPeakFitWidthOutside = 1u << 3;    // FWHM under half a channel or wider than the ROI
+inline constexpr unsigned kPeakFitCentroidOutside = 1u << 4; // centroid outside the ROI
+inline constexpr unsigned kPeakFitNotSignificant = 1u << 5;  // area less than 3 times its uncertainty
 
 struct PeakFitResult {
   bool fitted = false;  // the numbers below come from a fit (it may still be poor)

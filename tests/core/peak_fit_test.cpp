@@ -91,17 +91,17 @@ TEST(PeakFit, FlagsAWrongModelAndTooNarrowARoi) {
   auto counts = Make({50000, 1000.0, 8.0, 50, 0.0, 0.0}, 4096, 3);
   const auto second = Make({50000, 1030.0, 8.0, 0, 0.0, 0.0}, 4096, 4);
   for (std::size_t i = 0; i < counts.size(); ++i) counts[i] += second[i];
-  EXPECT_NE(FitPeak(counts.data(), 4096, 980, 1050).flags & kFitPoorChiSquare, 0u);
+  EXPECT_NE(FitPeak(counts.data(), 4096, 980, 1050).flags & kPeakFitPoorChiSquare, 0u);
 
   const PeakFitResult narrow = FitPeak(counts.data(), 4096, 998, 1003);
   EXPECT_FALSE(narrow.fitted);
-  EXPECT_EQ(narrow.flags, kFitTooFewChannels);
-  EXPECT_EQ(FitPeak(counts.data(), 4096, 4090, 4096).flags, kFitTooFewChannels);
+  EXPECT_EQ(narrow.flags, kPeakFitTooFewChannels);
+  EXPECT_EQ(FitPeak(counts.data(), 4096, 4090, 4096).flags, kPeakFitTooFewChannels);
 }
 
 TEST(PeakFit, FlagWords) {
   EXPECT_EQ(FitFlagsText(0), "");
-  EXPECT_EQ(FitFlagsText(kFitNoConvergence | kFitNotSignificant), "no convergence, area not significant");
+  EXPECT_EQ(FitFlagsText(kPeakFitNoConvergence | kPeakFitNotSignificant), "no convergence, area not significant");
   EXPECT_STREQ(FitContinuumName(FitContinuum::kStep), "step");
 }
 

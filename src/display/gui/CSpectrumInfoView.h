@@ -14,6 +14,7 @@ class QLabel;
 class QLineEdit;
 class QProgressBar;
 class QPushButton;
+class QVBoxLayout;
 
 namespace mirvo {
 
@@ -71,6 +72,8 @@ class CSpectrumInfoView final : public QWidget {
 
  private:
   void BuildForm();
+  void BuildStatistics(QWidget* form, QVBoxLayout* column);
+  void RefreshStatistics();
 
   RecordSets& sets_;
   SamplePeriodSource samplePeriodUs_;
@@ -97,6 +100,27 @@ class CSpectrumInfoView final : public QWidget {
   QLineEdit* throughput_ = nullptr;
   QLineEdit* incoming_ = nullptr;
   QProgressBar* losses_ = nullptr;
+
+  // Uncertainties, limits and the fitted peak of the ROI at the cursor.
+  QLineEdit* integralSigma_ = nullptr;
+  QLineEdit* areaSigma_ = nullptr;
+  QLineEdit* centroidSigma_ = nullptr;
+  QLineEdit* aboveCritical_ = nullptr;
+  QLineEdit* criticalLevel_ = nullptr;
+  QLineEdit* detectionLimit_ = nullptr;
+  QLabel* netAreaCaption_ = nullptr;
+  QLineEdit* netArea_ = nullptr;
+  QLabel* netAreaSigmaCaption_ = nullptr;
+  QLineEdit* netAreaSigma_ = nullptr;
+  QLineEdit* fitCentroid_ = nullptr;
+  QLineEdit* fitCentroidSigma_ = nullptr;
+  QLineEdit* fitFwhm_ = nullptr;
+  QLineEdit* fitFwhmSigma_ = nullptr;
+  QLineEdit* fitArea_ = nullptr;
+  QLineEdit* fitAreaSigma_ = nullptr;
+  QLineEdit* fitChiSquare_ = nullptr;
+  QLineEdit* fitStatus_ = nullptr;
+  std::array<QLabel*, 2> fitUnits_{};  // fitted CENTROID, FWHM
 };
 
 }  // namespace mirvo
