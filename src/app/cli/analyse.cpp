@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "app/cli/CliCommand.h"
+#include "app/cli/RoiStatistics.h"
 #include "display/PeakAnalysis.h"
 #include "display/SpectrumPlot.h"
 #include "files/LoadedSpectrumFile.h"
@@ -51,10 +52,12 @@ int RunAnalyse(const std::vector<std::string>& arguments) {
     }
     plot.ApplySizes(plot.HardSize(), soft);
   }
+  std::optional<ScaledBackground> background;
   for (const auto& [first, last] : rois) {
     const RoiAnalysis roi = AnalyseRoi(plot, first, last);
-    std::printf("roi %d:%d integral=%.0f area=%.0f centroid=%.2f fwhm=%.2f fwtm=%.2f result=%d\n", first, last,
-                roi.peak.integral, roi.peak.area, roi.peak.centroid, roi.peak.fwhm, roi.peak.fwtm, roi.result);
+    std::printf("roi %d:%d integral=%.0f area=%.0f centroid=%.2f fwhm=%.2f fwtm=%.2f result=%d%s\n", first, last,
+                roi.peak.integral, roi.peak.area, roi.peak.centroid, roi.peak.fwhm, roi.peak.fwtm, roi.result,
+                AnalyseFields(plot, first, last, background ? &*background : nullptr).c_str());
   }
   if (fom) {
     const FomResult result = ComputeFom(file.Plot(0));

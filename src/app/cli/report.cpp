@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "app/cli/CliCommand.h"
+#include "app/cli/RoiStatistics.h"
 #include "base/TextFormat.h"
 #include "display/PeakAnalysis.h"
 #include "files/LoadedSpectrumFile.h"
@@ -20,7 +21,8 @@ std::string CsvField(const std::string& text) {
   return quoted + "\"";
 }
 
-std::string Row(LoadedSpectrumFile& file, const std::string& name, int spectrum, int first, int last, bool fom) {
+std::string Row(LoadedSpectrumFile& file, const std::string& name, int spectrum, int first, int last, bool fom,
+                const BackgroundFile* background) {
   const AcquisitionTimes times = file.Times();
   const RoiAnalysis roi = AnalyseRoi(file.Plot(spectrum), first, last);
   const bool found = roi.result == kPeakFound;
@@ -49,6 +51,9 @@ std::string Row(LoadedSpectrumFile& file, const std::string& name, int spectrum,
     if (i > 0) row.push_back(',');
     row.append(fields[i]);
   }
+  const std::optional<ScaledBackground> scaled =
+      background != nullptr ? background->For("report", file, spectrum) : std::nullopt;
+  row.append(ReportCells(file.Plot(spectrum), first, last, scaled ? &*scaled : nullptr, background != nullptr));
   row.push_back('\n');
   return row;
 }
@@ -79,8 +84,9 @@ int RunReport(const std::vector<std::string>& arguments) {
     if (out.empty()) std::fputs(text.c_str(), stdout);
     else writer.Write(text);
   };
+  const BackgroundFile* background = nullptr;
   emit(std::string("File,Start,Real Time [s],Live Time [s],Integral,Area,Centroid,FWHM,Resolution [%]") +
-       (fom ? ",FOM,Warning\n" : ",Warning\n"));
+       (fom ? ",FOM,Warning" : ",Warning") + ReportHeadings(background != nullptr) + "\n");
   int status = kExitOk;
   for (const std::string& path : args) {
     LoadedSpectrumFile file;  // a fresh set per file: nothing carries over from the previous one
@@ -90,7 +96,7 @@ int RunReport(const std::vector<std::string>& arguments) {
       status = kExitFailure;
       continue;
     }
-    emit(Row(file, path, spectrum, first, last, fom));
+    emit(Row(file, path, spectrum, first, last, fom, background));
     if (WarnOfDamage("report", path, file.Damage()) && status == kExitOk) status = kExitDamagedInput;
   }
   if (!out.empty() && writer.Commit() != kFileOk) {
