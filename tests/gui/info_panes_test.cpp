@@ -511,8 +511,14 @@ class InfoPanesTest : public QObject {
     registers[kRegIncomingGate] = 61035;
     info_->RefreshRates(registers);
     info_->Info().SetTimes("  125.30", "  114.87", "    8.32");
+    // A room background of a tenth of the counts, measured for half the live time: the net fields show.
+    ScaledBackground background;
+    background.scale = 2.0;
+    for (int i = 0; i < plot.SoftSize(); ++i) background.counts.push_back(plot.SoftCount(i) / 20.0 + 3.0);
+    info_->Info().SetBackground(background);
     info_->Tick();
     QVERIFY(dialog_.messages.empty());
+    QVERIFY(InfoField("InfoNetArea")->isVisible());
     QCOMPARE(InfoField<QLabel>("InfoUnit1")->text(), QString("keV"));
     QVERIFY(InfoField("InfoFom")->text() != QString(kBlankValue));
 
