@@ -21,9 +21,12 @@ std::uint64_t Checksum(const std::uint32_t* counts, int first, int last) {
 }  // namespace
 
 const ScaledBackground* SpectrumInfoPanel::BackgroundFor(const SpectrumPlot& plot) const {
-  if (backgroundProvider_) return backgroundProvider_(plot);
-  if (background_ && static_cast<int>(background_->counts.size()) >= plot.SoftSize()) return &*background_;
-  return nullptr;
+  const ScaledBackground* background = backgroundProvider_ ? backgroundProvider_(plot)
+                                       : background_     ? &*background_
+                                                         : nullptr;
+  // One made for other soft channels does not apply to this plot.
+  if (background != nullptr && static_cast<int>(background->counts.size()) != plot.SoftSize()) return nullptr;
+  return background;
 }
 
 void SpectrumInfoPanel::UpdateStatistics(const SpectrumPlot& plot, int result, int first, int last) {

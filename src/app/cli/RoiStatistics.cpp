@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "app/cli/CliCommand.h"
 #include "base/TextFormat.h"
 #include "display/CountingStatistics.h"
 #include "display/PeakAnalysis.h"
@@ -82,6 +83,7 @@ bool BackgroundFile::Load(const char* command, const std::string& path) {
     file_.reset();
     return false;
   }
+  damaged_ = WarnOfDamage(command, path, file_->Damage());
   return true;
 }
 

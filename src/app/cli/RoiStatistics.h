@@ -23,8 +23,9 @@ class BackgroundFile {
   BackgroundFile();
   ~BackgroundFile();
   // Loads any spectrum file the program reads; false with the reason on stderr ("mirvo-cli
-  // <command>: FILE: ...").
+  // <command>: FILE: ..."). What a damaged file misses is warned of on stderr (Damaged()).
   bool Load(const char* command, const std::string& path);
+  bool Damaged() const { return damaged_; }
   // Its spectrum `spectrum` on the measurement's soft channels, scaled by the ratio of the two live
   // times; nothing after saying why on stderr (another hard size, no live time).
   std::optional<ScaledBackground> For(const char* command, LoadedSpectrumFile& measurement, int spectrum) const;
@@ -32,6 +33,7 @@ class BackgroundFile {
  private:
   std::unique_ptr<LoadedSpectrumFile> file_;
   std::string path_;
+  bool damaged_ = false;
 };
 
 // " integral_sigma=... area_sigma=... [net_area=... net_area_sigma=... background_scale=...]

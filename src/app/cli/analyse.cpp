@@ -12,7 +12,7 @@ namespace mirvo::cli {
 namespace {
 
 constexpr const char* kUsage =
-    "usage: mirvo-cli analyse FILE.mps --spectrum K [--soft N] [--roi FIRST:LAST]... [--fom]\n"
+    "usage: mirvo-cli analyse FILE.mps --spectrum K [--soft N] [--roi FIRST:LAST]... [--fom] [--background FILE]\n"
     "  K = 0..3; N = 512..hard size; ROIs in soft channels\n";
 
 int RunAnalyse(const std::vector<std::string>& arguments) {
@@ -31,6 +31,8 @@ int RunAnalyse(const std::vector<std::string>& arguments) {
     rois.emplace_back(first, last);
   }
   const bool fom = TakeFlag(args, "--fom");
+  std::string backgroundPath;
+  if (!TakeOption(args, "--background", backgroundPath)) return kExitUsage;
   int spectrum = 0;
   if (args.size() != 1 || !ParseSpectrumIndex(spectrumText, spectrum)) {
     std::fprintf(stderr, "%s", kUsage);
@@ -52,7 +54,14 @@ int RunAnalyse(const std::vector<std::string>& arguments) {
     }
     plot.ApplySizes(plot.HardSize(), soft);
   }
+  // A background of the same hard size, scaled to the spectrum by the ratio of the live times.
   std::optional<ScaledBackground> background;
+  BackgroundFile backgroundFile;
+  if (!backgroundPath.empty()) {
+    if (!backgroundFile.Load("analyse", backgroundPath)) return kExitFailure;
+    background = backgroundFile.For("analyse", file, spectrum);
+    if (!background) return kExitUsage;
+  }
   for (const auto& [first, last] : rois) {
     const RoiAnalysis roi = AnalyseRoi(plot, first, last);
     std::printf("roi %d:%d integral=%.0f area=%.0f centroid=%.2f fwhm=%.2f fwtm=%.2f result=%d%s\n", first, last,
@@ -64,11 +73,11 @@ int RunAnalyse(const std::vector<std::string>& arguments) {
     if (result.status == 0) std::printf("fom=%.2f\n", result.fom);
     else std::printf("fom=%s\n", kBlankValue);
   }
-  if (WarnOfDamage("analyse", args[0], file.Damage())) return kExitDamagedInput;
+  if (WarnOfDamage("analyse", args[0], file.Damage()) || backgroundFile.Damaged()) return kExitDamagedInput;
   return kExitOk;
 }
 
-const CliRegistration registration({"analyse", "FILE.mps --spectrum K [--soft N] [--roi FIRST:LAST]... [--fom]",
+const CliRegistration registration({"analyse", "FILE.mps --spectrum K [--soft N] [--roi FIRST:LAST]... [--fom] [--background FILE]",
                                     "peak information of ROIs of a spectrum and the FOM of S0", RunAnalyse});
 
 }  // namespace

@@ -12,7 +12,7 @@
 namespace mirvo::cli {
 namespace {
 
-constexpr const char* kUsage = "usage: mirvo-cli report FILE.mps... --spectrum K --roi FIRST:LAST [--fom] [-o OUT.csv]\n";
+constexpr const char* kUsage = "usage: mirvo-cli report FILE.mps... --spectrum K --roi FIRST:LAST [--fom] [--background FILE] [-o OUT.csv]\n";
 
 std::string CsvField(const std::string& text) {
   if (text.find_first_of(",\"\n") == std::string::npos) return text;
@@ -22,7 +22,7 @@ std::string CsvField(const std::string& text) {
 }
 
 std::string Row(LoadedSpectrumFile& file, const std::string& name, int spectrum, int first, int last, bool fom,
-                const BackgroundFile* background) {
+                bool withBackground, const ScaledBackground* background) {
   const AcquisitionTimes times = file.Times();
   const RoiAnalysis roi = AnalyseRoi(file.Plot(spectrum), first, last);
   const bool found = roi.result == kPeakFound;
@@ -51,9 +51,7 @@ std::string Row(LoadedSpectrumFile& file, const std::string& name, int spectrum,
     if (i > 0) row.push_back(',');
     row.append(fields[i]);
   }
-  const std::optional<ScaledBackground> scaled =
-      background != nullptr ? background->For("report", file, spectrum) : std::nullopt;
-  row.append(ReportCells(file.Plot(spectrum), first, last, scaled ? &*scaled : nullptr, background != nullptr));
+  row.append(ReportCells(file.Plot(spectrum), first, last, background, withBackground));
   row.push_back('\n');
   return row;
 }
@@ -67,6 +65,8 @@ int RunReport(const std::vector<std::string>& arguments) {
       !TakeOption(args, "-o", out))
     return kExitUsage;
   const bool fom = TakeFlag(args, "--fom");
+  std::string backgroundPath;
+  if (!TakeOption(args, "--background", backgroundPath)) return kExitUsage;
   int spectrum = 0;
   int first = 0;
   int last = 0;
@@ -75,6 +75,9 @@ int RunReport(const std::vector<std::string>& arguments) {
     return kExitUsage;
   }
   if (!out.empty() && OutputIsAnInput("report", out, args)) return kExitUsage;
+  if (!out.empty() && !backgroundPath.empty() && OutputIsAnInput("report", out, {backgroundPath})) return kExitUsage;
+  BackgroundFile backgroundFile;
+  if (!backgroundPath.empty() && !backgroundFile.Load("report", backgroundPath)) return kExitFailure;
   SafeFileWriter writer;
   if (!out.empty() && writer.Open(out) != kFileOk) {
     std::fprintf(stderr, "mirvo-cli report: %s: %s\n%s\n", out.c_str(), kUnableToSaveFile, writer.FailureReason().c_str());
@@ -84,7 +87,7 @@ int RunReport(const std::vector<std::string>& arguments) {
     if (out.empty()) std::fputs(text.c_str(), stdout);
     else writer.Write(text);
   };
-  const BackgroundFile* background = nullptr;
+  const BackgroundFile* background = backgroundPath.empty() ? nullptr : &backgroundFile;
   emit(std::string("File,Start,Real Time [s],Live Time [s],Integral,Area,Centroid,FWHM,Resolution [%]") +
        (fom ? ",FOM,Warning" : ",Warning") + ReportHeadings(background != nullptr) + "\n");
   int status = kExitOk;
@@ -96,17 +99,22 @@ int RunReport(const std::vector<std::string>& arguments) {
       status = kExitFailure;
       continue;
     }
-    emit(Row(file, path, spectrum, first, last, fom, background));
+    // A background that does not fit this file (another hard size) leaves its net cells empty.
+    std::optional<ScaledBackground> scaled;
+    if (background != nullptr && !(scaled = background->For("report", file, spectrum)) && status == kExitOk)
+      status = kExitFailure;
+    emit(Row(file, path, spectrum, first, last, fom, background != nullptr, scaled ? &*scaled : nullptr));
     if (WarnOfDamage("report", path, file.Damage()) && status == kExitOk) status = kExitDamagedInput;
   }
   if (!out.empty() && writer.Commit() != kFileOk) {
     std::fprintf(stderr, "mirvo-cli report: %s: %s\n%s\n", out.c_str(), kErrorWritingToFile, writer.FailureReason().c_str());
     return kExitFailure;
   }
+  if (backgroundFile.Damaged() && status == kExitOk) status = kExitDamagedInput;
   return status;
 }
 
-const CliRegistration registration({"report", "FILE.mps... --spectrum K --roi FIRST:LAST [--fom] [-o OUT.csv]",
+const CliRegistration registration({"report", "FILE.mps... --spectrum K --roi FIRST:LAST [--fom] [--background FILE] [-o OUT.csv]",
                                     "one CSV row per file: stamp, times, peak of one ROI, FOM", RunReport});
 
 }  // namespace
