@@ -124,7 +124,7 @@ TEST_F(CliFilesTest, AnalyseGivesThePeakInformationOfEachRoi) {
   ASSERT_EQ(hard.status, 0) << hard.err;
   const auto lines = OutputLines(hard.out);
   ASSERT_EQ(lines.size(), 3u) << hard.out;
-  // The specified fields come first, unchanged; the statistics follow them.
+  // The peak fields come first, unchanged; the statistics follow them.
   EXPECT_EQ(lines[0].rfind(RoiLine(file.Plot(1), peak - 45, peak + 45) + " integral_sigma=", 0), 0u) << lines[0];
   EXPECT_NE(lines[0].find(" result=1 "), std::string::npos) << lines[0];  // the photopeak is a peak
   EXPECT_EQ(lines[1].rfind(RoiLine(file.Plot(1), 3000, 3001) + " integral_sigma=", 0), 0u) << lines[1];
@@ -166,7 +166,7 @@ TEST_F(CliFilesTest, ReportHasOneRowPerFileThatOpens) {
                           "," + FormatText("%.2f", analysis.peak.centroid) + "," +
                           FormatText("%.2f", analysis.peak.fwhm) + "," + FormatText("%.2f", analysis.resolution) +
                           ",-----------,";
-  // The specified columns come first, unchanged; the statistics columns follow them.
+  // The peak columns come first, unchanged; the statistics columns follow them.
   const std::string heading =
       "File,Start,Real Time [s],Live Time [s],Integral,Area,Centroid,FWHM,Resolution [%],FOM,Warning,Integral Sigma,";
   const std::string written = ReadWhole(out);
@@ -212,7 +212,7 @@ TEST_F(CliFilesTest, ReportHasOneRowPerFileThatOpens) {
   EXPECT_EQ(lines[2].find(",2.0000,"), std::string::npos) << lines[2];
   // ... and its row and the exit status say it was damaged.
   EXPECT_EQ(damaged.status, 3);
-  // The good file has no warning: its tenth cell (the last of the specified ones) is empty.
+  // The good file has no warning: its tenth cell (the last before the statistics) is empty.
   const auto cell = [](const std::string& line, int n) {
     std::size_t from = 0;
     for (int i = 0; i < n; ++i) from = line.find(',', from) + 1;

@@ -12,7 +12,7 @@
 namespace mirvo::cli {
 namespace {
 
-constexpr const char* kUsage = "usage: mirvo-cli report FILE.mps... --spectrum K --roi FIRST:LAST [--fom] [--background FILE] [-o OUT.csv]\n";
+constexpr const char* kUsage = "usage: mirvo-cli report FILE.mps... --spectrum K --roi FIRST:LAST [--fom] [-o OUT.csv] [--background FILE]\n";
 
 std::string CsvField(const std::string& text) {
   if (text.find_first_of(",\"\n") == std::string::npos) return text;
@@ -114,7 +114,7 @@ int RunReport(const std::vector<std::string>& arguments) {
   return status;
 }
 
-const CliRegistration registration({"report", "FILE.mps... --spectrum K --roi FIRST:LAST [--fom] [--background FILE] [-o OUT.csv]",
+const CliRegistration registration({"report", "FILE.mps... --spectrum K --roi FIRST:LAST [--fom] [-o OUT.csv] [--background FILE]",
                                     "one CSV row per file: stamp, times, peak of one ROI, FOM", RunReport});
 
 }  // namespace
