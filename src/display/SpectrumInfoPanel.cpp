@@ -21,9 +21,9 @@ std::uint64_t Checksum(const std::uint32_t* counts, int first, int last) {
 }  // namespace
 
 const ScaledBackground* SpectrumInfoPanel::BackgroundFor(const SpectrumPlot& plot) const {
-  const ScaledBackground* background = backgroundProvider_ ? backgroundProvider_(plot)
-                                       : background_     ? &*background_
-                                                         : nullptr;
+  const ScaledBackground* background = background_           ? &*background_
+                                       : backgroundProvider_ ? backgroundProvider_(plot)
+                                                             : nullptr;
   // One made for other soft channels does not apply to this plot.
   if (background != nullptr && static_cast<int>(background->counts.size()) != plot.SoftSize()) return nullptr;
   return background;

@@ -87,8 +87,8 @@ class SpectrumInfoPanel {
   void SetTimes(const std::string& real, const std::string& live, const std::string& dead);
   void SetCalChecked(bool checked) { texts_.calChecked = checked; }
   // A background for the net area and the limits: used for a plot whose soft size it matches.
-  // std::nullopt removes it. A provider, when set, is asked instead for the plot being analysed
-  // (nullptr for none); what it gives is used under the same condition.
+  // std::nullopt removes it. Without one, the provider (when set) is asked for the plot being
+  // analysed (nullptr for none); what it gives is used under the same condition.
   void SetBackground(std::optional<ScaledBackground> background) { background_ = std::move(background); }
   using BackgroundProvider = std::function<const ScaledBackground*(const SpectrumPlot&)>;
   void SetBackgroundProvider(BackgroundProvider provider) { backgroundProvider_ = std::move(provider); }

@@ -70,7 +70,8 @@ TEST_F(InfoStatistics, BackgroundAppliesOnlyToItsSoftChannels) {
   EXPECT_NEAR(s.netArea, s.area, 1e-9);
   EXPECT_GT(s.netAreaSigma, s.areaSigma);
 
-  // A provider is asked for the plot instead.
+  // Without a background set, a provider is asked for the plot.
+  info.SetBackground(std::nullopt);
   const ScaledBackground provided = Background(soft, 8.0, 1.0);
   int asked = 0;
   info.SetBackgroundProvider([&](const SpectrumPlot& p) {

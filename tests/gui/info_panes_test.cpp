@@ -18,6 +18,7 @@
 #include <cmath>
 #include <memory>
 
+#include "display/BackgroundSet.h"
 #include "display/PeakAnalysis.h"
 #include "display/RecordSets.h"
 #include "display/SampleSpectrum.h"
@@ -234,6 +235,24 @@ class InfoPanesTest : public QObject {
     info_->Info().SetBackground(std::nullopt);
     info_->Tick();
     QVERIFY(!InfoField("InfoNetArea")->isVisible());
+  }
+
+  // A background loaded as the program's background record set reaches the net fields by itself.
+  void takesTheLoadedBackgroundSetForTheNetArea() {
+    TriangleUnderTheCursor(1);
+    info_->Tick();
+    QVERIFY(!InfoField("InfoNetArea")->isVisible());
+    for (int k = 0; k < 4; ++k) {
+      SpectrumRecord& record = sets_->FilePlot(k).Record();
+      for (int i = 0; i < record.hardSize; ++i) record.hardCounts[i] = 5;
+    }
+    std::array<const SpectrumRecord*, 4> records{};
+    for (int k = 0; k < 4; ++k) records[static_cast<std::size_t>(k)] = &sets_->FilePlot(k).Record();
+    std::string why;
+    QVERIFY2(AdoptBackground(*sets_, records, 100.0, "room.mps", &why), why.c_str());
+    info_->Tick();
+    QVERIFY(InfoField("InfoNetArea")->isVisible());
+    QCOMPARE(InfoField("InfoNetArea")->text(), QString("40"));  // a flat background has no area
   }
 
   void aHiddenPaneIsLeftAloneByTheTickButNotByCursorMoves() {

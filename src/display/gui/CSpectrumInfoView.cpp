@@ -16,6 +16,7 @@
 #include <initializer_list>
 #include <utility>
 
+#include "display/BackgroundSet.h"
 #include "display/PeakAnalysis.h"
 #include "display/RecordSets.h"
 #include "protocol/RegisterImage.h"
@@ -106,6 +107,11 @@ QGridLayout* GridOf(QGroupBox* group) {
 CSpectrumInfoView::CSpectrumInfoView(RecordSets& sets, SamplePeriodSource samplePeriodUs, QWidget* parent)
     : QWidget(parent), sets_(sets), samplePeriodUs_(std::move(samplePeriodUs)) {
   setObjectName("SpectrumInfoView");
+  // The background record set, when one is loaded, bound to the analysed plot for the net area.
+  info_.SetBackgroundProvider([this](const SpectrumPlot& plot) -> const ScaledBackground* {
+    shownBackground_ = BackgroundFor(sets_, plot);
+    return shownBackground_ ? &*shownBackground_ : nullptr;
+  });
   BuildForm();
   Refresh();
 }

@@ -6,6 +6,7 @@
 #include <QWidget>
 #include <array>
 #include <functional>
+#include <optional>
 
 #include "display/SpectrumInfoPanel.h"
 
@@ -78,6 +79,7 @@ class CSpectrumInfoView final : public QWidget {
   RecordSets& sets_;
   SamplePeriodSource samplePeriodUs_;
   SpectrumInfoPanel info_;
+  std::optional<ScaledBackground> shownBackground_;  // what the provider gave last
   QString shownCursorStatus_;
   QString shownRoiStatus_;
 

@@ -98,6 +98,9 @@ class CMainFrame : public QMainWindow, private IRecordSetsListener {
   COscopeView* TraceView() const;
   // The register debugger of the "Debug" pane.
   RegisterDebuggerPanel& Debugger();
+  // File > Open Background... with the file already chosen (MainBackground.cpp); false when the
+  // file was not loaded (a message box and an Events line said why).
+  bool OpenBackgroundFile(const QString& path);
 
  private slots:
   // logind's PrepareForSleep signal on the system bus.
@@ -159,8 +162,13 @@ class CMainFrame : public QMainWindow, private IRecordSetsListener {
   void CopyTraceView(bool wholeViewer);
   void BuildDebugger();  // MainDebugger.cpp: the "Debug" pane
   void RunRegisterCommand(int command);  // Copy Registers, About Hardware
+  // MainBackground.cpp: the background commands and their enabling.
+  void OpenBackgroundFile();
+  void RunBackgroundViewCommand(int command);
+  void UpdateBackgroundCommands();
 
   const IClock& clock_;
+  ISettingsBackend& settingsBackend_;  // the background settings (MainBackground.cpp)
   std::unique_ptr<SettingsStore> settings_;
   std::unique_ptr<OutputLog> outputLog_;
   std::unique_ptr<SpectrumMemory> memory_;
