@@ -94,7 +94,8 @@ void Instrument::AdvanceTo(std::int64_t nowMs) {
 }
 
 void Instrument::Run(double instrumentNs, std::int64_t nowMs) {
-  const double liveFraction = 1.0 / (1.0 + config_.rate * DeadTimePerEvent(regs_));
+  // Without pulses nothing is busy: live time runs with real time.
+  const double liveFraction = countingPaused_ ? 1.0 : 1.0 / (1.0 + config_.rate * DeadTimePerEvent(regs_));
   double step = instrumentNs;
   bool finished = false;
   const std::uint32_t preset = Long(regs_, mirvo::reg::kPresetReal);
@@ -110,7 +111,8 @@ void Instrument::Run(double instrumentNs, std::int64_t nowMs) {
   realNs_ += step;
   liveNs_ += step * liveFraction;
   if (finished) (livePreset ? liveNs_ : realNs_) = presetNs;  // the preset is met exactly
-  GenerateEvents(config_.rate * liveFraction, InstrumentSeconds(nowMs) - instrumentNs * 1e-9, step * 1e-9);
+  if (!countingPaused_)
+    GenerateEvents(config_.rate * liveFraction, InstrumentSeconds(nowMs) - instrumentNs * 1e-9, step * 1e-9);
   if (finished) {
     regs_[mirvo::reg::kControlWord] &= static_cast<std::uint16_t>(~(kRun | kRunCompanion));
     const double overshootMs = (instrumentNs - step) / config_.speed / 1e6;
@@ -203,7 +205,7 @@ void Instrument::UpdateInstrumentRegisters() {
   // Rate meters: counts in a gate of G x 2048 sample periods, G about one second and small enough
   // that the counts fit 16 bits.
   const double gateUnit = 2048 * SamplePeriodNs(regs_) * 1e-9;
-  const double incoming = Running() ? config_.rate : 0.0;
+  const double incoming = Running() && !countingPaused_ ? config_.rate : 0.0;
   const double throughput = incoming / (1.0 + incoming * DeadTimePerEvent(regs_)) *
                             (1.0 - DecodeShaping(regs_, incoming).rejectFraction);
   double gate = std::min(65535.0, std::floor(1.0 / gateUnit));

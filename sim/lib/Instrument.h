@@ -62,6 +62,10 @@ class Instrument {
   const FrontEnd& Front() const { return frontEnd_; }
   // Instrument seconds since power-on at the wall-clock time `nowMs`.
   double InstrumentSeconds(std::int64_t nowMs) const;
+  // No pulses reach the input while set (a detector whose signal is lost): the times run on, the
+  // spectra and the rate meters stay still.
+  void SetCountingPaused(bool paused) { countingPaused_ = paused; }
+  bool CountingPaused() const { return countingPaused_; }
 
  private:
   void Run(double instrumentNs, std::int64_t nowMs);
@@ -77,6 +81,7 @@ class Instrument {
   std::vector<std::uint8_t> HandleFlash(std::span<const std::uint8_t> request, std::int64_t nowMs);
 
   InstrumentConfig config_;
+  bool countingPaused_ = false;
   EventGenerator events_;
   FrontEnd frontEnd_;
   Random noise_;  // status-word noise and rate counters, apart from the event stream

@@ -442,6 +442,13 @@ void Simulator::SetSilent(bool silent) {
   if (impl_->faults) impl_->faults->SetSilent(silent);
 }
 
+void Simulator::SetCountingPaused(bool paused) {
+  std::lock_guard lock(impl_->mutex);
+  if (!impl_->instrument) return;
+  impl_->instrument->AdvanceTo(impl_->Now());  // what came before the change counts as before
+  impl_->instrument->SetCountingPaused(paused);
+}
+
 void Simulator::Unplug() {
   Impl& s = *impl_;
   std::unique_lock lock(s.mutex);

@@ -50,6 +50,7 @@ class Simulator {
   void CorruptNextReplies(int n);  // the next n replies carry a wrong checksum
   void DropNextRequests(int n);    // the next n requests get no reply
   void SetSilent(bool silent);     // answer nothing while set
+  void SetCountingPaused(bool paused);  // no pulses reach the input while set; the times run on
   void Unplug();                   // close the master end: the instrument is gone
   // Moves the instrument's time `seconds` beyond the clock and generates events / ticks counters up
   // to the new present; AdvanceTime(0) only catches up with the clock.

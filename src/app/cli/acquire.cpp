@@ -4,6 +4,7 @@
 #include <memory>
 
 #include "app/cli/CliAcquisition.h"
+#include "app/cli/CliHistory.h"
 #include "app/cli/CliOptions.h"
 #include "files/FileResult.h"
 #include "files/RecoveryFolder.h"
@@ -14,6 +15,7 @@ namespace {
 struct AcquireArguments {
   AcquisitionOptions options;
   std::string output;
+  std::string history;
 };
 
 int RunAcquire(const AcquireArguments& args) {
@@ -24,8 +26,13 @@ int RunAcquire(const AcquireArguments& args) {
     std::fprintf(stderr, "mirvo-cli acquire: %s: %s\n%s\n", output.c_str(), kUnableToSaveFile, why.c_str());
     return kExitFailure;
   }
+  if (const std::string why = CliHistory::WhyCannotWrite(args.history, false); !why.empty()) {
+    std::fprintf(stderr, "mirvo-cli acquire: %s: %s\n%s\n", args.history.c_str(), kUnableToSaveFile, why.c_str());
+    return kExitFailure;
+  }
 
   CliAcquisition session(options);
+  CliHistory history(session, args.history);
   CliAcquisition::InstallInterruptHandler();
   session.host.onPanelChanged = [&] {
     std::fprintf(stdout, "\r%s", session.ProgressText().c_str());
@@ -64,6 +71,7 @@ int RunAcquire(const AcquireArguments& args) {
   session.loop.RunUntil([&] { return ended() || !session.Connected(); });
   if (!session.Connected()) {
     session.ReportLinkFailure("acquire");
+    history.Write("acquire", false);  // what came before the loss
     return kExitFailure;
   }
 
@@ -74,6 +82,7 @@ int RunAcquire(const AcquireArguments& args) {
   session.lifecycle.Policy().SetChunkObserver(nullptr);
   if (!session.Connected()) {
     session.ReportLinkFailure("acquire");
+    history.Write("acquire", false);  // what came before the loss
     return kExitFailure;
   }
   std::fprintf(stdout, "\r%s\n", session.ProgressText().c_str());
@@ -82,6 +91,7 @@ int RunAcquire(const AcquireArguments& args) {
   const bool saved = session.SaveBufferSet(output, error);
   session.host.onPanelChanged = nullptr;
   session.Disconnect();
+  const bool historyWritten = history.Write("acquire", false);
   if (!saved) {
     std::fprintf(stderr, "mirvo-cli acquire: %s: %s\n", output.c_str(), error.c_str());
     // The data is not lost: it goes to the recovery folder.
@@ -94,7 +104,7 @@ int RunAcquire(const AcquireArguments& args) {
     return kExitFailure;
   }
   std::printf("saved %s\n", output.c_str());
-  return kExitOk;
+  return historyWritten ? kExitOk : kExitFailure;
 }
 
 std::function<int()> DefineAcquire(CLI::App& command) {
@@ -102,6 +112,8 @@ std::function<int()> DefineAcquire(CLI::App& command) {
   AddPortArgument(command, args->options.device);
   AddAcquisitionOptions(command, args->options);
   command.add_option("-o", args->output, "the spectrum file to save")->type_name("FILE.mps")->required();
+  command.add_option("--history", args->history, "also write the rates, dead time and temperature over time as CSV")
+      ->type_name("FILE.csv");
   return [args] { return RunAcquire(*args); };
 }
 

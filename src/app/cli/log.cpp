@@ -6,6 +6,7 @@
 #include <memory>
 
 #include "app/cli/CliAcquisition.h"
+#include "app/cli/CliHistory.h"
 #include "app/cli/CliOptions.h"
 #include "files/FileResult.h"
 #include "files/RecoveryFolder.h"
@@ -50,6 +51,7 @@ struct LogArguments {
   std::string base;
   bool overwrite = false;
   std::string n42;
+  std::string history;
 };
 
 int RunLog(const LogArguments& args) {
@@ -64,8 +66,13 @@ int RunLog(const LogArguments& args) {
     std::fprintf(stderr, "mirvo-cli log: %s: %s\n%s\n", folder.c_str(), kUnableToSaveFile, why.c_str());
     return kExitFailure;
   }
+  if (const std::string why = CliHistory::WhyCannotWrite(args.history, true); !why.empty()) {
+    std::fprintf(stderr, "mirvo-cli log: %s: %s\n%s\n", args.history.c_str(), kUnableToSaveFile, why.c_str());
+    return kExitFailure;
+  }
 
   CliAcquisition session(options);
+  CliHistory history(session, args.history);
   CliAcquisition::InstallInterruptHandler();
   session.dialogs.overwrite = overwrite;
   BufferRecordsRunSaver writer(session.host.BufferSet(), session.dialogs);
@@ -114,6 +121,7 @@ int RunLog(const LogArguments& args) {
     std::printf("\n");
     session.ReportLinkFailure("log");
     std::fprintf(stderr, "mirvo-cli log: %d of %ld runs saved\n", logger.Completed(), runs);
+    history.Write("log", true);  // what came before the loss
     return kExitFailure;
   }
   if (stopping) {  // the stop has gone out when the next status read comes back
@@ -122,8 +130,9 @@ int RunLog(const LogArguments& args) {
   }
   session.Disconnect();
   std::printf("\n%d of %ld runs completed\n", logger.Completed(), runs);
+  const bool historyWritten = history.Write("log", true);
   if (stopping) return kExitFailure;
-  return saver.failures == 0 ? kExitOk : kExitFailure;
+  return saver.failures == 0 && historyWritten ? kExitOk : kExitFailure;
 }
 
 std::function<int()> DefineLog(CLI::App& command) {
@@ -141,6 +150,9 @@ std::function<int()> DefineLog(CLI::App& command) {
   command.add_option("--n42", args->n42, "also (beside) or only (instead) save each run as an N42.42 file")
       ->type_name("beside|instead")
       ->check(OneOf({"beside", "instead"}));
+  command.add_option("--history", args->history,
+                     "also write the rates, dead time and temperature over time as CSV, and FILE-runs.csv with one row per run")
+      ->type_name("FILE.csv");
   return [args] { return RunLog(*args); };
 }
 

@@ -25,6 +25,7 @@
 #include "shell/gui/COutputWnd.h"
 #include "shell/gui/MainAmplifier.h"
 #include "shell/gui/MainDebugger.h"
+#include "shell/gui/MainHistory.h"
 #include "shell/gui/MainLinkHost.h"
 #include "shell/gui/MainTraceViewer.h"
 #include "shell/gui/PanelPane.h"
@@ -88,6 +89,7 @@ CMainFrame::CMainFrame(const IClock& clock, ISettingsBackend& settings, QWidget*
   BuildShaping();
   BuildTraceViewer();  // MainTraceViewer.cpp
   BuildDebugger();
+  BuildHistory();
   linkHost_->onPanelsRefresh = [this] { infoView_->RefreshRates(recordSets_->SettingsRecord().registers); };
   lifecycle_->RefreshChain().Join(RegisterRefreshChain::Rank::kAfterPanels, *linkHost_);
   linkHost_->onConnected = [this] { ShowSpectrumPanes(/*withShaperPane=*/true); };
@@ -236,6 +238,7 @@ void CMainFrame::ArrangeDefaultLayout() {
   addDockWidget(Qt::BottomDockWidgetArea, outputPane_);
   tabifyDockWidget(outputPane_, settingsPanes_[4]);
   tabifyDockWidget(outputPane_, settingsPanes_[5]);
+  tabifyDockWidget(outputPane_, Pane("HistoryPane"));
   outputPane_->raise();
   defaultSizesPending_ = true;
 }
@@ -332,6 +335,7 @@ void CMainFrame::OnTimerTick() {
   for (CSpectrumWnd* pane : spectrumPanes_)
     if (pane->isVisible()) pane->Tick(refreshed ? RedrawKind::Full : RedrawKind::Partial);
   infoView_->Tick();
+  TickHistory();
   acquisitionView_->UpdateEnabling();
   UpdateCommandStates();
 }

@@ -56,6 +56,8 @@ class TraceViewer;
 class COscopeView;
 struct MainDebugger;
 class RegisterDebuggerPanel;
+struct MainHistory;
+class HistoryRecorder;
 
 class CMainFrame : public QMainWindow, private IRecordSetsListener {
   Q_OBJECT
@@ -98,6 +100,8 @@ class CMainFrame : public QMainWindow, private IRecordSetsListener {
   COscopeView* TraceView() const;
   // The register debugger of the "Debug" pane.
   RegisterDebuggerPanel& Debugger();
+  // The history of the "History" pane (MainHistory.cpp).
+  HistoryRecorder& History();
   // File > Open Background... with the file already chosen (MainBackground.cpp); false when the
   // file was not loaded (a message box and an Events line said why).
   bool OpenBackgroundFile(const QString& path);
@@ -162,6 +166,8 @@ class CMainFrame : public QMainWindow, private IRecordSetsListener {
   void CopyTraceView(bool wholeViewer);
   void BuildDebugger();  // MainDebugger.cpp: the "Debug" pane
   void RunRegisterCommand(int command);  // Copy Registers, About Hardware
+  void BuildHistory();  // MainHistory.cpp: the "History" pane
+  void TickHistory();
   // MainBackground.cpp: the background commands and their enabling.
   void OpenBackgroundFile();
   void RunBackgroundViewCommand(int command);
@@ -212,6 +218,7 @@ class CMainFrame : public QMainWindow, private IRecordSetsListener {
   CPSDView* psdView_ = nullptr;
   std::unique_ptr<MainTraceViewer> traceViewer_;
   std::unique_ptr<MainDebugger> debugger_;
+  std::unique_ptr<MainHistory> history_;
 };
 
 // The one process-wide pointer to the main window (null before it exists and after it is gone).
