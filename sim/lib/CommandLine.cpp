@@ -7,6 +7,7 @@
 #include <map>
 
 #include "lib/EventGenerator.h"
+#include "lib/Sources.h"
 #include "link/PortEnumerator.h"
 
 namespace kvetral {
@@ -46,7 +47,10 @@ std::string UsageText() {
          "Simulates a Kvetral spectrometer on a pseudo-terminal and links it into the virtual-port folder\n"
          "as ttyKV<serial>, where Mirvo-PSD finds it as \"Kvetral simulator (ttyKV<serial>)\". Ends on Ctrl+C.\n"
          "  --serial N        serial number, 0..65535 (default 1)\n"
-         "  --source S        cs137 | co60 | ambe | mixed (default mixed)\n"
+         "  --source S        cs137 | co60 | ambe | mixed | background, or several joined by '+', e.g.\n"
+         "                    cs137+background (default mixed); in a combination the background takes 5 %\n"
+         "                    of the events and the other sources share the rest equally; the background\n"
+         "                    alone runs at 150 events/s unless --rate is given\n"
          "  --fom F           gamma/neutron figure of merit, 0.5..5 (default 1.5)\n"
          "  --rate R          events per second reaching the detector, 0..10000000 (default 2000)\n"
          "  --speed X         instrument seconds per real second, 0.001..10000 (default 1)\n"
@@ -70,13 +74,14 @@ int ParseCommandLine(const std::vector<std::string>& args, CommandLine* out, std
   CommandLine result;
   SimOptions& o = result.options;
   bool linkGiven = false;
+  bool rateGiven = false;
   long long integer = 0;
   using Setter = std::function<bool(const std::string&)>;
   const std::map<std::string, Setter> flags = {
       {"--serial", [&](const std::string& v) { return ParseInteger(v, 0, 65535, &integer) && (o.serial = static_cast<std::uint16_t>(integer), true); }},
       {"--source", [&](const std::string& v) { Source s; return ParseSource(v, &s) && (o.source = v, true); }},
       {"--fom", [&](const std::string& v) { return ParseReal(v, 0.5, 5.0, &o.fom); }},
-      {"--rate", [&](const std::string& v) { return ParseReal(v, 0.0, 1e7, &o.rate); }},
+      {"--rate", [&](const std::string& v) { return ParseReal(v, 0.0, 1e7, &o.rate) && (rateGiven = true); }},
       {"--speed", [&](const std::string& v) { return ParseReal(v, 0.001, 1e4, &o.speed); }},
       {"--drift", [&](const std::string& v) { return ParseReal(v, -5.0, 5.0, &o.drift); }},
       {"--baud", [&](const std::string& v) { return ParseInteger(v, 1, 100000000, &integer) && (o.baud = static_cast<unsigned>(integer), true); }},
@@ -118,6 +123,9 @@ int ParseCommandLine(const std::vector<std::string>& args, CommandLine* out, std
       *error = "bad value '" + value + "' for " + flag;
       return kExitUsage;
     }
+  }
+  if (Source source; !rateGiven && ParseSource(o.source, &source) && source == Source::Background) {
+    o.rate = kBackgroundAloneRate;  // a room background is a low rate
   }
   if (!linkGiven) o.link = mirvo::VirtualPortFolder() + "/" + LinkName(o.serial);
   *out = std::move(result);

@@ -5,6 +5,8 @@
 #include <map>
 #include <mutex>
 
+#include "lib/Sources.h"
+
 namespace kvetral {
 namespace {
 
@@ -50,6 +52,10 @@ void AddExponential(Shape& target, double weight, double decayKeV, double riseKe
 }
 
 void AddSource(Source source, double weight, Shape& gamma, Shape& neutron) {
+  if (IsCombination(source)) {
+    for (const auto& [single, share] : SourceShares(source)) AddSource(single, weight * share, gamma, neutron);
+    return;
+  }
   switch (source) {
     case Source::Cs137:
       AddLine(gamma, 661.7, weight * 0.92, 0.22);
@@ -71,6 +77,15 @@ void AddSource(Source source, double weight, Shape& gamma, Shape& neutron) {
       AddSource(Source::Co60, weight * 0.25, gamma, neutron);
       AddSource(Source::AmBe, weight * 0.40, gamma, neutron);
       break;
+    case Source::Background: {
+      double lines = 0;
+      for (const BackgroundLine& line : RoomBackgroundLines()) {
+        AddLine(gamma, line.keV, weight * line.share, line.photoFraction);
+        lines += line.share;
+      }
+      AddExponential(gamma, weight * (1.0 - lines), kRoomContinuumDecayKeV, kRoomContinuumRiseKeV);
+      break;
+    }
   }
 }
 
@@ -91,17 +106,6 @@ Shape Fold(const Shape& ideal) {
 }
 
 }  // namespace
-
-bool ParseSource(std::string_view text, Source* source) {
-  static constexpr std::pair<std::string_view, Source> kNames[] = {
-      {"cs137", Source::Cs137}, {"co60", Source::Co60}, {"ambe", Source::AmBe}, {"mixed", Source::Mixed}};
-  for (const auto& [name, value] : kNames)
-    if (text == name) {
-      *source = value;
-      return true;
-    }
-  return false;
-}
 
 // Alias method over (particle, energy bin): keep the entry when the low word is below its
 // threshold, else take its alias. Gamma bins first, then neutron bins.

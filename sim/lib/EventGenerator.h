@@ -13,8 +13,10 @@
 
 namespace kvetral {
 
-enum class Source { Cs137, Co60, AmBe, Mixed };
-// "cs137", "co60", "ambe" or "mixed"; false for anything else.
+// One bit per single source; a combination ("cs137+background") sets several (lib/Sources.h).
+enum class Source : unsigned { Cs137 = 1, Co60 = 2, AmBe = 4, Mixed = 8, Background = 16 };
+// "cs137", "co60", "ambe", "mixed" or "background", or several of them joined by '+'; false for
+// anything else (an unknown, empty or repeated name). In lib/Sources.cpp.
 bool ParseSource(std::string_view text, Source* source);
 
 // What the registers say about turning an event into counts (decoded by the instrument).

@@ -13,7 +13,7 @@ namespace kvetral {
 
 struct SimOptions {
   std::uint16_t serial = 1;
-  std::string source = "mixed";  // cs137 | co60 | ambe | mixed
+  std::string source = "mixed";  // cs137 | co60 | ambe | mixed | background, or several joined by +
   double fom = 1.5;
   double rate = 2000.0;  // events per second
   double speed = 1.0;

@@ -4,9 +4,14 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
+#include <optional>
 #include <string>
 
+#include "display/CountingStatistics.h"
 #include "display/PeakAnalysis.h"
+#include "display/PeakFit.h"
+#include "display/ScaledBackground.h"
 
 namespace mirvo {
 
@@ -17,6 +22,31 @@ class IUnitsListener {
  public:
   virtual ~IUnitsListener() = default;
   virtual void UnitsRefreshed() = 0;
+};
+
+// The counting uncertainties, detection limits and the fitted peak of the ROI at the cursor. Counts
+// are formatted "%.0f", positions and widths like the peak fields (in the calibration's unit when it
+// is on). A field without a value holds "" (net fields without a background, fit fields without a
+// fit).
+struct PeakStatisticsTexts {
+  std::string integralSigma = "";  // one sigma of INTEGRAL
+  std::string areaSigma = "";      // one sigma of AREA
+  std::string centroidSigma = "";  // FWHM / (2.355 sqrt(area)), in the CENTROID's unit
+  std::string criticalLevel = "";  // Currie LC of the (net) area
+  std::string detectionLimit = ""; // Currie LD of the (net) area
+  std::string aboveCritical = "";  // "YES" or "NO": the (net) area exceeds LC
+  std::string netArea = "";        // area minus the scaled background's area, with a background
+  std::string netAreaSigma = "";
+  std::string fitCentroid = "";
+  std::string fitCentroidSigma = "";
+  std::string fitFwhm = "";
+  std::string fitFwhmSigma = "";
+  std::string fitArea = "";
+  std::string fitAreaSigma = "";
+  std::string fitChiSquare = "";   // reduced chi-square "%.2f"
+  std::string fitStatus = "";      // "OK" or "POOR"
+  std::string fitDetail = "";      // the continuum model and, when poor, why
+  bool fitPoor = false;
 };
 
 struct SpectrumInfoTexts {
@@ -39,6 +69,7 @@ struct SpectrumInfoTexts {
   std::int64_t incoming = 0;
   int losses = 0;  // bar 0..100
   bool calChecked = false;  // the CAL box follows ENABLE CALIBRATION
+  PeakStatisticsTexts statistics{};
 };
 
 class SpectrumInfoPanel {
@@ -55,6 +86,15 @@ class SpectrumInfoPanel {
   void SetRates(const CountingRates& rates);
   void SetTimes(const std::string& real, const std::string& live, const std::string& dead);
   void SetCalChecked(bool checked) { texts_.calChecked = checked; }
+  // A background for the net area and the limits: used for a plot whose soft size it matches.
+  // std::nullopt removes it. Without one, the provider (when set) is asked for the plot being
+  // analysed (nullptr for none); what it gives is used under the same condition.
+  void SetBackground(std::optional<ScaledBackground> background) { background_ = std::move(background); }
+  using BackgroundProvider = std::function<const ScaledBackground*(const SpectrumPlot&)>;
+  void SetBackgroundProvider(BackgroundProvider provider) { backgroundProvider_ = std::move(provider); }
+  // The figures behind the statistics texts, from the last UpdatePeakInfo.
+  const CountingStatistics& Statistics() const { return statistics_; }
+  const PeakFitResult& Fit() const { return fit_; }
 
   const SpectrumInfoTexts& Texts() const { return texts_; }
   bool PeakShown() const { return peakShown_; }
@@ -64,6 +104,8 @@ class SpectrumInfoPanel {
 
  private:
   void BlankPeakFields();
+  void UpdateStatistics(const SpectrumPlot& plot, int result, int first, int last);
+  const ScaledBackground* BackgroundFor(const SpectrumPlot& plot) const;
 
   IUnitsListener* unitsListener_;
   SpectrumInfoTexts texts_;
@@ -77,6 +119,14 @@ class SpectrumInfoPanel {
   double lastArea_ = 0.0;
   double lastCentroid_ = 0.0;
   double lastFwhm_ = 0.0;
+  std::optional<ScaledBackground> background_;
+  BackgroundProvider backgroundProvider_;
+  CountingStatistics statistics_;
+  PeakFitResult fit_;
+  // The fit is redone only when the ROI or its counts change.
+  int fitFirst_ = -1;
+  int fitLast_ = -1;
+  std::uint64_t fitChecksum_ = 0;
 };
 
 }  // namespace mirvo

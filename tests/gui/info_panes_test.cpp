@@ -18,9 +18,11 @@
 #include <cmath>
 #include <memory>
 
+#include "display/BackgroundSet.h"
 #include "display/PeakAnalysis.h"
 #include "display/RecordSets.h"
 #include "display/SampleSpectrum.h"
+#include "display/ScaledBackground.h"
 #include "display/gui/CCalibrationView.h"
 #include "display/gui/CSpectrumInfoView.h"
 #include "display/gui/QtUserDialog.h"
@@ -195,6 +197,62 @@ class InfoPanesTest : public QObject {
       QCOMPARE(InfoField(field)->text(), QString(kBlankValue));
     QCOMPARE(status.count(), 2);
     QCOMPARE(status.at(1).at(1).toString(), QString(" "));
+  }
+
+  // The triangle's statistics: sqrt(40) for INTEGRAL and AREA (its end channels hold nothing), a
+  // continuum of zero (LC 0, LD k^2 = 2.7), FWHM 2 / (2.355 sqrt(40)) for the centroid. The net
+  // fields appear only with a background: 5 counts a channel over twice the live time.
+  void showsUncertaintiesLimitsAndTheFitOfTheRoi() {
+    SpectrumPlot& plot = TriangleUnderTheCursor(1);
+    info_->Tick();
+    QCOMPARE(InfoField("InfoIntegralSigma")->text(), QString("6"));
+    QCOMPARE(InfoField("InfoAreaSigma")->text(), QString("6"));
+    QCOMPARE(InfoField("InfoCentroidSigma")->text(), QString("0.13"));
+    QCOMPARE(InfoField("InfoCriticalLevel")->text(), QString("0"));
+    QCOMPARE(InfoField("InfoDetectionLimit")->text(), QString("3"));
+    QCOMPARE(InfoField("InfoAboveCritical")->text(), QString("YES"));
+    QVERIFY(!InfoField("InfoFitCentroid")->text().isEmpty());
+    QVERIFY(!InfoField("InfoFitStatus")->text().isEmpty());
+    QVERIFY(InfoField("InfoFitStatus")->toolTip().startsWith("Gaussian on a linear continuum"));
+    QVERIFY(!InfoField("InfoNetArea")->isVisible());
+    QVERIFY(InfoField("InfoNetArea")->text().isEmpty());
+
+    ScaledBackground background;
+    background.counts.assign(static_cast<std::size_t>(plot.SoftSize()), 5.0);
+    background.scale = 0.5;
+    info_->Info().SetBackground(background);
+    info_->Tick();
+    QVERIFY(InfoField("InfoNetArea")->isVisible());
+    QCOMPARE(InfoField("InfoNetArea")->text(), QString("40"));  // a flat background has no area
+    // 40 + 0.25 * 5 * (sum of w^2 = 3 + 4 * (1 - 7/6)^2 + 2 * (7/6)^2 = 5.83)
+    QCOMPARE(InfoField("InfoNetAreaSigma")->text(), QString("7"));
+
+    // Outside the ROI every new field is empty again.
+    plot.MoveCursor(300);
+    info_->Tick();
+    for (const char* field : {"InfoIntegralSigma", "InfoAreaSigma", "InfoCriticalLevel", "InfoFitCentroid", "InfoNetArea"})
+      QVERIFY2(InfoField(field)->text().isEmpty(), field);
+    info_->Info().SetBackground(std::nullopt);
+    info_->Tick();
+    QVERIFY(!InfoField("InfoNetArea")->isVisible());
+  }
+
+  // A background loaded as the program's background record set reaches the net fields by itself.
+  void takesTheLoadedBackgroundSetForTheNetArea() {
+    TriangleUnderTheCursor(1);
+    info_->Tick();
+    QVERIFY(!InfoField("InfoNetArea")->isVisible());
+    for (int k = 0; k < 4; ++k) {
+      SpectrumRecord& record = sets_->FilePlot(k).Record();
+      for (int i = 0; i < record.hardSize; ++i) record.hardCounts[i] = 5;
+    }
+    std::array<const SpectrumRecord*, 4> records{};
+    for (int k = 0; k < 4; ++k) records[static_cast<std::size_t>(k)] = &sets_->FilePlot(k).Record();
+    std::string why;
+    QVERIFY2(AdoptBackground(*sets_, records, 100.0, "room.mps", &why), why.c_str());
+    info_->Tick();
+    QVERIFY(InfoField("InfoNetArea")->isVisible());
+    QCOMPARE(InfoField("InfoNetArea")->text(), QString("40"));  // a flat background has no area
   }
 
   void aHiddenPaneIsLeftAloneByTheTickButNotByCursorMoves() {
@@ -472,8 +530,14 @@ class InfoPanesTest : public QObject {
     registers[kRegIncomingGate] = 61035;
     info_->RefreshRates(registers);
     info_->Info().SetTimes("  125.30", "  114.87", "    8.32");
+    // A room background of a tenth of the counts, measured for half the live time: the net fields show.
+    ScaledBackground background;
+    background.scale = 2.0;
+    for (int i = 0; i < plot.SoftSize(); ++i) background.counts.push_back(plot.SoftCount(i) / 20.0 + 3.0);
+    info_->Info().SetBackground(background);
     info_->Tick();
     QVERIFY(dialog_.messages.empty());
+    QVERIFY(InfoField("InfoNetArea")->isVisible());
     QCOMPARE(InfoField<QLabel>("InfoUnit1")->text(), QString("keV"));
     QVERIFY(InfoField("InfoFom")->text() != QString(kBlankValue));
 

@@ -1,10 +1,11 @@
-// mirvo-cli analyse FILE.mps --spectrum K [--soft N] [--roi FIRST:LAST]... [--fom]: the peak
+// mirvo-cli analyse FILE.mps --spectrum K [--soft N] [--roi FIRST:LAST]... [--fom] [--background FILE]: the peak
 // information of ROIs of a spectrum and the FOM, computed by the program's peak analysis.
 #include <cstdio>
 #include <memory>
 
 #include "app/cli/CliCommand.h"
 #include "app/cli/CliOptions.h"
+#include "app/cli/RoiStatistics.h"
 #include "base/TextFormat.h"
 #include "display/PeakAnalysis.h"
 #include "display/SpectrumPlot.h"
@@ -19,6 +20,7 @@ struct AnalyseArguments {
   std::string soft;  // empty: as stored in the file
   std::vector<std::string> rois;
   bool fom = false;
+  std::string background;  // empty: none
 };
 
 int RunAnalyse(const AnalyseArguments& args) {
@@ -55,17 +57,26 @@ int RunAnalyse(const AnalyseArguments& args) {
       return UsageError(FormatText("ROI %d:%d is outside the soft spectrum of %s (channels 0 to %d)", first, last,
                                    args.input.c_str(), plot.SoftSize() - 1));
   }
+  // A background of the same hard size, scaled to the spectrum by the ratio of the live times.
+  std::optional<ScaledBackground> background;
+  BackgroundFile backgroundFile;
+  if (!args.background.empty()) {
+    if (!backgroundFile.Load("analyse", args.background)) return kExitFailure;
+    background = backgroundFile.For("analyse", file, spectrum);
+    if (!background) return kExitUsage;
+  }
   for (const auto& [first, last] : rois) {
     const RoiAnalysis roi = AnalyseRoi(plot, first, last);
-    std::printf("roi %d:%d integral=%.0f area=%.0f centroid=%.2f fwhm=%.2f fwtm=%.2f result=%d\n", first, last,
-                roi.peak.integral, roi.peak.area, roi.peak.centroid, roi.peak.fwhm, roi.peak.fwtm, roi.result);
+    std::printf("roi %d:%d integral=%.0f area=%.0f centroid=%.2f fwhm=%.2f fwtm=%.2f result=%d%s\n", first, last,
+                roi.peak.integral, roi.peak.area, roi.peak.centroid, roi.peak.fwhm, roi.peak.fwtm, roi.result,
+                AnalyseFields(plot, first, last, background ? &*background : nullptr).c_str());
   }
   if (fom) {
     const FomResult result = ComputeFom(file.Plot(0));
     if (result.status == 0) std::printf("fom=%.2f\n", result.fom);
     else std::printf("fom=%s\n", kBlankValue);
   }
-  if (WarnOfDamage("analyse", args.input, file.Damage())) return kExitDamagedInput;
+  if (WarnOfDamage("analyse", args.input, file.Damage()) || backgroundFile.Damaged()) return kExitDamagedInput;
   return kExitOk;
 }
 
@@ -78,6 +89,9 @@ std::function<int()> DefineAnalyse(CLI::App& command) {
       ->type_name("FIRST:LAST")
       ->check(ChannelRange());
   command.add_flag("--fom", args->fom, "the figure of merit from the FOM ranges of S0 stored in the file");
+  command.add_option("--background", args->background,
+                     "a spectrum file whose spectrum K, scaled by the live times, is subtracted for the net area")
+      ->type_name("FILE");
   return [args] { return RunAnalyse(*args); };
 }
 

@@ -1,10 +1,11 @@
-// mirvo-cli report FILE.mps... --spectrum K --roi FIRST:LAST [--fom] [-o OUT.csv]: one CSV row per
+// mirvo-cli report FILE.mps... --spectrum K --roi FIRST:LAST [--fom] [-o OUT.csv] [--background FILE]: one CSV row per
 // file of a series with its start stamp, times, the peak information of one ROI and the FOM.
 #include <cstdio>
 #include <memory>
 
 #include "app/cli/CliCommand.h"
 #include "app/cli/CliOptions.h"
+#include "app/cli/RoiStatistics.h"
 #include "base/TextFormat.h"
 #include "display/PeakAnalysis.h"
 #include "files/LoadedSpectrumFile.h"
@@ -20,7 +21,8 @@ std::string CsvField(const std::string& text) {
   return quoted + "\"";
 }
 
-std::string Row(LoadedSpectrumFile& file, const std::string& name, int spectrum, int first, int last, bool fom) {
+std::string Row(LoadedSpectrumFile& file, const std::string& name, int spectrum, int first, int last, bool fom,
+                bool withBackground, const ScaledBackground* background) {
   const AcquisitionTimes times = file.Times();
   const RoiAnalysis roi = AnalyseRoi(file.Plot(spectrum), first, last);
   const bool found = roi.result == kPeakFound;
@@ -49,6 +51,7 @@ std::string Row(LoadedSpectrumFile& file, const std::string& name, int spectrum,
     if (i > 0) row.push_back(',');
     row.append(fields[i]);
   }
+  row.append(ReportCells(file.Plot(spectrum), first, last, background, withBackground));
   row.push_back('\n');
   return row;
 }
@@ -59,6 +62,7 @@ struct ReportArguments {
   std::string roi;
   bool fom = false;
   std::string output;
+  std::string background;  // empty: none
 };
 
 int RunReport(const ReportArguments& args) {
@@ -69,6 +73,10 @@ int RunReport(const ReportArguments& args) {
   int last = 0;
   ParseChannelRange(args.roi, first, last);  // checked when parsed
   if (!out.empty() && OutputIsAnInput("report", out, args.inputs)) return kExitUsage;
+  if (!out.empty() && !args.background.empty() && OutputIsAnInput("report", out, {args.background})) return kExitUsage;
+  BackgroundFile backgroundFile;
+  if (!args.background.empty() && !backgroundFile.Load("report", args.background)) return kExitFailure;
+  const BackgroundFile* background = args.background.empty() ? nullptr : &backgroundFile;
   SafeFileWriter writer;
   if (!out.empty() && writer.Open(out) != kFileOk) {
     std::fprintf(stderr, "mirvo-cli report: %s: %s\n%s\n", out.c_str(), kUnableToSaveFile, writer.FailureReason().c_str());
@@ -79,7 +87,7 @@ int RunReport(const ReportArguments& args) {
     else writer.Write(text);
   };
   emit(std::string("File,Start,Real Time [s],Live Time [s],Integral,Area,Centroid,FWHM,Resolution [%]") +
-       (fom ? ",FOM,Warning\n" : ",Warning\n"));
+       (fom ? ",FOM,Warning" : ",Warning") + ReportHeadings(background != nullptr) + "\n");
   int status = kExitOk;
   for (const std::string& path : args.inputs) {
     LoadedSpectrumFile file;  // a fresh set per file: nothing carries over from the previous one
@@ -89,13 +97,18 @@ int RunReport(const ReportArguments& args) {
       status = kExitFailure;
       continue;
     }
-    emit(Row(file, path, spectrum, first, last, fom));
+    // A background that does not fit this file (another hard size) leaves its net cells empty.
+    std::optional<ScaledBackground> scaled;
+    if (background != nullptr && !(scaled = background->For("report", file, spectrum)) && status == kExitOk)
+      status = kExitFailure;
+    emit(Row(file, path, spectrum, first, last, fom, background != nullptr, scaled ? &*scaled : nullptr));
     if (WarnOfDamage("report", path, file.Damage()) && status == kExitOk) status = kExitDamagedInput;
   }
   if (!out.empty() && writer.Commit() != kFileOk) {
     std::fprintf(stderr, "mirvo-cli report: %s: %s\n%s\n", out.c_str(), kErrorWritingToFile, writer.FailureReason().c_str());
     return kExitFailure;
   }
+  if (backgroundFile.Damaged() && status == kExitOk) status = kExitDamagedInput;
   return status;
 }
 
@@ -106,6 +119,9 @@ std::function<int()> DefineReport(CLI::App& command) {
   command.add_option("--roi", args->roi, "the ROI in soft channels")->type_name("FIRST:LAST")->required()->check(ChannelRange());
   command.add_flag("--fom", args->fom, "add the figure of merit from the FOM ranges of S0");
   command.add_option("-o", args->output, "write the CSV to this file instead of standard output")->type_name("OUT.csv");
+  command.add_option("--background", args->background,
+                     "a spectrum file whose spectrum K, scaled by the live times, is subtracted for the net area")
+      ->type_name("FILE");
   return [args] { return RunReport(*args); };
 }
 

@@ -1,18 +1,22 @@
 #include "display/gui/CSpectrumInfoView.h"
 
 #include <QCheckBox>
+#include <QColor>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPainter>
+#include <QPalette>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QScrollArea>
 #include <QVBoxLayout>
+#include <initializer_list>
 #include <utility>
 
+#include "display/BackgroundSet.h"
 #include "display/PeakAnalysis.h"
 #include "display/RecordSets.h"
 #include "protocol/RegisterImage.h"
@@ -103,6 +107,11 @@ QGridLayout* GridOf(QGroupBox* group) {
 CSpectrumInfoView::CSpectrumInfoView(RecordSets& sets, SamplePeriodSource samplePeriodUs, QWidget* parent)
     : QWidget(parent), sets_(sets), samplePeriodUs_(std::move(samplePeriodUs)) {
   setObjectName("SpectrumInfoView");
+  // The background record set, when one is loaded, bound to the analysed plot for the net area.
+  info_.SetBackgroundProvider([this](const SpectrumPlot& plot) -> const ScaledBackground* {
+    shownBackground_ = BackgroundFor(sets_, plot);
+    return shownBackground_ ? &*shownBackground_ : nullptr;
+  });
   BuildForm();
   Refresh();
 }
@@ -179,6 +188,8 @@ void CSpectrumInfoView::BuildForm() {
   column->addWidget(peak);
   connect(cal_, &QCheckBox::clicked, this, &CSpectrumInfoView::CalClicked);
 
+  BuildStatistics(form, column);
+
   // COUNTING RATE: THROUGHPUT and INCOMING in cps beside the losses bar with its scale.
   QGroupBox* rate = Group("COUNTING RATE", form);
   QGridLayout* rateGrid = GridOf(rate);
@@ -246,6 +257,130 @@ void CSpectrumInfoView::BuildForm() {
   column->addStretch(1);
 }
 
+void CSpectrumInfoView::BuildStatistics(QWidget* form, QVBoxLayout* column) {
+  // STATISTICS: one-sigma counting uncertainties of the ROI's fields above, Currie's limits of its
+  // area, and with a background the net area.
+  QGroupBox* stats = Group("STATISTICS (1 SIGMA)", form);
+  stats->setObjectName("InfoStatistics");
+  QGridLayout* statsGrid = GridOf(stats);
+  const auto field = [](const char* name, QWidget* parent, const char* widest, const char* tip) {
+    QLineEdit* f = MakeValueField(name, parent, widest);
+    f->setToolTip(tip);
+    return f;
+  };
+  integralSigma_ = field("InfoIntegralSigma", stats, "000000", "One-sigma uncertainty of INTEGRAL: the square root of the gross counts");
+  areaSigma_ = field("InfoAreaSigma", stats, "000000",
+                     "One-sigma uncertainty of AREA: the gross counts and the estimated continuum under the peak");
+  centroidSigma_ = field("InfoCentroidSigma", stats, "000.00",
+                         "One-sigma uncertainty of CENTROID: FWHM / (2.355 x square root of the area)");
+  aboveCritical_ = field("InfoAboveCritical", stats, "YES",
+                         "Whether the area (the net area with a background) exceeds the critical level LC");
+  criticalLevel_ = field("InfoCriticalLevel", stats, "000000",
+                         "Critical level LC of the area (Currie, 5 % false positives): a smaller area is not a peak");
+  detectionLimit_ = field("InfoDetectionLimit", stats, "000000",
+                          "Detection limit LD of the area (Currie, 5 % false negatives): the smallest area "
+                          "detected reliably over this continuum");
+  netArea_ = field("InfoNetArea", stats, "0000000", "AREA minus the background's area scaled by the live times");
+  netAreaSigma_ = field("InfoNetAreaSigma", stats, "000000", "One-sigma uncertainty of the net area");
+  statsGrid->addWidget(Caption("INTEGRAL ±", stats), 0, 0);
+  statsGrid->addWidget(integralSigma_, 0, 1);
+  statsGrid->addWidget(Caption("AREA ±", stats), 0, 2);
+  statsGrid->addWidget(areaSigma_, 0, 3);
+  statsGrid->addWidget(Caption("CENTROID ±", stats), 1, 0);
+  statsGrid->addWidget(centroidSigma_, 1, 1);
+  statsGrid->addWidget(Caption("ABOVE LC", stats), 1, 2);
+  statsGrid->addWidget(aboveCritical_, 1, 3);
+  statsGrid->addWidget(Caption("LC", stats), 2, 0);
+  statsGrid->addWidget(criticalLevel_, 2, 1);
+  statsGrid->addWidget(Caption("LD", stats), 2, 2);
+  statsGrid->addWidget(detectionLimit_, 2, 3);
+  netAreaCaption_ = Caption("NET AREA", stats);
+  netAreaSigmaCaption_ = Caption("NET ±", stats);
+  statsGrid->addWidget(netAreaCaption_, 3, 0);
+  statsGrid->addWidget(netArea_, 3, 1);
+  statsGrid->addWidget(netAreaSigmaCaption_, 3, 2);
+  statsGrid->addWidget(netAreaSigma_, 3, 3);
+  statsGrid->setColumnStretch(1, 1);
+  statsGrid->setColumnStretch(3, 1);
+  column->addWidget(stats);
+
+  // FITTED PEAK: a Gaussian fitted to the ROI, beside the fields of PEAK INFO it checks.
+  QGroupBox* fit = Group("FITTED PEAK", form);
+  fit->setObjectName("InfoFit");
+  fit->setToolTip("Least-squares fit of the ROI: a Gaussian on a linear or a stepped continuum, "
+                  "Poisson weights; uncertainties are one sigma");
+  QGridLayout* fitGrid = GridOf(fit);
+  fitCentroid_ = field("InfoFitCentroid", fit, "0000.00", "Fitted centroid");
+  fitCentroidSigma_ = field("InfoFitCentroidSigma", fit, "000.00", "One-sigma uncertainty of the fitted centroid");
+  fitFwhm_ = field("InfoFitFwhm", fit, "0000.00", "Fitted FWHM");
+  fitFwhmSigma_ = field("InfoFitFwhmSigma", fit, "000.00", "One-sigma uncertainty of the fitted FWHM");
+  fitArea_ = field("InfoFitArea", fit, "0000000", "Fitted peak area (counts)");
+  fitAreaSigma_ = field("InfoFitAreaSigma", fit, "000000", "One-sigma uncertainty of the fitted area");
+  fitChiSquare_ = field("InfoFitChiSquare", fit, "0000.00", "Reduced chi-square of the fit");
+  fitStatus_ = field("InfoFitStatus", fit, "POOR", "");
+  fitStatus_->setAlignment(Qt::AlignCenter);
+  const std::array<std::pair<const char*, std::pair<QLineEdit*, QLineEdit*>>, 3> rows = {
+      {{"CENTROID", {fitCentroid_, fitCentroidSigma_}}, {"FWHM", {fitFwhm_, fitFwhmSigma_}}, {"AREA", {fitArea_, fitAreaSigma_}}}};
+  for (std::size_t row = 0; row < rows.size(); ++row) {
+    const int r = static_cast<int>(row);
+    fitGrid->addWidget(Caption(rows[row].first, fit), r, 0);
+    fitGrid->addWidget(rows[row].second.first, r, 1);
+    fitGrid->addWidget(Caption("±", fit), r, 2);
+    fitGrid->addWidget(rows[row].second.second, r, 3);
+    if (row < fitUnits_.size()) {
+      fitUnits_[row] = new QLabel("chn", fit);
+      fitUnits_[row]->setObjectName(QString("InfoFitUnit%1").arg(row));
+      fitUnits_[row]->setMinimumWidth(fontMetrics().horizontalAdvance("keV") + 2);
+      fitGrid->addWidget(fitUnits_[row], r, 4);
+    }
+  }
+  fitGrid->addWidget(Caption("CHI2/NDF", fit), 3, 0);
+  fitGrid->addWidget(fitChiSquare_, 3, 1);
+  fitGrid->addWidget(fitStatus_, 3, 3);
+  fitGrid->setColumnStretch(1, 2);
+  fitGrid->setColumnStretch(3, 1);
+  column->addWidget(fit);
+}
+
+void CSpectrumInfoView::RefreshStatistics() {
+  const SpectrumInfoTexts& all = info_.Texts();
+  const PeakStatisticsTexts& t = all.statistics;
+  ShowText(integralSigma_, t.integralSigma);
+  ShowText(areaSigma_, t.areaSigma);
+  ShowText(centroidSigma_, t.centroidSigma);
+  ShowText(aboveCritical_, t.aboveCritical);
+  ShowText(criticalLevel_, t.criticalLevel);
+  ShowText(detectionLimit_, t.detectionLimit);
+  // Without a background the net fields are absent.
+  const bool net = !t.netArea.empty();
+  for (QWidget* w : std::initializer_list<QWidget*>{netAreaCaption_, netArea_, netAreaSigmaCaption_, netAreaSigma_}) {
+    if (w->isVisibleTo(w->parentWidget()) != net) w->setVisible(net);
+  }
+  ShowText(netArea_, t.netArea);
+  ShowText(netAreaSigma_, t.netAreaSigma);
+  ShowText(fitCentroid_, t.fitCentroid);
+  ShowText(fitCentroidSigma_, t.fitCentroidSigma);
+  ShowText(fitFwhm_, t.fitFwhm);
+  ShowText(fitFwhmSigma_, t.fitFwhmSigma);
+  ShowText(fitArea_, t.fitArea);
+  ShowText(fitAreaSigma_, t.fitAreaSigma);
+  ShowText(fitChiSquare_, t.fitChiSquare);
+  ShowText(fitStatus_, t.fitStatus);
+  const QString detail = QString::fromStdString(t.fitDetail);
+  if (fitStatus_->toolTip() != detail) fitStatus_->setToolTip(detail);
+  const bool poor = t.fitPoor;
+  if (fitStatus_->property("poor").toBool() != poor || !fitStatus_->property("poor").isValid()) {
+    fitStatus_->setProperty("poor", poor);
+    QPalette palette = fitStatus_->palette();
+    palette.setColor(QPalette::Text, poor ? QColor(0xB0, 0x00, 0x00) : this->palette().color(QPalette::Text));
+    fitStatus_->setPalette(palette);
+  }
+  for (std::size_t i = 0; i < fitUnits_.size(); ++i) {
+    const QString unit = QString::fromStdString(all.unitLabels[i + 1]).trimmed();
+    if (fitUnits_[i]->text() != unit) fitUnits_[i]->setText(unit);
+  }
+}
+
 void CSpectrumInfoView::Tick() {
   if (!isVisible()) return;
   info_.UpdatePeakInfo(sets_.ActivePlot());
@@ -288,6 +423,7 @@ void CSpectrumInfoView::Refresh() {
   ShowText(incoming_, std::to_string(t.incoming));
   if (losses_->value() != t.losses) losses_->setValue(t.losses);
   if (cal_->isChecked() != t.calChecked) cal_->setChecked(t.calChecked);
+  RefreshStatistics();
 
   const QString cursorText = CursorStatusText();
   const QString roiText = RoiStatusText();

@@ -6,6 +6,7 @@
 #include <QWidget>
 #include <array>
 #include <functional>
+#include <optional>
 
 #include "display/SpectrumInfoPanel.h"
 
@@ -14,6 +15,7 @@ class QLabel;
 class QLineEdit;
 class QProgressBar;
 class QPushButton;
+class QVBoxLayout;
 
 namespace mirvo {
 
@@ -71,10 +73,13 @@ class CSpectrumInfoView final : public QWidget {
 
  private:
   void BuildForm();
+  void BuildStatistics(QWidget* form, QVBoxLayout* column);
+  void RefreshStatistics();
 
   RecordSets& sets_;
   SamplePeriodSource samplePeriodUs_;
   SpectrumInfoPanel info_;
+  std::optional<ScaledBackground> shownBackground_;  // what the provider gave last
   QString shownCursorStatus_;
   QString shownRoiStatus_;
 
@@ -97,6 +102,27 @@ class CSpectrumInfoView final : public QWidget {
   QLineEdit* throughput_ = nullptr;
   QLineEdit* incoming_ = nullptr;
   QProgressBar* losses_ = nullptr;
+
+  // Uncertainties, limits and the fitted peak of the ROI at the cursor.
+  QLineEdit* integralSigma_ = nullptr;
+  QLineEdit* areaSigma_ = nullptr;
+  QLineEdit* centroidSigma_ = nullptr;
+  QLineEdit* aboveCritical_ = nullptr;
+  QLineEdit* criticalLevel_ = nullptr;
+  QLineEdit* detectionLimit_ = nullptr;
+  QLabel* netAreaCaption_ = nullptr;
+  QLineEdit* netArea_ = nullptr;
+  QLabel* netAreaSigmaCaption_ = nullptr;
+  QLineEdit* netAreaSigma_ = nullptr;
+  QLineEdit* fitCentroid_ = nullptr;
+  QLineEdit* fitCentroidSigma_ = nullptr;
+  QLineEdit* fitFwhm_ = nullptr;
+  QLineEdit* fitFwhmSigma_ = nullptr;
+  QLineEdit* fitArea_ = nullptr;
+  QLineEdit* fitAreaSigma_ = nullptr;
+  QLineEdit* fitChiSquare_ = nullptr;
+  QLineEdit* fitStatus_ = nullptr;
+  std::array<QLabel*, 2> fitUnits_{};  // fitted CENTROID, FWHM
 };
 
 }  // namespace mirvo
