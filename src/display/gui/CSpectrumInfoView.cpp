@@ -188,8 +188,6 @@ void CSpectrumInfoView::BuildForm() {
   column->addWidget(peak);
   connect(cal_, &QCheckBox::clicked, this, &CSpectrumInfoView::CalClicked);
 
-  BuildStatistics(form, column);
-
   // COUNTING RATE: THROUGHPUT and INCOMING in cps beside the losses bar with its scale.
   QGroupBox* rate = Group("COUNTING RATE", form);
   QGridLayout* rateGrid = GridOf(rate);
@@ -253,6 +251,9 @@ void CSpectrumInfoView::BuildForm() {
   column->addLayout(lowRow);
   connect(pk1_, &QPushButton::clicked, this, [this] { emit FomPeakClicked(1); });
   connect(pk2_, &QPushButton::clicked, this, [this] { emit FomPeakClicked(2); });
+
+  // The statistics and the fitted peak come after the specified fields, so these keep their places.
+  BuildStatistics(form, column);
 
   column->addStretch(1);
 }
