@@ -62,6 +62,8 @@ class Instrument {
   const FrontEnd& Front() const { return frontEnd_; }
   // Instrument seconds since power-on at the wall-clock time `nowMs`.
   double InstrumentSeconds(std::int64_t nowMs) const;
+  // The instrument lost power for a moment: memory, times, start stamp and the run are gone.
+  void PowerCycle(std::int64_t nowMs);
 
  private:
   void Run(double instrumentNs, std::int64_t nowMs);
