@@ -51,5 +51,6 @@ constexpr int kFullSpectrum = 32784;
 constexpr int kErase = 32894;
 constexpr int kStart = 32820;
 constexpr int kStop = 32821;
+constexpr int kWatchdogSettings = 32960;  // Utility > Watchdog and Autosave...
 
 }  // namespace mirvo::cmd

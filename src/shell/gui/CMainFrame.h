@@ -56,6 +56,7 @@ class TraceViewer;
 class COscopeView;
 struct MainDebugger;
 class RegisterDebuggerPanel;
+struct MainWatchdog;
 
 class CMainFrame : public QMainWindow, private IRecordSetsListener {
   Q_OBJECT
@@ -98,6 +99,8 @@ class CMainFrame : public QMainWindow, private IRecordSetsListener {
   COscopeView* TraceView() const;
   // The register debugger of the "Debug" pane.
   RegisterDebuggerPanel& Debugger();
+  // The watchdog and autosave of the running acquisition (MainWatchdog.cpp).
+  MainWatchdog* WatchdogPart() const;
 
  private slots:
   // logind's PrepareForSleep signal on the system bus.
@@ -159,6 +162,11 @@ class CMainFrame : public QMainWindow, private IRecordSetsListener {
   void CopyTraceView(bool wholeViewer);
   void BuildDebugger();  // MainDebugger.cpp: the "Debug" pane
   void RunRegisterCommand(int command);  // Copy Registers, About Hardware
+  void BuildWatchdog(ISettingsBackend& settings);  // MainWatchdog.cpp: watchdog, autosave, recovery offer
+  void RunWatchdogSettings();
+  void WatchdogTick();
+  void BufferSetSaved();
+  void UserDisconnects();
 
   const IClock& clock_;
   std::unique_ptr<SettingsStore> settings_;
@@ -204,6 +212,7 @@ class CMainFrame : public QMainWindow, private IRecordSetsListener {
   CPSDView* psdView_ = nullptr;
   std::unique_ptr<MainTraceViewer> traceViewer_;
   std::unique_ptr<MainDebugger> debugger_;
+  std::unique_ptr<MainWatchdog> watchdog_;
 };
 
 // The one process-wide pointer to the main window (null before it exists and after it is gone).
