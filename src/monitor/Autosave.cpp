@@ -64,6 +64,11 @@ void Autosave::ClearRecoveryFile() {
 std::vector<AutosaveNotice> Autosave::OnStatus(const AutosaveReading& reading) {
   std::vector<AutosaveNotice> out;
   const std::int64_t now = clock_.UtcMilliseconds();
+  if (reading.seriesRunning) {  // the logger resets the instrument between runs and saves each run itself
+    runActive_ = false;
+    Baseline(reading);
+    return out;
+  }
   if (runActive_) {
     const bool wentBack = reading.realSeconds + 0.005 < lastReal_ || reading.totalCounts < lastCounts_;
     // A start or RESET from the program writes a new start stamp; an instrument that lost its

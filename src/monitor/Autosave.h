@@ -22,7 +22,7 @@ struct AutosaveReading {
   double realSeconds = 0.0;
   std::uint64_t totalCounts = 0;  // all counts of the BUFFER spectra
   std::uint32_t startStamp = 0;   // registers 0x16 and 0x17: a new stamp is a run started on purpose
-  bool seriesRunning = false;     // a logged series saves its own runs
+  bool seriesRunning = false;     // a logged series saves (and resets) its own runs: not watched here
 };
 
 // A line for the Events pane; `notify` asks for a non-blocking notice besides.

@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "app/cli/CliAcquisition.h"
+#include "app/cli/CliWatchdog.h"
 #include "files/FileResult.h"
 #include "files/RecoveryFolder.h"
 
@@ -29,6 +30,7 @@ int RunAcquire(const std::vector<std::string>& arguments) {
   }
 
   CliAcquisition session(options);
+  CliWatchdog watchdog(session, "acquire");  // warnings on stderr, autosave, exit 3 when affected
   CliAcquisition::InstallInterruptHandler();
   session.host.onPanelChanged = [&] {
     std::fprintf(stdout, "\r%s", session.ProgressText().c_str());
@@ -97,7 +99,7 @@ int RunAcquire(const std::vector<std::string>& arguments) {
     return kExitFailure;
   }
   std::printf("saved %s\n", output.c_str());
-  return kExitOk;
+  return watchdog.ExitCode(kExitOk);
 }
 
 const CliRegistration registration({"acquire",

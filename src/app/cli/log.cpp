@@ -6,6 +6,7 @@
 #include <cstdlib>
 
 #include "app/cli/CliAcquisition.h"
+#include "app/cli/CliWatchdog.h"
 #include "files/FileResult.h"
 #include "files/RecoveryFolder.h"
 
@@ -69,6 +70,7 @@ int RunLog(const std::vector<std::string>& arguments) {
   }
 
   CliAcquisition session(options);
+  CliWatchdog watchdog(session, "log");  // warnings on stderr, exit 3 when a run was affected
   CliAcquisition::InstallInterruptHandler();
   session.dialogs.overwrite = overwrite;
   BufferRecordsRunSaver writer(session.host.BufferSet(), session.dialogs);
@@ -126,7 +128,7 @@ int RunLog(const std::vector<std::string>& arguments) {
   session.Disconnect();
   std::printf("\n%d of %ld runs completed\n", logger.Completed(), runs);
   if (stopping) return kExitFailure;
-  return saver.failures == 0 ? kExitOk : kExitFailure;
+  return saver.failures == 0 ? watchdog.ExitCode(kExitOk) : kExitFailure;
 }
 
 const CliRegistration registration(
