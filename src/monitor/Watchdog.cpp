@@ -124,17 +124,19 @@ std::vector<WatchdogNotice> Watchdog::OnStatus(const WatchdogReading& r) {
     Recover(WatchdogIncident::kNoCounts, "Watchdog: the run has ended; the counting is no longer watched", out);
   }
 
-  // A logged run: its own time (real or live, as the preset counts) or the clock since it began.
+  // A logged run: its own time (real or live, as the preset counts); between reads, that time
+  // carried on by the clock (a run whose replies stopped coming still overruns).
   if (r.seriesRunning && r.running) {
-    const double ownElapsed = r.livePreset ? r.liveSeconds : r.realSeconds;
     if (!runTimed_ || r.runNumber != runNumber_) {
       Recover(WatchdogIncident::kOverrun, FormatText("Watchdog: logged run %d has ended", runNumber_), out);
       runNumber_ = r.runNumber;
       runTimed_ = true;
-      runStartMs_ = now - static_cast<std::int64_t>(ownElapsed * 1000.0);
     }
+    runElapsed_ = r.livePreset ? r.liveSeconds : r.realSeconds;
+    runRate_ = r.livePreset && r.realSeconds > 0.0 ? std::min(1.0, r.liveSeconds / r.realSeconds) : 1.0;
+    runReadMs_ = now;
     preset_ = r.presetSeconds;
-    CheckOverrun(std::max(ownElapsed, static_cast<double>(now - runStartMs_) / 1000.0), out);
+    CheckOverrun(runElapsed_, out);
   } else if (runTimed_) {
     Recover(WatchdogIncident::kOverrun, FormatText("Watchdog: logged run %d has ended", runNumber_), out);
     runTimed_ = false;
@@ -153,7 +155,8 @@ std::vector<WatchdogNotice> Watchdog::OnTick(bool expectingReplies) {
     Raise(WatchdogIncident::kSilent,
           FormatText("Watchdog: the instrument has not answered for %d s", WholeSeconds(now - lastReplyMs_)), out);
   }
-  if (runTimed_ && wasRunning_) CheckOverrun(static_cast<double>(now - runStartMs_) / 1000.0, out);
+  if (runTimed_ && wasRunning_)
+    CheckOverrun(runElapsed_ + static_cast<double>(now - runReadMs_) / 1000.0 * runRate_, out);
   return out;
 }
 

@@ -87,7 +87,9 @@ class Watchdog {
   // the logged run in progress
   int runNumber_ = 0;
   bool runTimed_ = false;
-  std::int64_t runStartMs_ = 0;
+  double runElapsed_ = 0.0;      // its own time (real or live, as the preset counts) at the last read
+  double runRate_ = 1.0;         // own seconds per real second (live / real for a live preset)
+  std::int64_t runReadMs_ = 0;   // when that read came
   double preset_ = 0.0;
 };
 

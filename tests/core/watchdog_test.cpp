@@ -18,12 +18,14 @@ struct Step {
   int afterMs = 1000;
   bool running = true;
   double real = 0.0;
+  double live = -1.0;  // -1: the same as the real time
   std::uint64_t counts = 0;
   bool tickOnly = false;
   bool expecting = true;  // for a tick: replies are expected
   bool series = false;
   int run = 1;
   double preset = 0.0;
+  bool livePreset = false;
 };
 
 struct Expected {
@@ -76,14 +78,23 @@ std::vector<Step> LoggedRun(int run, int fromSecond, int toSecond, double preset
   return steps;
 }
 
+// A logged run on a live-time preset: `seconds` of real time at the given live fraction.
+std::vector<Step> LiveRun(int seconds, double preset, double liveFraction) {
+  std::vector<Step> steps;
+  for (int s = 1; s <= seconds; ++s)
+    steps.push_back({.real = static_cast<double>(s), .live = s * liveFraction, .counts = 10u * static_cast<unsigned>(s),
+                     .series = true, .preset = preset, .livePreset = true});
+  return steps;
+}
+
 // Defaults: frozen 30 s, no counts 60 s, silence 15 s, overrun 10 % and at least 30 s.
 const std::vector<Script>& Scripts() {
   static const std::vector<Script> scripts = {
       {"a healthy run says nothing", Counting(300), {}, false},
       {"real time frozen for the threshold", Join({Counting(10), Frozen(30, 10, 1000)}),
        {{Incident::kTimeFrozen, true}}, true},
-      {"real time frozen a little less than the threshold", Join({Counting(10), Frozen(29, 10, 1000), Counting(5, 10, 1000)}),
-       {}, false},
+      {"real time frozen a little less than the threshold",
+       Join({Counting(10), Frozen(29, 10, 1000), Counting(5, 10, 1000)}), {}, false},
       {"frozen real time recovers", Join({Counting(10), Frozen(30, 10, 1000), Counting(3, 10, 1000)}),
        {{Incident::kTimeFrozen, true}, {Incident::kTimeFrozen, false}}, true},
       {"zero throughput after counting", Join({Counting(10), TimeOnly(60, 10, 1000)}),
@@ -113,6 +124,9 @@ const std::vector<Script>& Scripts() {
       {"a long preset overruns past its 10 %", LoggedRun(1, 1000, 1101, 1000), {{Incident::kOverrun, true}}, true},
       {"a stalled logged run overruns on the clock alone",
        Join({LoggedRun(1, 1, 95, 100), Silence(40, false)}), {{Incident::kOverrun, true}}, true},
+      {"a live-time preset with dead time is not an overrun while its live time is within",
+       LiveRun(250, 100, 0.5), {}, false},
+      {"a live-time preset overruns by its live time", LiveRun(300, 100, 0.9), {{Incident::kOverrun, true}}, true},
   };
   return scripts;
 }
@@ -134,7 +148,8 @@ TEST_P(WatchdogScripts, GivesTheExpectedWarningsAndRecoveries) {
       WatchdogReading reading;
       reading.running = step.running;
       reading.realSeconds = step.real;
-      reading.liveSeconds = step.real;
+      reading.liveSeconds = step.live < 0 ? step.real : step.live;
+      reading.livePreset = step.livePreset;
       reading.totalCounts = step.counts;
       reading.seriesRunning = step.series;
       reading.runNumber = step.run;
