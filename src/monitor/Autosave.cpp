@@ -11,6 +11,7 @@ namespace {
 
 constexpr const char* kRecoveryFileName = "running-acquisition.mps";
 constexpr const char* kGuardFileName = "before-connect.mps";
+constexpr double kTimeStepBack = 0.5;  // seconds
 
 bool FileExists(const std::string& path) {
   std::error_code ec;
@@ -70,7 +71,11 @@ std::vector<AutosaveNotice> Autosave::OnStatus(const AutosaveReading& reading) {
     return out;
   }
   if (runActive_) {
-    const bool wentBack = reading.realSeconds + 0.005 < lastReal_ || reading.totalCounts < lastCounts_;
+    // Counts never shrink in a run; the real time read from its registers may wobble by a few
+    // milliseconds, so only a clear step back (or a fall to zero) counts.
+    const bool timeWentBack =
+        reading.realSeconds + kTimeStepBack < lastReal_ || (reading.realSeconds == 0.0 && lastReal_ > 0.0);
+    const bool wentBack = timeWentBack || reading.totalCounts < lastCounts_;
     // A start or RESET from the program writes a new start stamp; an instrument that lost its
     // memory by itself keeps the old one (or none).
     const bool restartedOnPurpose = reading.startStamp != 0 && reading.startStamp != lastStamp_;

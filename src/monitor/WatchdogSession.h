@@ -54,6 +54,7 @@ class WatchdogSession final : public IRegisterRefresh, public IConnectionObserve
 
   const Watchdog& Dog() const { return watchdog_; }
   Autosave& Saver() { return autosave_; }
+  const Autosave& Saver() const { return autosave_; }
   // A warning was given since the last ClearAffected (a run that needs a look).
   bool Affected() const { return affected_; }
   void ClearAffected();

@@ -61,9 +61,11 @@ class AutosaveTest : public ::testing::Test {
   // Connected, reset, started, and counting in the BUFFER set.
   void StartCounting() {
     ASSERT_TRUE(rig.Connect());
+    ASSERT_TRUE(rig.panel.OnPresetTyped(1000000));  // runs until stopped here
     ASSERT_TRUE(rig.ResetAndWait());
     rig.panel.StartAcquisition();
-    ASSERT_TRUE(rig.RunUntil([&] { return rig.host.record.registers.Running() && session.BufferCounts() > 1000; }));
+    // A status read has shown the run (the run bits of the start are in the image before that).
+    ASSERT_TRUE(rig.RunUntil([&] { return session.Saver().RunWatched() && session.BufferCounts() > 1000; }));
   }
   // Moves the clock past the interval and waits for the autosave the next status read makes.
   bool AutosaveDue() {
@@ -74,6 +76,16 @@ class AutosaveTest : public ::testing::Test {
         if (heard.lines[i].rfind("Autosave", 0) == 0) return true;
       return false;
     });
+  }
+  std::string Said() const {
+    std::string all;
+    for (const auto& line : heard.lines) all.append(line).append("\n");
+    for (const auto& text : rig.LogTexts()) all.append("log: ").append(text).append("\n");
+    all.append(rig.host.record.registers.Running() ? "running, real " : "stopped, real ").append(rig.panel.RealText());
+    all.append(session.Saver().RunWatched() ? " watched" : " not watched").append(" clock ")
+        .append(std::to_string(rig.stampClock.UtcMilliseconds())).append(" folds ")
+        .append(std::to_string(rig.host.statusFolds));
+    return all;
   }
   bool RunStopped() {
     return rig.RunUntil([&] { return !rig.host.record.registers.Running(); });
@@ -119,7 +131,7 @@ TEST_F(AutosaveTest, ARunLeavesALoadableRecoveryFileWithTheCountsOfThatMomentAnd
   heard.onLine = [&](const std::string& text) {
     if (text.rfind("Autosave: ", 0) == 0) atSave = rig.host.memory;
   };
-  ASSERT_TRUE(AutosaveDue());
+  ASSERT_TRUE(AutosaveDue()) << Said();
   ASSERT_TRUE(std::filesystem::exists(RecoveryFile())) << heard.lines.back();
   EXPECT_NE(heard.lines.back().find(RecoveryFile()), std::string::npos);
 
