@@ -9,6 +9,7 @@ std::uint32_t& ColourSlot(PlotColours& colours, ColourRole role) {
     case ColourRole::Background: return colours.background;
     case ColourRole::Spectrum: return colours.spectrum;
     case ColourRole::Roi: return colours.roi;
+    case ColourRole::Overlay: return colours.overlay;
     case ColourRole::Cursor: break;
   }
   return colours.cursor;

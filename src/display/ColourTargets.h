@@ -11,7 +11,7 @@ namespace mirvo {
 
 class RecordSets;
 
-enum class ColourRole { Background, Spectrum, Roi, Cursor };
+enum class ColourRole { Background, Spectrum, Roi, Cursor, Overlay };  // Overlay: the background spectrum
 constexpr int kColourTargetAll = 4;  // targets 0..3 are S0..S3
 
 std::uint32_t& ColourSlot(PlotColours& colours, ColourRole role);

@@ -1,13 +1,35 @@
 #include "display/PlotFrame.h"
 
 #include <algorithm>
+#include <cmath>
 #include <limits>
 
 #include "display/SpectrumPlot.h"
 
 namespace mirvo {
 
-void BuildPlotFrame(const SpectrumPlot& plot, const ClientRect& client, PlotFrame& frame) {
+namespace {
+
+std::uint32_t RoundedCount(double value) {
+  if (!(value > 0.0)) return 0;
+  if (value >= 4294967295.0) return std::numeric_limits<std::uint32_t>::max();
+  return static_cast<std::uint32_t>(std::llround(value));
+}
+
+double ScaledAt(const ScaledBackground& scaled, int channel) {
+  return channel >= 0 && static_cast<std::size_t>(channel) < scaled.counts.size() ? scaled.Scaled(channel) : 0.0;
+}
+
+}  // namespace
+
+std::uint32_t DrawnCount(const SpectrumPlot& plot, int channel, const PlotBackground* background) {
+  const std::uint32_t count = plot.SoftCount(channel);
+  if (background == nullptr || !background->net || !background->scaled) return count;
+  return RoundedCount(static_cast<double>(count) - ScaledAt(*background->scaled, channel));
+}
+
+void BuildPlotFrame(const SpectrumPlot& plot, const ClientRect& client, PlotFrame& frame,
+                    const PlotBackground* background) {
   const int first = plot.First();
   const int last = plot.Last();
   const int n = plot.ViewWidth();
@@ -18,6 +40,10 @@ void BuildPlotFrame(const SpectrumPlot& plot, const ClientRect& client, PlotFram
   frame.drawStyle = plot.DrawStyle();
   frame.colours = plot.Colours();
   frame.labels = BuildLabels(plot);
+  frame.viewCaption = background != nullptr ? background->caption : std::string();
+  const ScaledBackground* overlay =
+      background != nullptr && !background->net && background->scaled ? &*background->scaled : nullptr;
+  frame.overlay.clear();
   const int columnCount = std::max(g.right - g.left + 1, 0);
   constexpr int kUntouched = std::numeric_limits<int>::max();
   frame.columns.assign(static_cast<std::size_t>(columnCount), PlotColumn{kUntouched, false});
@@ -35,7 +61,7 @@ void BuildPlotFrame(const SpectrumPlot& plot, const ClientRect& client, PlotFram
   const bool narrow = g.width >= 0 && g.width < (1 << 19) && last - first < kMaxChannels;
   int previousColumn = g.ColumnOf(first - 1, first, n);
   for (int ch = first; ch <= last; ++ch) {
-    const std::uint32_t count = plot.SoftCount(ch);
+    const std::uint32_t count = DrawnCount(plot, ch, background);
     const std::int64_t h = linear ? scaler.Height(count) : LogHeight(count, p, scaleHeight);
     const std::int64_t y = g.bottom - h;
     frame.highestY = std::min(frame.highestY, y);
@@ -46,6 +72,15 @@ void BuildPlotFrame(const SpectrumPlot& plot, const ClientRect& client, PlotFram
                        : narrow ? (ch - first) * g.width / n
                                 : static_cast<int>(static_cast<std::int64_t>(ch - first) * g.width / n);
     frame.points.push_back(PlotPoint{std::clamp(offset + g.x0, g.left, plotRight), clampedY, roi});
+    if (overlay != nullptr) {
+      // The overlay counts for the automatic scale too, so that a background above the measurement
+      // stays in view.
+      const std::uint32_t scaled = RoundedCount(ScaledAt(*overlay, ch));
+      const std::int64_t overlayY = g.bottom - (linear ? scaler.Height(scaled) : LogHeight(scaled, p, scaleHeight));
+      frame.highestY = std::min(frame.highestY, overlayY);
+      frame.overlay.push_back(PlotPoint{frame.points.back().x,
+                                        static_cast<int>(std::clamp<std::int64_t>(overlayY, plotTop, plotBottom)), false});
+    }
 
     const int column = offset + g.left + g.pixelsPerChannel;
     const int from = column > previousColumn ? previousColumn + 1 : column;
@@ -59,11 +94,11 @@ void BuildPlotFrame(const SpectrumPlot& plot, const ClientRect& client, PlotFram
     if (column.y == kUntouched) column.y = g.bottom;
 }
 
-bool PrepareFrame(SpectrumPlot& plot, const ClientRect& client, PlotFrame& frame) {
+bool PrepareFrame(SpectrumPlot& plot, const ClientRect& client, PlotFrame& frame, const PlotBackground* background) {
   plot.RebuildSoftSpectrum();
   plot.FitView(100);
   if (client.right <= client.left || client.bottom <= client.top) return false;
-  BuildPlotFrame(plot, client, frame);
+  BuildPlotFrame(plot, client, frame, background);
   const int scaleBefore = plot.LinearScale();
   plot.ApplyAutoScale(frame.highestY, frame.geometry);
   if (plot.LinearScale() != scaleBefore) plot.RequestRedraw(RedrawKind::Partial);

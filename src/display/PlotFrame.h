@@ -1,11 +1,14 @@
 // One paint of a spectrum plot worked out without pixels drawn: per pixel column the height and ROI
 // state (filled histogram), per channel its point, the labels, style and colours, and the highest
 // unclamped y for the auto scale. The widget paints a frame; it reads nothing else of the plot.
+// With a background the frame also holds the overlay line, or the columns hold the net counts
+// (measurement - scaled background, a channel below zero drawn on the base line), and the caption.
 #pragma once
 
 #include <cstdint>
 #include <vector>
 
+#include "display/PlotBackground.h"
 #include "display/PlotGeometry.h"
 #include "display/SpectrumPlot.h"
 
@@ -33,18 +36,25 @@ struct PlotFrame {
   std::vector<PlotColumn> columns;  // pixel columns left .. right
   std::vector<PlotPoint> points;    // channels first .. last
   std::int64_t highestY = 0;        // smallest unclamped y, starting from bottom
+  std::vector<PlotPoint> overlay;   // the scaled background, channels first .. last (overlay view only)
+  std::string viewCaption;          // which view the plot shows; empty without a background
 };
 
 // Works out the frame of the plot's current view for a client rectangle. Where several channels
 // share a column the highest point wins, with its ROI state.
-void BuildPlotFrame(const SpectrumPlot& plot, const ClientRect& client, PlotFrame& frame);
+void BuildPlotFrame(const SpectrumPlot& plot, const ClientRect& client, PlotFrame& frame,
+                    const PlotBackground* background = nullptr);
+// The count a channel is drawn with: its soft count, or in the net view the measurement less the
+// scaled background rounded to the nearest count, 0 when the background is higher.
+std::uint32_t DrawnCount(const SpectrumPlot& plot, int channel, const PlotBackground* background);
 
 // One paint's model step, taken before anything is drawn: the soft spectrum is rebuilt from the hard
 // counts, the view is fixed (FitView mode 100), the frame is worked out for the client rectangle,
 // and then the automatic scale looks at that frame; a changed scale asks for a partial redraw and
 // shows in the next frame. Returns false for an empty client area: the soft spectrum and the view
 // are updated all the same, but there is no frame to draw and the scale stays.
-bool PrepareFrame(SpectrumPlot& plot, const ClientRect& client, PlotFrame& frame);
+bool PrepareFrame(SpectrumPlot& plot, const ClientRect& client, PlotFrame& frame,
+                  const PlotBackground* background = nullptr);
 
 // The last drawn state of every pixel column, so that a partial redraw repaints only the columns
 // whose height or ROI state changed.

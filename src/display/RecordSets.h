@@ -7,6 +7,7 @@
 #include <memory>
 #include <string>
 
+#include "display/BackgroundSet.h"
 #include "display/PlotHost.h"
 #include "display/PlotTables.h"
 #include "display/SpectrumPlot.h"
@@ -52,6 +53,8 @@ class RecordSets final : public RecordTables, public IPlotHost, public IPlotTabl
   SpectrumPlot& ActivePlot(int spectrum) override { return Plot(spectrum, ActiveSet(spectrum)); }
   using IPlotTables::ActivePlot;
   SpectrumPlot& SavePlot(int spectrum) { return Plot(spectrum, SaveSet(spectrum)); }
+  // The third set: the background the plots overlay or subtract, never shown alone.
+  BackgroundSet& Background() { return *background_; }
 
   // --- IPlotHost
   void PlotFocused(SpectrumPlot& plot) override;
@@ -72,6 +75,7 @@ class RecordSets final : public RecordTables, public IPlotHost, public IPlotTabl
 
   IRecordSetsListener* listener_;
   std::array<std::unique_ptr<SpectrumPlot>, 8> plots_;  // [set * 4 + spectrum]
+  std::unique_ptr<BackgroundSet> background_ = std::make_unique<BackgroundSet>();
 };
 
 }  // namespace mirvo

@@ -33,6 +33,13 @@ std::optional<ScaledBackground> MakeScaledBackground(const SpectrumRecord& measu
   for (int i = 0; i < hardSize; ++i) {
     result.counts[static_cast<std::size_t>(i / factor)] += background.hardCounts[i];
   }
+  // As the measurement's soft spectrum: a partial channel just past the shown range (4096 channels
+  // shown as 1365 or 682) belongs to the last shown one.
+  const auto softSize = static_cast<std::size_t>(std::max(measurement.softSize, 1));
+  if (result.counts.size() == softSize + 1) {
+    result.counts[softSize - 1] += result.counts[softSize];
+    result.counts.pop_back();
+  }
   result.scale = measurementLive / backgroundLive;
   result.backgroundLive = backgroundLive;
   result.measurementLive = measurementLive;

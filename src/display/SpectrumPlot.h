@@ -23,10 +23,12 @@ struct PlotColours {
   static constexpr std::uint32_t kDefaultSpectrum = 59120;     // 240, 230, 0
   static constexpr std::uint32_t kDefaultBackground = 0;       // 0, 0, 0
   static constexpr std::uint32_t kDefaultRoi = 14446120;       // 40, 110, 220
+  static constexpr std::uint32_t kDefaultOverlay = 16765440;  // 0, 210, 255: the background overlay
   std::uint32_t cursor = kDefaultCursor;
   std::uint32_t spectrum = kDefaultSpectrum;
   std::uint32_t background = kDefaultBackground;
   std::uint32_t roi = kDefaultRoi;
+  std::uint32_t overlay = kDefaultOverlay;
   bool operator==(const PlotColours&) const = default;
 };
 

@@ -52,5 +52,11 @@ constexpr int kErase = 32894;
 constexpr int kStart = 32820;
 constexpr int kStop = 32821;
 constexpr int kWatchdogSettings = 32960;  // Utility > Watchdog and Autosave...
+// The background set: File > Open Background... and Close Background, Spectrum > Show Background
+// and Net Spectrum.
+constexpr int kOpenBackground = 32971;
+constexpr int kCloseBackground = 32972;
+constexpr int kShowBackground = 32973;
+constexpr int kNetSpectrum = 32974;
 
 }  // namespace mirvo::cmd

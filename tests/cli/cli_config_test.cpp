@@ -47,7 +47,7 @@ TEST_F(CliConfigTest, BadNamesAndValuesAreRefused) {
   const std::string port = Sim().DevicePath();
   const Case cases[] = {
       {{"config", port, "--set", "nosuch=1"}, "no setting 'nosuch'", true},
-      {{"config", port, "--set", "preset"}, "--set needs NAME=VALUE", true},
+      {{"config", port, "--set", "preset"}, "--set: needs NAME=VALUE", true},
       {{"config"}, "Usage: mirvo-cli config PORT", true},
       {{"config", port, "--set", "preset=ten"}, "bad value 'ten' for preset", false},
       {{"config", port, "--set", "coincidence=both"}, "disabled|direct|window-coinc|window-anticoinc", false},

@@ -43,8 +43,8 @@ TEST_F(CliFpgaTest, UploadVerifyConfigureAndTheirExitStatus) {
       {{"configure"}, 0, "FPGA Configured!"},
       {{"upload", Scratch("missing.mbf")}, 2, "FILE ERROR: The file could not be located."},
       {{"verify", Scratch("bad.mbf")}, 2, "Invalid or corrupted file!"},
-      {{"erase", Scratch("d.mbf")}, 1, "Usage: mirvo-cli fpga PORT upload|verify FILE [--baud B]"},
-      {{"upload"}, 1, "Usage: mirvo-cli fpga PORT upload|verify FILE [--baud B]"},
+      {{"erase", Scratch("d.mbf")}, 1, "Usage: mirvo-cli fpga PORT upload|verify|configure [FILE] [--baud B]"},
+      {{"upload"}, 1, "Usage: mirvo-cli fpga PORT upload|verify|configure [FILE] [--baud B]"},
   };
   for (const auto& c : cases) {
     std::vector<std::string> args{"fpga", port};

@@ -4,6 +4,8 @@
 #include <cstdlib>
 #include <numeric>
 
+#include "app/cli/CliOptions.h"
+#include "base/TextFormat.h"
 #include "link/PortEnumerator.h"
 
 namespace mirvo::cli {
@@ -12,46 +14,31 @@ namespace {
 std::atomic<bool> interrupted{false};
 void OnInterrupt(int) { interrupted = true; }
 
-bool ParseSeconds(const std::string& text, std::int64_t& seconds) {
-  char* end = nullptr;
-  const long long value = std::strtoll(text.c_str(), &end, 10);
-  if (text.empty() || end == text.c_str() || *end != '\0' || value <= 0 || value > kMaxPresetSeconds) {
-    std::fprintf(stderr, "mirvo-cli: the preset must be a whole number of seconds from 1 to %lld\n",
-                 static_cast<long long>(kMaxPresetSeconds));
-    return false;
-  }
-  seconds = value;
-  return true;
-}
-
 }  // namespace
 
-bool ParseAcquisitionOptions(std::vector<std::string>& args, AcquisitionOptions& options) {
-  std::string preset, stamp, baud;
-  if (!TakeOption(args, "--preset", preset) || !TakeOption(args, "--stamp", stamp) ||
-      !TakeOption(args, "--baud", baud))
-    return false;
-  options.live = TakeFlag(args, "--live");
-  if (preset.empty()) {
-    std::fprintf(stderr, "mirvo-cli: --preset SECONDS is required\n");
-    return false;
-  }
-  if (!ParseSeconds(preset, options.presetSeconds)) return false;
-  if (stamp.empty() || stamp == "system") {
-    options.stamp = StartTimeKind::System;
-  } else if (stamp == "utc") {
-    options.stamp = StartTimeKind::Utc;
-  } else if (stamp == "local") {
-    options.stamp = StartTimeKind::Local;
-  } else {
-    std::fprintf(stderr, "mirvo-cli: --stamp must be system, utc or local\n");
-    return false;
-  }
-  if (!baud.empty()) {
-    std::vector<std::string> baudArgs{"--baud", baud};
-    if (!ParseBaud(baudArgs, options.baud)) return false;
-  }
-  return true;
+void AddAcquisitionOptions(CLI::App& command, AcquisitionOptions& options) {
+  command.add_option("--preset", options.presetSeconds, "the preset time of a run in seconds")
+      ->type_name("SECONDS")
+      ->required()
+      ->check(Check([](const std::string& text) {
+        char* end = nullptr;
+        const long long value = std::strtoll(text.c_str(), &end, 10);
+        if (!text.empty() && end != text.c_str() && *end == '\0' && value > 0 && value <= kMaxPresetSeconds)
+          return std::string();
+        return FormatText("the preset must be a whole number of seconds from 1 to %lld",
+                          static_cast<long long>(kMaxPresetSeconds));
+      }));
+  command.add_flag("--live", options.live, "the preset is a live time (default: real time)");
+  command
+      .add_option_function<std::string>(
+          "--stamp",
+          [&options](const std::string& kind) {
+            options.stamp = kind == "utc" ? StartTimeKind::Utc : kind == "local" ? StartTimeKind::Local : StartTimeKind::System;
+          },
+          "the start-time kind (default system)")
+      ->type_name("system|utc|local")
+      ->check(OneOf({"system", "utc", "local"}));
+  AddBaudOption(command, options.baud);
 }
 
 void CliDialogs::ShowMessage(const std::string& text, const std::string&, MessageIcon) {

@@ -24,8 +24,8 @@ struct AcquisitionOptions {
   StartTimeKind stamp = StartTimeKind::System;
   unsigned baud = LinkLifecycle::kDefaultBaudRate;
 };
-// Takes PORT, --preset, --live, --stamp and --baud out of `args`; false after a message.
-bool ParseAcquisitionOptions(std::vector<std::string>& args, AcquisitionOptions& options);
+// --preset (required), --live, --stamp and --baud of acquire and log.
+void AddAcquisitionOptions(CLI::App& command, AcquisitionOptions& options);
 
 // Message boxes on stderr; the overwrite question is answered by `overwrite`.
 class CliDialogs final : public IUserDialog, public IFolderChooser, public IStartTimeKindDialog {

@@ -1,7 +1,12 @@
 // The command table of mirvo-cli. Each command file registers itself with a static CliRegistration,
 // so a new command is one new file in src/app/cli/ and the tool stays a thin layer over the core.
+// A command defines its positionals and options on a parser of its own (CLI11), bound to its own
+// variables, and hands back what runs it once the arguments are parsed and checked.
 #pragma once
 
+#include <CLI/CLI.hpp>
+
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -14,9 +19,10 @@ constexpr int kExitDamagedInput = 3;  // done, but an input file was damaged (wa
 
 struct CliCommand {
   std::string name;
-  std::string usage;    // arguments, e.g. "PORT [--baud B]"
   std::string summary;  // one line for --help
-  int (*run)(const std::vector<std::string>& args);  // args after the command name
+  // Adds the command's positionals and options to `command`; returns what runs the command after a
+  // successful parse.
+  std::function<int()> (*define)(CLI::App& command);
 };
 
 std::vector<CliCommand>& Commands();
@@ -25,17 +31,16 @@ struct CliRegistration {
   explicit CliRegistration(CliCommand command) { Commands().push_back(std::move(command)); }
 };
 
-// Small helpers for option parsing: "--name VALUE" pairs and flags.
-bool TakeFlag(std::vector<std::string>& args, const std::string& flag);
-// Returns false when the option is present without a value (reported on stderr).
-bool TakeOption(std::vector<std::string>& args, const std::string& option, std::string& value);
+// A wrong use found after parsing (options that do not go together, a value out of the range a file
+// allows): "mirvo-cli COMMAND: message" and the command's usage line on stderr; returns kExitUsage.
+int UsageError(const std::string& message);
 
-// An output that is one of the inputs (the same file, also through links) would replace the data it
-// is made from: true after saying so on stderr.
 // Warns on stderr of what a loaded spectrum file was missing ("mirvo-cli info: F: warning: ...");
 // true when there was anything to warn of.
 bool WarnOfDamage(const char* command, const std::string& path, const std::vector<std::string>& damage);
 
+// An output that is one of the inputs (the same file, also through links) would replace the data it
+// is made from: true after saying so on stderr.
 bool OutputIsAnInput(const char* command, const std::string& output, const std::vector<std::string>& inputs);
 
 }  // namespace mirvo::cli

@@ -63,7 +63,4 @@ inline std::string ResolvePortArgument(const std::string& port) {
   return port.find('/') != std::string::npos ? port : DeviceNameForPort(port);
 }
 
-// Parses --baud B (default 921600); false and a message on a bad value.
-bool ParseBaud(std::vector<std::string>& args, unsigned& baud);
-
 }  // namespace mirvo::cli

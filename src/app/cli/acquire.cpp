@@ -1,8 +1,10 @@
 // mirvo-cli acquire PORT --preset SECONDS [--live] [--stamp system|utc|local] -o FILE.mps: one
 // acquisition from reset to the end of its preset, saved as the BUFFER set.
 #include <cstdio>
+#include <memory>
 
 #include "app/cli/CliAcquisition.h"
+#include "app/cli/CliOptions.h"
 #include "app/cli/CliWatchdog.h"
 #include "files/FileResult.h"
 #include "files/RecoveryFolder.h"
@@ -10,19 +12,14 @@
 namespace mirvo::cli {
 namespace {
 
-constexpr const char* kUsage =
-    "Usage: mirvo-cli acquire PORT --preset SECONDS [--live] [--stamp system|utc|local] [--baud B] -o FILE.mps\n";
-
-int RunAcquire(const std::vector<std::string>& arguments) {
-  std::vector<std::string> args = arguments;
+struct AcquireArguments {
   AcquisitionOptions options;
   std::string output;
-  if (!TakeOption(args, "-o", output) || !ParseAcquisitionOptions(args, options)) return kExitUsage;
-  if (args.size() != 1 || output.empty()) {
-    std::fprintf(stderr, "%s", kUsage);
-    return kExitUsage;
-  }
-  options.device = args[0];
+};
+
+int RunAcquire(const AcquireArguments& args) {
+  const AcquisitionOptions& options = args.options;
+  const std::string& output = args.output;
   // A run is never made only to be thrown away: the output must be writable before it starts.
   if (const std::string why = WhyCannotWrite(output); !why.empty()) {
     std::fprintf(stderr, "mirvo-cli acquire: %s: %s\n%s\n", output.c_str(), kUnableToSaveFile, why.c_str());
@@ -102,9 +99,16 @@ int RunAcquire(const std::vector<std::string>& arguments) {
   return watchdog.ExitCode(kExitOk);
 }
 
-const CliRegistration registration({"acquire",
-                                    "PORT --preset SECONDS [--live] [--stamp system|utc|local] -o FILE.mps",
-                                    "reset, run one acquisition to its preset, save the spectra", RunAcquire});
+std::function<int()> DefineAcquire(CLI::App& command) {
+  auto args = std::make_shared<AcquireArguments>();
+  AddPortArgument(command, args->options.device);
+  AddAcquisitionOptions(command, args->options);
+  command.add_option("-o", args->output, "the spectrum file to save")->type_name("FILE.mps")->required();
+  return [args] { return RunAcquire(*args); };
+}
+
+const CliRegistration registration({"acquire", "reset, run one acquisition to its preset, save the spectra",
+                                    DefineAcquire});
 
 }  // namespace
 }  // namespace mirvo::cli

@@ -1,8 +1,11 @@
 // mirvo-cli analyse FILE.mps --spectrum K [--soft N] [--roi FIRST:LAST]... [--fom]: the peak
 // information of ROIs of a spectrum and the FOM, computed by the program's peak analysis.
 #include <cstdio>
+#include <memory>
 
 #include "app/cli/CliCommand.h"
+#include "app/cli/CliOptions.h"
+#include "base/TextFormat.h"
 #include "display/PeakAnalysis.h"
 #include "display/SpectrumPlot.h"
 #include "files/LoadedSpectrumFile.h"
@@ -10,46 +13,47 @@
 namespace mirvo::cli {
 namespace {
 
-constexpr const char* kUsage =
-    "usage: mirvo-cli analyse FILE.mps --spectrum K [--soft N] [--roi FIRST:LAST]... [--fom]\n"
-    "  K = 0..3; N = 512..hard size; ROIs in soft channels\n";
+struct AnalyseArguments {
+  std::string input;
+  int spectrum = 0;
+  std::string soft;  // empty: as stored in the file
+  std::vector<std::string> rois;
+  bool fom = false;
+};
 
-int RunAnalyse(const std::vector<std::string>& arguments) {
-  std::vector<std::string> args = arguments;
-  std::string spectrumText;
-  std::string softText;
-  if (!TakeOption(args, "--spectrum", spectrumText) || !TakeOption(args, "--soft", softText)) return kExitUsage;
+int RunAnalyse(const AnalyseArguments& args) {
+  if (args.rois.empty() && !args.fom) return UsageError("nothing to compute: give --roi FIRST:LAST or --fom");
   std::vector<std::pair<int, int>> rois;
-  for (std::string roi; TakeOption(args, "--roi", roi) && !roi.empty(); roi.clear()) {
+  for (const std::string& text : args.rois) {
     int first = 0;
     int last = 0;
-    if (!ParseChannelRange(roi, first, last)) {
-      std::fprintf(stderr, "mirvo-cli analyse: bad ROI '%s'\n%s", roi.c_str(), kUsage);
-      return kExitUsage;
-    }
+    ParseChannelRange(text, first, last);  // checked when parsed
     rois.emplace_back(first, last);
   }
-  const bool fom = TakeFlag(args, "--fom");
-  int spectrum = 0;
-  if (args.size() != 1 || !ParseSpectrumIndex(spectrumText, spectrum)) {
-    std::fprintf(stderr, "%s", kUsage);
-    return kExitUsage;
-  }
+  const int spectrum = args.spectrum;
+  const bool fom = args.fom;
   LoadedSpectrumFile file;
-  const FileResult loaded = file.Load(args[0]);
+  const FileResult loaded = file.Load(args.input);
   if (!loaded.Ok()) {
-    std::fprintf(stderr, "mirvo-cli analyse: %s: %s\n", args[0].c_str(), loaded.message.c_str());
+    std::fprintf(stderr, "mirvo-cli analyse: %s: %s\n", args.input.c_str(), loaded.message.c_str());
     return kExitFailure;
   }
   SpectrumPlot& plot = file.Plot(spectrum);
-  if (!softText.empty()) {
+  if (!args.soft.empty()) {
+    // The soft size the file's hard size allows: 512 up to it.
     int soft = 0;
     int unused = 0;
-    if (!ParseChannelRange(softText + ":0", soft, unused) || soft < kMinHardSize || soft > plot.HardSize()) {
-      std::fprintf(stderr, "mirvo-cli analyse: soft size %s outside 512..%d\n", softText.c_str(), plot.HardSize());
+    if (!ParseChannelRange(args.soft + ":0", soft, unused) || soft < kMinHardSize || soft > plot.HardSize()) {
+      std::fprintf(stderr, "mirvo-cli analyse: soft size %s outside 512..%d\n", args.soft.c_str(), plot.HardSize());
       return kExitUsage;
     }
     plot.ApplySizes(plot.HardSize(), soft);
+  }
+  // Every ROI lies in the soft spectrum, or nothing is printed.
+  for (const auto& [first, last] : rois) {
+    if (last >= plot.SoftSize())
+      return UsageError(FormatText("ROI %d:%d is outside the soft spectrum of %s (channels 0 to %d)", first, last,
+                                   args.input.c_str(), plot.SoftSize() - 1));
   }
   for (const auto& [first, last] : rois) {
     const RoiAnalysis roi = AnalyseRoi(plot, first, last);
@@ -61,12 +65,24 @@ int RunAnalyse(const std::vector<std::string>& arguments) {
     if (result.status == 0) std::printf("fom=%.2f\n", result.fom);
     else std::printf("fom=%s\n", kBlankValue);
   }
-  if (WarnOfDamage("analyse", args[0], file.Damage())) return kExitDamagedInput;
+  if (WarnOfDamage("analyse", args.input, file.Damage())) return kExitDamagedInput;
   return kExitOk;
 }
 
-const CliRegistration registration({"analyse", "FILE.mps --spectrum K [--soft N] [--roi FIRST:LAST]... [--fom]",
-                                    "peak information of ROIs of a spectrum and the FOM of S0", RunAnalyse});
+std::function<int()> DefineAnalyse(CLI::App& command) {
+  auto args = std::make_shared<AnalyseArguments>();
+  command.add_option("FILE.mps", args->input, "the spectrum file")->required();
+  command.add_option("--spectrum", args->spectrum, "the spectrum, 0..3")->type_name("K")->required()->check(SpectrumNumber());
+  command.add_option("--soft", args->soft, "fold the spectrum to soft size N (512..hard size) first")->type_name("N");
+  Repeatable(command.add_option("--roi", args->rois, "a ROI in soft channels of the spectrum; may be repeated"))
+      ->type_name("FIRST:LAST")
+      ->check(ChannelRange());
+  command.add_flag("--fom", args->fom, "the figure of merit from the FOM ranges of S0 stored in the file");
+  return [args] { return RunAnalyse(*args); };
+}
+
+const CliRegistration registration({"analyse", "peak information of ROIs of a spectrum and the FOM of S0",
+                                    DefineAnalyse});
 
 }  // namespace
 }  // namespace mirvo::cli

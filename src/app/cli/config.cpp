@@ -2,8 +2,10 @@
 // as the instrument reports them and changed through each panel's own handler and register write.
 #include <algorithm>
 #include <cstdio>
+#include <memory>
 
 #include "acquisition/AcquisitionSettings.h"
+#include "app/cli/CliOptions.h"
 #include "app/cli/ConfigPanels.h"
 
 namespace mirvo::cli {
@@ -15,31 +17,16 @@ std::vector<ConfigPanelMaker>& ConfigPanelMakers() {
 
 namespace {
 
-constexpr const char* kUsage = "Usage: mirvo-cli config PORT [--show] [--set NAME=VALUE]... [--baud B]\n";
-
 struct Assignment {
   std::string name;
   std::string value;
 };
 
-// Takes every "--set NAME=VALUE" out of `args`; false after a message on a malformed one.
-bool TakeAssignments(std::vector<std::string>& args, std::vector<Assignment>& assignments) {
-  for (std::size_t i = 0; i < args.size();) {
-    if (args[i] != "--set") {
-      ++i;
-      continue;
-    }
-    const std::string text = i + 1 < args.size() ? args[i + 1] : "";
-    const auto equals = text.find('=');
-    if (equals == std::string::npos || equals == 0) {
-      std::fprintf(stderr, "mirvo-cli config: --set needs NAME=VALUE\n");
-      return false;
-    }
-    assignments.push_back({text.substr(0, equals), text.substr(equals + 1)});
-    args.erase(args.begin() + static_cast<std::ptrdiff_t>(i), args.begin() + static_cast<std::ptrdiff_t>(i + 2));
-  }
-  return true;
-}
+struct ConfigArguments {
+  AcquisitionOptions options;
+  bool show = false;
+  std::vector<Assignment> assignments;
+};
 
 void Show(const std::vector<NamedSetting>& settings) {
   for (const NamedSetting& s : settings) {
@@ -50,24 +37,10 @@ void Show(const std::vector<NamedSetting>& settings) {
   }
 }
 
-int RunConfig(const std::vector<std::string>& arguments) {
-  std::vector<std::string> args = arguments;
-  std::vector<Assignment> assignments;
-  std::string baud;
-  const bool show = TakeFlag(args, "--show");
-  if (!TakeAssignments(args, assignments) || !TakeOption(args, "--baud", baud)) return kExitUsage;
-  if (args.size() != 1) {
-    std::fprintf(stderr, "%s", kUsage);
-    return kExitUsage;
-  }
-  AcquisitionOptions options;
-  options.device = args[0];
-  if (!baud.empty()) {
-    std::vector<std::string> baudArgs{"--baud", baud};
-    if (!ParseBaud(baudArgs, options.baud)) return kExitUsage;
-  }
-
-  CliAcquisition session(options);
+int RunConfig(const ConfigArguments& args) {
+  const std::vector<Assignment>& assignments = args.assignments;
+  const bool show = args.show;
+  CliAcquisition session(args.options);
   std::vector<std::shared_ptr<void>> keep;
   ConfigPanelContext context{session, keep};
   std::vector<NamedSetting> settings = AcquisitionSettings(session.panel);
@@ -116,8 +89,29 @@ int RunConfig(const std::vector<std::string>& arguments) {
   return status;
 }
 
-const CliRegistration registration({"config", "PORT [--show] [--set NAME=VALUE]... [--baud B]",
-                                    "show the panels' settings by name, or change them", RunConfig});
+std::function<int()> DefineConfig(CLI::App& command) {
+  auto args = std::make_shared<ConfigArguments>();
+  AddPortArgument(command, args->options.device);
+  command.add_flag("--show", args->show, "print the settings (also after --set)");
+  Repeatable(command.add_option_function<std::vector<std::string>>(
+                 "--set",
+                 [args](const std::vector<std::string>& texts) {
+                   for (const std::string& text : texts) {
+                     const auto equals = text.find('=');
+                     args->assignments.push_back({text.substr(0, equals), text.substr(equals + 1)});
+                   }
+                 },
+                 "change a setting (names: mirvo-cli config PORT --show); may be repeated"))
+      ->type_name("NAME=VALUE")
+      ->check(Check([](const std::string& text) {
+        const auto equals = text.find('=');
+        return equals == std::string::npos || equals == 0 ? std::string("needs NAME=VALUE") : std::string();
+      }));
+  AddBaudOption(command, args->options.baud);
+  return [args] { return RunConfig(*args); };
+}
+
+const CliRegistration registration({"config", "show the panels' settings by name, or change them", DefineConfig});
 
 }  // namespace
 }  // namespace mirvo::cli

@@ -3,8 +3,10 @@
 // the program writes it with that file's set shown), N42.42 of all spectra or of spectrum K alone,
 // or IAEA SPE of spectrum K.
 #include <cstdio>
+#include <memory>
 
 #include "app/cli/CliCommand.h"
+#include "app/cli/CliOptions.h"
 #include "base/Clock.h"
 #include "display/RecordSets.h"
 #include "files/LoadedSpectrumFile.h"
@@ -16,35 +18,29 @@
 namespace mirvo::cli {
 namespace {
 
-constexpr const char* kUsage =
-    "usage: mirvo-cli export FILE [--format csv|n42|spe] [--spectrum K] [--soft] -o OUT  (K = 0..3; csv and spe "
-    "need K, n42 writes all spectra without it)\n";
-
-int RunExport(const std::vector<std::string>& arguments) {
-  std::vector<std::string> args = arguments;
-  std::string spectrumText;
-  std::string out;
+struct ExportArguments {
+  std::string input;
   std::string format = "csv";
-  if (!TakeOption(args, "--spectrum", spectrumText) || !TakeOption(args, "-o", out) ||
-      !TakeOption(args, "--format", format))
-    return kExitUsage;
-  const bool soft = TakeFlag(args, "--soft");
   int spectrum = kAllSpectra;
-  const bool spectrumGiven = !spectrumText.empty();
-  const bool knownFormat = format == "csv" || format == "n42" || format == "spe";
-  if (args.size() != 1 || out.empty() || !knownFormat || (spectrumGiven && !ParseSpectrumIndex(spectrumText, spectrum)) ||
-      (!spectrumGiven && format != "n42") || (soft && format != "csv")) {
-    std::fprintf(stderr, "%s", kUsage);
-    return kExitUsage;
-  }
-  if (OutputIsAnInput("export", out, args)) return kExitUsage;
+  bool soft = false;
+  std::string output;
+};
+
+int RunExport(const ExportArguments& args) {
+  const std::string& format = args.format;
+  const std::string& out = args.output;
+  const int spectrum = args.spectrum;
+  const bool soft = args.soft;
+  if (spectrum == kAllSpectra && format != "n42") return UsageError("--format " + format + " needs --spectrum K");
+  if (soft && format != "csv") return UsageError("--soft goes with --format csv only");
+  if (OutputIsAnInput("export", out, {args.input})) return kExitUsage;
   LoadedSpectrumFile file;
-  const FileResult loaded = file.Load(args[0]);
+  const FileResult loaded = file.Load(args.input);
   if (!loaded.Ok()) {
-    std::fprintf(stderr, "mirvo-cli export: %s: %s\n", args[0].c_str(), loaded.message.c_str());
+    std::fprintf(stderr, "mirvo-cli export: %s: %s\n", args.input.c_str(), loaded.message.c_str());
     return kExitFailure;
   }
-  for (const std::string& note : file.Notes()) std::fprintf(stderr, "mirvo-cli export: %s: %s\n", args[0].c_str(), note.c_str());
+  for (const std::string& note : file.Notes()) std::fprintf(stderr, "mirvo-cli export: %s: %s\n", args.input.c_str(), note.c_str());
   FileResult written;
   if (format == "csv") {
     written = ExportSpectrumCsv(file.Plot(spectrum), out, !soft, file.Times());
@@ -59,14 +55,28 @@ int RunExport(const std::vector<std::string>& arguments) {
     if (!written.reason.empty()) std::fprintf(stderr, "%s\n", written.reason.c_str());  // the system's reason
     return kExitFailure;
   }
-  if (WarnOfDamage("export", args[0], file.Damage())) return kExitDamagedInput;
+  if (WarnOfDamage("export", args.input, file.Damage())) return kExitDamagedInput;
   return kExitOk;
 }
 
-const CliRegistration registration({"export", "FILE [--format csv|n42|spe] [--spectrum K] [--soft] -o OUT",
+std::function<int()> DefineExport(CLI::App& command) {
+  auto args = std::make_shared<ExportArguments>();
+  command.add_option("FILE", args->input, "the spectrum file: .mps, .n42 or .spe")->required();
+  command.add_option("--format", args->format, "csv (the default), n42 or spe")
+      ->type_name("csv|n42|spe")
+      ->check(OneOf({"csv", "n42", "spe"}));
+  command.add_option("--spectrum", args->spectrum, "the spectrum, 0..3 (csv and spe need it; n42 writes all without it)")
+      ->type_name("K")
+      ->check(SpectrumNumber());
+  command.add_flag("--soft", args->soft, "csv: the soft channels instead of all hard channels");
+  command.add_option("-o", args->output, "the file to write")->type_name("OUT")->required();
+  return [args] { return RunExport(*args); };
+}
+
+const CliRegistration registration({"export",
                                     "export of a spectrum file (.mps, .n42, .spe): CSV of spectrum K (hard channels, "
                                     "or soft with --soft), N42.42 of all spectra or of K, IAEA SPE of K",
-                                    RunExport});
+                                    DefineExport});
 
 }  // namespace
 }  // namespace mirvo::cli

@@ -1,6 +1,7 @@
 // mirvo-cli find [--log]: probes every serial port as the port finder does and prints each
 // instrument that answered as "<display text> -> SN: %05u".
 #include <cstdio>
+#include <memory>
 
 #include "app/cli/CliCommand.h"
 #include "app/cli/CliLinkHost.h"
@@ -32,13 +33,7 @@ class CliFinderHost final : public IPortFinderHost {
   int timer_ = 0;
 };
 
-int RunFind(const std::vector<std::string>& arguments) {
-  std::vector<std::string> args = arguments;
-  const bool log = TakeFlag(args, "--log");
-  if (!args.empty()) {
-    std::fprintf(stderr, "Usage: mirvo-cli find [--log]\n");
-    return kExitUsage;
-  }
+int RunFind(bool log) {
   CliLinkHost linkHost(log ? stderr : nullptr);
   EventLoop loop;
   LinkLifecycle lifecycle(linkHost, linkHost, linkHost.memory, loop);
@@ -59,10 +54,16 @@ int RunFind(const std::vector<std::string>& arguments) {
   return kExitOk;
 }
 
-const CliRegistration registration({"find", "[--log]",
+std::function<int()> DefineFind(CLI::App& command) {
+  auto log = std::make_shared<bool>(false);
+  command.add_flag("--log", *log, "print the log lines of the probes on stderr");
+  return [log] { return RunFind(*log); };
+}
+
+const CliRegistration registration({"find",
                                     "probe every serial port for the instrument and list each one with its serial "
                                     "number",
-                                    RunFind});
+                                    DefineFind});
 
 }  // namespace
 }  // namespace mirvo::cli

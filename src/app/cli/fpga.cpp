@@ -6,8 +6,10 @@
 #include <atomic>
 #include <csignal>
 #include <cstdio>
+#include <memory>
 
 #include "app/cli/CliCommand.h"
+#include "app/cli/CliOptions.h"
 #include "app/cli/CliLinkHost.h"
 #include "fpga/DesignToolSession.h"
 #include "fpga/FpgaProgrammer.h"
@@ -71,27 +73,24 @@ class CliFpgaListener final : public fpga::IFpgaListener {
   std::uint64_t length_ = 0;
 };
 
-int Usage() {
-  std::fprintf(stderr, "Usage: mirvo-cli fpga PORT upload|verify FILE [--baud B]\n"
-                       "       mirvo-cli fpga PORT configure [--baud B]\n");
-  return kExitUsage;
-}
-
-int RunFpga(const std::vector<std::string>& arguments) {
-  std::vector<std::string> args = arguments;
+struct FpgaArguments {
+  std::string port;
+  std::string operation;
+  std::string file;
   unsigned baud = LinkLifecycle::kDefaultBaudRate;
-  if (!ParseBaud(args, baud)) return kExitUsage;
-  if (args.size() < 2) return Usage();
-  const std::string& operation = args[1];
+};
+
+int RunFpga(const FpgaArguments& args) {
+  const std::string& operation = args.operation;
   const bool withFile = operation == "upload" || operation == "verify";
-  if (!withFile && operation != "configure") return Usage();
-  if (args.size() != (withFile ? 3u : 2u)) return Usage();
+  if (withFile && args.file.empty()) return UsageError(operation + " needs the design FILE");
+  if (!withFile && !args.file.empty()) return UsageError("configure takes no FILE");
 
   CliLinkHost host;
   CliConnection connection(host);
   LinkLifecycle& lifecycle = connection.lifecycle;
-  lifecycle.SetDeviceName(ResolvePortArgument(args[0]));
-  lifecycle.SetBaudRate(baud);
+  lifecycle.SetDeviceName(ResolvePortArgument(args.port));
+  lifecycle.SetBaudRate(args.baud);
   if (!lifecycle.ConnectHardware()) {
     host.DumpLog(stderr);
     return kExitFailure;
@@ -120,8 +119,8 @@ int RunFpga(const std::vector<std::string>& arguments) {
   std::signal(SIGTERM, OnInterrupt);
 
   bool started = false;
-  if (operation == "upload") started = programmer.Upload(args[2]);
-  else if (operation == "verify") started = programmer.Verify(args[2]);
+  if (operation == "upload") started = programmer.Upload(args.file);
+  else if (operation == "verify") started = programmer.Verify(args.file);
   else started = programmer.Configure();
   if (started) connection.loop.RunUntil([&] { return !programmer.Busy() || interrupted; });
   if (programmer.Busy()) programmer.Stop();
@@ -132,9 +131,19 @@ int RunFpga(const std::vector<std::string>& arguments) {
   return fpga::FpgaProgrammer::Succeeded(programmer.Outcome()) ? kExitOk : kExitFailure;
 }
 
-const CliRegistration registration({"fpga", "PORT upload|verify|configure [FILE] [--baud B]",
-                                    "upload a design into the FPGA flash, verify it, or configure the FPGA from it",
-                                    RunFpga});
+std::function<int()> DefineFpga(CLI::App& command) {
+  auto args = std::make_shared<FpgaArguments>();
+  AddPortArgument(command, args->port);
+  command.add_option("upload|verify|configure", args->operation, "upload or verify FILE, or configure the FPGA from the flash")
+      ->required()
+      ->check(OneOf({"upload", "verify", "configure"}));
+  command.add_option("FILE", args->file, "the design file (.mbf) of upload and verify");
+  AddBaudOption(command, args->baud);
+  return [args] { return RunFpga(*args); };
+}
+
+const CliRegistration registration(
+    {"fpga", "upload a design into the FPGA flash, verify it, or configure the FPGA from it", DefineFpga});
 
 }  // namespace
 }  // namespace mirvo::cli

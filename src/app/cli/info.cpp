@@ -2,6 +2,7 @@
 // Open Spectrum.
 #include <cinttypes>
 #include <cstdio>
+#include <memory>
 
 #include "app/cli/CliCommand.h"
 #include "display/CalibrationPanel.h"
@@ -39,21 +40,17 @@ void PrintSpectrum(SpectrumPlot& plot, CalibrationPanel& panel) {
               working.c);
 }
 
-int RunInfo(const std::vector<std::string>& args) {
-  if (args.size() != 1) {
-    std::fprintf(stderr, "usage: mirvo-cli info FILE  (.mps, .n42 or .spe)\n");
-    return kExitUsage;
-  }
+int RunInfo(const std::string& path) {
   LoadedSpectrumFile file;
-  const FileResult loaded = file.Load(args[0]);
+  const FileResult loaded = file.Load(path);
   if (!loaded.Ok()) {
-    std::fprintf(stderr, "mirvo-cli info: %s: %s\n", args[0].c_str(), loaded.message.c_str());
+    std::fprintf(stderr, "mirvo-cli info: %s: %s\n", path.c_str(), loaded.message.c_str());
     return kExitFailure;
   }
   for (const std::string& note : file.Notes()) std::printf("note: %s\n", note.c_str());
   const SpectrumRecord& s0 = file.Plot(0).Record();
   const AcquisitionTimes times = file.Times();
-  std::printf("file: %s\n", args[0].c_str());
+  std::printf("file: %s\n", path.c_str());
   std::printf("serial number: %05u\n", static_cast<unsigned>(s0.serialNumber));
   std::printf("tag: %s\n", s0.tag.c_str());
   std::printf("start: %s (%s)\n", times.stampText.c_str(), times.kindText.c_str());
@@ -69,13 +66,19 @@ int RunInfo(const std::vector<std::string>& args) {
   CalibrationPanel panel(file.Sets(), quiet);
   panel.Initialise();
   for (int k = 0; k < 4; ++k) PrintSpectrum(file.Plot(k), panel);
-  if (WarnOfDamage("info", args[0], file.Damage())) return kExitDamagedInput;
+  if (WarnOfDamage("info", path, file.Damage())) return kExitDamagedInput;
   return kExitOk;
 }
 
-const CliRegistration registration({"info", "FILE",
+std::function<int()> DefineInfo(CLI::App& command) {
+  auto path = std::make_shared<std::string>();
+  command.add_option("FILE", *path, "the spectrum file: .mps, .n42 or .spe")->required();
+  return [path] { return RunInfo(*path); };
+}
+
+const CliRegistration registration({"info",
                                     "what a spectrum file (.mps, .n42, .spe) holds: tag, spectra, calibrations, times, FOM ranges",
-                                    RunInfo});
+                                    DefineInfo});
 
 }  // namespace
 }  // namespace mirvo::cli

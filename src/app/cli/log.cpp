@@ -3,19 +3,16 @@
 // run steps; with --n42 each run is also (beside) or only (instead) saved as an N42.42 file.
 #include <algorithm>
 #include <cstdio>
-#include <cstdlib>
+#include <memory>
 
 #include "app/cli/CliAcquisition.h"
+#include "app/cli/CliOptions.h"
 #include "app/cli/CliWatchdog.h"
 #include "files/FileResult.h"
 #include "files/RecoveryFolder.h"
 
 namespace mirvo::cli {
 namespace {
-
-constexpr const char* kUsage =
-    "Usage: mirvo-cli log PORT --runs N --preset SECONDS --folder DIR --base NAME [--live]\n"
-    "                     [--stamp system|utc|local] [--baud B] [--overwrite] [--n42 beside|instead]\n";
 
 // Prints each saved run and passes it on to the file writer.
 class ProgressSaver final : public ILoggedRunSaver {
@@ -47,22 +44,22 @@ class ProgressSaver final : public ILoggedRunSaver {
   int runs_;
 };
 
-int RunLog(const std::vector<std::string>& arguments) {
-  std::vector<std::string> args = arguments;
+struct LogArguments {
   AcquisitionOptions options;
-  std::string runsText, folder, base, n42;
-  const bool overwrite = TakeFlag(args, "--overwrite");
-  if (!TakeOption(args, "--runs", runsText) || !TakeOption(args, "--folder", folder) || !TakeOption(args, "--n42", n42) ||
-      !TakeOption(args, "--base", base) || !ParseAcquisitionOptions(args, options))
-    return kExitUsage;
-  char* end = nullptr;
-  const long runs = std::strtol(runsText.c_str(), &end, 10);
-  if (args.size() != 1 || folder.empty() || base.empty() || runsText.empty() || *end != '\0' || runs <= 0 ||
-      runs > 99999 || (!n42.empty() && n42 != "beside" && n42 != "instead")) {
-    std::fprintf(stderr, "%s", kUsage);
-    return kExitUsage;
-  }
-  options.device = args[0];
+  long runs = 0;
+  std::string folder;
+  std::string base;
+  bool overwrite = false;
+  std::string n42;
+};
+
+int RunLog(const LogArguments& args) {
+  const AcquisitionOptions& options = args.options;
+  const long runs = args.runs;
+  const std::string& folder = args.folder;
+  const std::string& base = args.base;
+  const std::string& n42 = args.n42;
+  const bool overwrite = args.overwrite;
   // Every run of the series must be able to land in the folder: checked before the first starts.
   if (const std::string why = WhyCannotWrite(folder + "/" + base + "_0001.mps"); !why.empty()) {
     std::fprintf(stderr, "mirvo-cli log: %s: %s\n%s\n", folder.c_str(), kUnableToSaveFile, why.c_str());
@@ -131,9 +128,26 @@ int RunLog(const std::vector<std::string>& arguments) {
   return saver.failures == 0 ? watchdog.ExitCode(kExitOk) : kExitFailure;
 }
 
+std::function<int()> DefineLog(CLI::App& command) {
+  auto args = std::make_shared<LogArguments>();
+  const auto notEmpty = Check([](const std::string& text) { return text.empty() ? std::string("needs a value") : std::string(); });
+  AddPortArgument(command, args->options.device);
+  command.add_option("--runs", args->runs, "the number of runs in the series")
+      ->type_name("N")
+      ->required()
+      ->check(WholeNumber(1, 99999));
+  AddAcquisitionOptions(command, args->options);
+  command.add_option("--folder", args->folder, "the folder of the run files")->type_name("DIR")->required()->check(notEmpty);
+  command.add_option("--base", args->base, "the base name: NAME_0001.mps ...")->type_name("NAME")->required()->check(notEmpty);
+  command.add_flag("--overwrite", args->overwrite, "replace the files of an earlier series");
+  command.add_option("--n42", args->n42, "also (beside) or only (instead) save each run as an N42.42 file")
+      ->type_name("beside|instead")
+      ->check(OneOf({"beside", "instead"}));
+  return [args] { return RunLog(*args); };
+}
+
 const CliRegistration registration(
-    {"log", "PORT --runs N --preset SECONDS --folder DIR --base NAME [--live] [--overwrite] [--n42 beside|instead]",
-     "record a series of runs with the spectrum logger as <base>_0001.mps ... (and/or .n42)", RunLog});
+    {"log", "record a series of runs with the spectrum logger as <base>_0001.mps ... (and/or .n42)", DefineLog});
 
 }  // namespace
 }  // namespace mirvo::cli

@@ -1,9 +1,10 @@
 // mirvo-cli ntp SERVER [--sync] [--port N]: one NTP query with the log lines of the time-stamp
 // dialog's Get UTC; with --sync the system clock is then set from it, as the dialog's button does.
 #include <cstdio>
-#include <cstdlib>
+#include <memory>
 
 #include "app/cli/CliCommand.h"
+#include "app/cli/CliOptions.h"
 #include "timesvc/CSNTPClient.h"
 #include "timesvc/ClockSetter.h"
 #include "timesvc/TimeUtcModel.h"
@@ -18,30 +19,21 @@ void PrintLinesFrom(const TimeUtcModel& dialog, std::size_t firstAdded) {
     std::printf("%s\n", log[i].c_str());
 }
 
-int RunNtp(const std::vector<std::string>& arguments) {
-  std::vector<std::string> args = arguments;
-  const bool sync = TakeFlag(args, "--sync");
-  std::string portText;
-  if (!TakeOption(args, "--port", portText)) return kExitUsage;
-  long port = CSNTPClient::kDefaultPort;
-  if (!portText.empty()) {
-    char* end = nullptr;
-    port = std::strtol(portText.c_str(), &end, 10);
-    if (*end != '\0' || port < 1 || port > 65535) {
-      std::fprintf(stderr, "mirvo-cli ntp: --port needs a number from 1 to 65535, not '%s'\n", portText.c_str());
-      return kExitUsage;
-    }
-  }
-  if (args.size() != 1 || args.front().empty() || args.front().front() == '-') {
-    std::fprintf(stderr, "usage: mirvo-cli ntp SERVER [--sync] [--port N]\n");
-    return kExitUsage;
-  }
+struct NtpArguments {
+  std::string server;
+  bool sync = false;
+  unsigned port = CSNTPClient::kDefaultPort;
+};
+
+int RunNtp(const NtpArguments& args) {
+  const bool sync = args.sync;
+  const unsigned port = args.port;
 
   CSNTPClient client(DefaultClock(), static_cast<std::uint16_t>(port));
   SystemClockSetter setter;
   TimeUtcModel dialog(DefaultClock(), client, setter);
   dialog.Open();
-  dialog.SetServerName(args.front());
+  dialog.SetServerName(args.server);
   const bool measured = dialog.GetUtc();
   PrintLinesFrom(dialog, 0);
   if (!measured) {
@@ -55,9 +47,18 @@ int RunNtp(const std::vector<std::string>& arguments) {
   return outcome == TimeUtcModel::SyncOutcome::Synchronised ? kExitOk : kExitFailure;
 }
 
-const CliRegistration registration({"ntp", "SERVER [--sync] [--port N]",
-                                    "query an NTP server and show the clock offset; --sync sets the clock",
-                                    RunNtp});
+std::function<int()> DefineNtp(CLI::App& command) {
+  auto args = std::make_shared<NtpArguments>();
+  command.add_option("SERVER", args->server, "a host name or a dotted IPv4 address")
+      ->required()
+      ->check(Check([](const std::string& text) { return text.empty() ? std::string("needs a server name") : std::string(); }));
+  command.add_flag("--sync", args->sync, "set the system clock from the reply");
+  command.add_option("--port", args->port, "the server's UDP port (default 123)")->type_name("N")->check(WholeNumber(1, 65535));
+  return [args] { return RunNtp(*args); };
+}
+
+const CliRegistration registration({"ntp", "query an NTP server and show the clock offset; --sync sets the clock",
+                                    DefineNtp});
 
 }  // namespace
 }  // namespace mirvo::cli

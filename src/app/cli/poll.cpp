@@ -5,10 +5,11 @@
 
 #include <chrono>
 #include <cstdio>
-#include <cstdlib>
+#include <memory>
 #include <vector>
 
 #include "app/cli/CliCommand.h"
+#include "app/cli/CliOptions.h"
 #include "base/TextFormat.h"
 #include "app/cli/CliAcquisition.h"
 #include "app/cli/CliLinkHost.h"
@@ -27,17 +28,18 @@ struct PassMark {
   std::uint64_t bytes;
 };
 
-int RunPoll(const std::vector<std::string>& arguments) {
-  std::vector<std::string> args = arguments;
+// The longest poll: ten years (Ctrl+C ends one sooner).
+constexpr double kMaxPollSeconds = 10 * 365 * 86400.0;
+
+struct PollArguments {
+  std::string port;
+  std::string seconds = "20";
   unsigned baud = LinkLifecycle::kDefaultBaudRate;
-  std::string secondsText = "20";
-  if (!ParseBaud(args, baud) || !TakeOption(args, "--seconds", secondsText)) return kExitUsage;
-  char* end = nullptr;
-  const double seconds = ParseDouble(secondsText.c_str(), &end);
-  if (args.size() != 1 || end == secondsText.c_str() || *end != '\0' || !(seconds > 0)) {
-    std::fprintf(stderr, "Usage: mirvo-cli poll PORT [--seconds S] [--baud B]\n");
-    return kExitUsage;
-  }
+};
+
+int RunPoll(const PollArguments& args) {
+  const unsigned baud = args.baud;
+  const double seconds = ParseDouble(args.seconds.c_str(), nullptr);
 
   CliLinkHost host(stdout);
   CliConnection connection(host);
@@ -50,7 +52,7 @@ int RunPoll(const std::vector<std::string>& arguments) {
     passes.push_back({std::chrono::steady_clock::now(), s.bytesSent + s.bytesReceived});
   });
 
-  lifecycle.SetDeviceName(ResolvePortArgument(args[0]));
+  lifecycle.SetDeviceName(ResolvePortArgument(args.port));
   lifecycle.SetBaudRate(baud);
   CliAcquisition::InstallInterruptHandler();
   const double cpuAtStart = CpuSeconds();
@@ -83,8 +85,18 @@ int RunPoll(const std::vector<std::string>& arguments) {
   return lost ? kExitFailure : kExitOk;
 }
 
-const CliRegistration registration({"poll", "PORT [--seconds S] [--baud B]",
-                                    "poll the instrument as with AUTO UPDATE and report the line use", RunPoll});
+std::function<int()> DefinePoll(CLI::App& command) {
+  auto args = std::make_shared<PollArguments>();
+  AddPortArgument(command, args->port);
+  command.add_option("--seconds", args->seconds, "how long to poll (default 20, at most 315360000: ten years)")
+      ->type_name("S")
+      ->check(Seconds(kMaxPollSeconds));
+  AddBaudOption(command, args->baud);
+  return [args] { return RunPoll(*args); };
+}
+
+const CliRegistration registration({"poll", "poll the instrument as with AUTO UPDATE and report the line use",
+                                    DefinePoll});
 
 }  // namespace
 }  // namespace mirvo::cli

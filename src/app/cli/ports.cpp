@@ -7,11 +7,7 @@
 namespace mirvo::cli {
 namespace {
 
-int RunPorts(const std::vector<std::string>& args) {
-  if (!args.empty()) {
-    std::fprintf(stderr, "mirvo-cli ports: unexpected argument '%s'\n", args.front().c_str());
-    return kExitUsage;
-  }
+int RunPorts() {
   const auto ports = EnumeratePorts();
   if (ports.empty()) {
     std::printf("no serial ports found\n");
@@ -21,7 +17,9 @@ int RunPorts(const std::vector<std::string>& args) {
   return kExitOk;
 }
 
-const CliRegistration registration({"ports", "", "list the serial ports: display text, a tab, device name", RunPorts});
+std::function<int()> DefinePorts(CLI::App&) { return RunPorts; }
+
+const CliRegistration registration({"ports", "list the serial ports: display text, a tab, device name", DefinePorts});
 
 }  // namespace
 }  // namespace mirvo::cli

@@ -7,15 +7,13 @@
 #include <memory>
 
 #include "app/cli/CliAcquisition.h"
+#include "app/cli/CliOptions.h"
+#include "base/TextFormat.h"
 #include "panels/PanelHost.h"
 #include "panels/RegisterDebuggerPanel.h"
 
 namespace mirvo::cli {
 namespace {
-
-constexpr const char* kUsage =
-    "Usage: mirvo-cli regs PORT [--write REG=VALUE]... [--load FILE.rgv] [--save FILE.rgv] [--dry-run]\n"
-    "                 [--overwrite] [--show] [--baud B]\n";
 
 struct RegisterWrite {
   unsigned reg = 0;
@@ -36,36 +34,24 @@ bool ParseNumber(const std::string& text, unsigned long& value) {
   return true;
 }
 
-// Takes every "--write REG=VALUE" out of `args`; false after a message on a malformed or
-// out-of-range one.
-bool TakeWrites(std::vector<std::string>& args, std::vector<RegisterWrite>& writes) {
-  for (std::size_t i = 0; i < args.size();) {
-    if (args[i] != "--write") {
-      ++i;
-      continue;
-    }
-    const std::string text = i + 1 < args.size() ? args[i + 1] : "";
-    const auto equals = text.find('=');
-    unsigned long reg = 0, value = 0;
-    if (equals == std::string::npos || !ParseNumber(text.substr(0, equals), reg) ||
-        !ParseNumber(text.substr(equals + 1), value)) {
-      std::fprintf(stderr, "mirvo-cli regs: --write needs REG=VALUE (decimal or 0x hexadecimal), not '%s'\n",
-                   text.c_str());
-      return false;
-    }
-    if (reg >= static_cast<unsigned long>(RegisterDebuggerPanel::kRegisters)) {
-      std::fprintf(stderr, "mirvo-cli regs: register %s is out of range (0x00 to 0x7F)\n",
-                   text.substr(0, equals).c_str());
-      return false;
-    }
-    if (value > 0xFFFFul) {
-      std::fprintf(stderr, "mirvo-cli regs: value %s for register 0x%02lX is out of range (0 to 65535)\n",
-                   text.substr(equals + 1).c_str(), reg);
-      return false;
-    }
-    writes.push_back({static_cast<unsigned>(reg), static_cast<unsigned>(value)});
-    args.erase(args.begin() + static_cast<std::ptrdiff_t>(i), args.begin() + static_cast<std::ptrdiff_t>(i + 2));
+// "REG=VALUE" as one register write; false with the reason in `error`.
+bool ParseWrite(const std::string& text, RegisterWrite& write, std::string& error) {
+  const auto equals = text.find('=');
+  unsigned long reg = 0, value = 0;
+  if (equals == std::string::npos || !ParseNumber(text.substr(0, equals), reg) ||
+      !ParseNumber(text.substr(equals + 1), value)) {
+    error = FormatText("needs REG=VALUE (decimal or 0x hexadecimal), not '%s'", text.c_str());
+    return false;
   }
+  if (reg >= static_cast<unsigned long>(RegisterDebuggerPanel::kRegisters)) {
+    error = FormatText("register %s is out of range (0x00 to 0x7F)", text.substr(0, equals).c_str());
+    return false;
+  }
+  if (value > 0xFFFFul) {
+    error = FormatText("value %s for register 0x%02lX is out of range (0 to 65535)", text.substr(equals + 1).c_str(), reg);
+    return false;
+  }
+  write = {static_cast<unsigned>(reg), static_cast<unsigned>(value)};
   return true;
 }
 
@@ -97,29 +83,26 @@ void PrintChange(unsigned reg, unsigned from, unsigned to) {
   std::printf("0x%02X  0x%04X %5u  ->  0x%04X %5u\n", reg, from, from, to, to);
 }
 
-int RunRegs(const std::vector<std::string>& arguments) {
-  std::vector<std::string> args = arguments;
-  std::vector<RegisterWrite> writes;
-  std::string loadPath, savePath;
+struct RegsArguments {
   AcquisitionOptions options;
-  const bool dryRun = TakeFlag(args, "--dry-run");
-  const bool overwrite = TakeFlag(args, "--overwrite");
-  const bool show = TakeFlag(args, "--show");
-  if (!TakeWrites(args, writes) || !TakeOption(args, "--load", loadPath) || !TakeOption(args, "--save", savePath) ||
-      !ParseBaud(args, options.baud))
-    return kExitUsage;
-  if (args.size() != 1 || (args[0].size() > 1 && args[0][0] == '-')) {
-    std::fprintf(stderr, "%s", kUsage);
-    return kExitUsage;
-  }
-  if (!loadPath.empty() && !writes.empty()) {
-    std::fprintf(stderr, "mirvo-cli regs: --load and --write do not go together\n");
-    return kExitUsage;
-  }
-  if (dryRun && loadPath.empty() && writes.empty()) {
-    std::fprintf(stderr, "mirvo-cli regs: --dry-run goes with --load or --write\n");
-    return kExitUsage;
-  }
+  std::vector<RegisterWrite> writes;
+  std::string loadPath;
+  std::string savePath;
+  bool dryRun = false;
+  bool overwrite = false;
+  bool show = false;
+};
+
+int RunRegs(const RegsArguments& args) {
+  const std::vector<RegisterWrite>& writes = args.writes;
+  const std::string& loadPath = args.loadPath;
+  const std::string& savePath = args.savePath;
+  const AcquisitionOptions& options = args.options;
+  const bool dryRun = args.dryRun;
+  const bool overwrite = args.overwrite;
+  const bool show = args.show;
+  if (!loadPath.empty() && !writes.empty()) return UsageError("--load and --write do not go together");
+  if (dryRun && loadPath.empty() && writes.empty()) return UsageError("--dry-run goes with --load or --write");
   if (!loadPath.empty()) {
     // A file that cannot be read is refused before the instrument is touched.
     RegisterValues check{};
@@ -129,7 +112,6 @@ int RunRegs(const std::vector<std::string>& arguments) {
       return kExitUsage;
     }
   }
-  options.device = args[0];
 
   CliAcquisition session(options);
   session.dialogs.overwrite = overwrite;
@@ -222,8 +204,38 @@ int RunRegs(const std::vector<std::string>& arguments) {
   return status;
 }
 
-const CliRegistration registration({"regs", "PORT [--write R=V]... [--load F] [--save F] [--dry-run]",
-                                    "print, write, save or load the raw registers 0x00..0x7F", RunRegs});
+std::function<int()> DefineRegs(CLI::App& command) {
+  auto args = std::make_shared<RegsArguments>();
+  const auto notEmpty = Check([](const std::string& text) { return text.empty() ? std::string("needs a file name") : std::string(); });
+  AddPortArgument(command, args->options.device);
+  Repeatable(command.add_option_function<std::vector<std::string>>(
+                     "--write",
+                     [args](const std::vector<std::string>& texts) {
+                       for (const std::string& text : texts) {
+                         RegisterWrite parsed;
+                         std::string unused;
+                         if (ParseWrite(text, parsed, unused)) args->writes.push_back(parsed);
+                       }
+                     },
+                     "write one register (decimal or 0x hexadecimal); may be repeated"))
+          ->type_name("REG=VALUE")
+          ->check(Check([](const std::string& text) {
+            RegisterWrite unused;
+            std::string error;
+            return ParseWrite(text, unused, error) ? std::string() : error;
+          }));
+  command.add_option("--load", args->loadPath, "write the registers of a register file (not with --write)")
+      ->type_name("FILE.rgv")
+      ->check(notEmpty);
+  command.add_option("--save", args->savePath, "save the registers as a register file")->type_name("FILE.rgv")->check(notEmpty);
+  command.add_flag("--dry-run", args->dryRun, "show what --load or --write would change, write nothing");
+  command.add_flag("--overwrite", args->overwrite, "replace an existing --save file");
+  command.add_flag("--show", args->show, "print the registers (also after writing)");
+  AddBaudOption(command, args->options.baud);
+  return [args] { return RunRegs(*args); };
+}
+
+const CliRegistration registration({"regs", "print, write, save or load the raw registers 0x00..0x7F", DefineRegs});
 
 }  // namespace
 }  // namespace mirvo::cli

@@ -1,8 +1,10 @@
 // mirvo-cli report FILE.mps... --spectrum K --roi FIRST:LAST [--fom] [-o OUT.csv]: one CSV row per
 // file of a series with its start stamp, times, the peak information of one ROI and the FOM.
 #include <cstdio>
+#include <memory>
 
 #include "app/cli/CliCommand.h"
+#include "app/cli/CliOptions.h"
 #include "base/TextFormat.h"
 #include "display/PeakAnalysis.h"
 #include "files/LoadedSpectrumFile.h"
@@ -10,8 +12,6 @@
 
 namespace mirvo::cli {
 namespace {
-
-constexpr const char* kUsage = "usage: mirvo-cli report FILE.mps... --spectrum K --roi FIRST:LAST [--fom] [-o OUT.csv]\n";
 
 std::string CsvField(const std::string& text) {
   if (text.find_first_of(",\"\n") == std::string::npos) return text;
@@ -53,23 +53,22 @@ std::string Row(LoadedSpectrumFile& file, const std::string& name, int spectrum,
   return row;
 }
 
-int RunReport(const std::vector<std::string>& arguments) {
-  std::vector<std::string> args = arguments;
-  std::string spectrumText;
-  std::string roiText;
-  std::string out;
-  if (!TakeOption(args, "--spectrum", spectrumText) || !TakeOption(args, "--roi", roiText) ||
-      !TakeOption(args, "-o", out))
-    return kExitUsage;
-  const bool fom = TakeFlag(args, "--fom");
+struct ReportArguments {
+  std::vector<std::string> inputs;
   int spectrum = 0;
+  std::string roi;
+  bool fom = false;
+  std::string output;
+};
+
+int RunReport(const ReportArguments& args) {
+  const int spectrum = args.spectrum;
+  const bool fom = args.fom;
+  const std::string& out = args.output;
   int first = 0;
   int last = 0;
-  if (args.empty() || !ParseSpectrumIndex(spectrumText, spectrum) || !ParseChannelRange(roiText, first, last)) {
-    std::fprintf(stderr, "%s", kUsage);
-    return kExitUsage;
-  }
-  if (!out.empty() && OutputIsAnInput("report", out, args)) return kExitUsage;
+  ParseChannelRange(args.roi, first, last);  // checked when parsed
+  if (!out.empty() && OutputIsAnInput("report", out, args.inputs)) return kExitUsage;
   SafeFileWriter writer;
   if (!out.empty() && writer.Open(out) != kFileOk) {
     std::fprintf(stderr, "mirvo-cli report: %s: %s\n%s\n", out.c_str(), kUnableToSaveFile, writer.FailureReason().c_str());
@@ -82,7 +81,7 @@ int RunReport(const std::vector<std::string>& arguments) {
   emit(std::string("File,Start,Real Time [s],Live Time [s],Integral,Area,Centroid,FWHM,Resolution [%]") +
        (fom ? ",FOM,Warning\n" : ",Warning\n"));
   int status = kExitOk;
-  for (const std::string& path : args) {
+  for (const std::string& path : args.inputs) {
     LoadedSpectrumFile file;  // a fresh set per file: nothing carries over from the previous one
     const FileResult loaded = file.Load(path);
     if (!loaded.Ok()) {
@@ -100,8 +99,18 @@ int RunReport(const std::vector<std::string>& arguments) {
   return status;
 }
 
-const CliRegistration registration({"report", "FILE.mps... --spectrum K --roi FIRST:LAST [--fom] [-o OUT.csv]",
-                                    "one CSV row per file: stamp, times, peak of one ROI, FOM", RunReport});
+std::function<int()> DefineReport(CLI::App& command) {
+  auto args = std::make_shared<ReportArguments>();
+  command.add_option("FILE.mps", args->inputs, "the spectrum files, one row each")->required();
+  command.add_option("--spectrum", args->spectrum, "the spectrum, 0..3")->type_name("K")->required()->check(SpectrumNumber());
+  command.add_option("--roi", args->roi, "the ROI in soft channels")->type_name("FIRST:LAST")->required()->check(ChannelRange());
+  command.add_flag("--fom", args->fom, "add the figure of merit from the FOM ranges of S0");
+  command.add_option("-o", args->output, "write the CSV to this file instead of standard output")->type_name("OUT.csv");
+  return [args] { return RunReport(*args); };
+}
+
+const CliRegistration registration({"report", "one CSV row per file: stamp, times, peak of one ROI, FOM",
+                                    DefineReport});
 
 }  // namespace
 }  // namespace mirvo::cli

@@ -1,53 +1,25 @@
 // mirvo-cli status PORT [--baud B]: one status read of the instrument.
 #include <cstdio>
-#include <cstdlib>
+#include <memory>
 
 #include "app/cli/CliCommand.h"
-#include "link/CSerial.h"
+#include "app/cli/CliOptions.h"
 #include "app/cli/CliLinkHost.h"
 
 namespace mirvo::cli {
-
-bool ParseBaud(std::vector<std::string>& args, unsigned& baud) {
-  std::string text;
-  if (!TakeOption(args, "--baud", text)) return false;
-  if (text.empty()) return true;
-  char* end = nullptr;
-  const unsigned long value = std::strtoul(text.c_str(), &end, 10);
-  if (end == text.c_str() || *end != '\0' || value == 0 || value > 4000000) {
-    std::fprintf(stderr, "mirvo-cli: bad baud rate '%s'\n", text.c_str());
-    return false;
-  }
-  if (!BaudRateSupported(static_cast<unsigned>(value))) {
-    std::string rates;
-    for (unsigned rate : SupportedBaudRates()) {
-      rates.push_back(' ');
-      rates.append(std::to_string(rate));
-    }
-    std::fprintf(stderr, "mirvo-cli: a serial port cannot be set to %lu baud; it can be set to:%s\n", value,
-                 rates.c_str());
-    return false;
-  }
-  baud = static_cast<unsigned>(value);
-  return true;
-}
-
 namespace {
 
-int RunStatus(const std::vector<std::string>& arguments) {
-  std::vector<std::string> args = arguments;
+struct StatusArguments {
+  std::string port;
   unsigned baud = LinkLifecycle::kDefaultBaudRate;
-  if (!ParseBaud(args, baud)) return kExitUsage;
-  if (args.size() != 1) {
-    std::fprintf(stderr, "Usage: mirvo-cli status PORT [--baud B]\n");
-    return kExitUsage;
-  }
+};
 
+int RunStatus(const StatusArguments& args) {
   CliLinkHost host;
   CliConnection connection(host);
   LinkLifecycle& lifecycle = connection.lifecycle;
-  lifecycle.SetDeviceName(ResolvePortArgument(args[0]));
-  lifecycle.SetBaudRate(baud);
+  lifecycle.SetDeviceName(ResolvePortArgument(args.port));
+  lifecycle.SetBaudRate(args.baud);
   if (!lifecycle.ConnectHardware()) {
     host.DumpLog(stderr);
     return kExitFailure;
@@ -71,8 +43,15 @@ int RunStatus(const std::vector<std::string>& arguments) {
   return kExitOk;
 }
 
-const CliRegistration registration({"status", "PORT [--baud B]",
-                                    "connect, read the instrument's status once, print it, disconnect", RunStatus});
+std::function<int()> DefineStatus(CLI::App& command) {
+  auto args = std::make_shared<StatusArguments>();
+  AddPortArgument(command, args->port);
+  AddBaudOption(command, args->baud);
+  return [args] { return RunStatus(*args); };
+}
+
+const CliRegistration registration({"status", "connect, read the instrument's status once, print it, disconnect",
+                                    DefineStatus});
 
 }  // namespace
 }  // namespace mirvo::cli

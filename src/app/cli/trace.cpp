@@ -2,8 +2,10 @@
 // [--normalized] [--baud B] [--overwrite] -o FILE.csv: one (averaged) trace captured as the trace
 // viewer takes it, written as File > Export Trace Viewer... writes it.
 #include <cstdio>
+#include <memory>
 
 #include "app/cli/CliAcquisition.h"
+#include "app/cli/CliOptions.h"
 #include "files/TraceCsv.h"
 #include "panels/PanelHost.h"
 #include "traces/TraceCapture.h"
@@ -11,45 +13,41 @@
 namespace mirvo::cli {
 namespace {
 
-constexpr const char* kUsage =
-    "Usage: mirvo-cli trace PORT [--signal SLOW|FAST|ADC|AUX] [--trigger NAME] [--timebase INDEX]\n"
-    "                  [--delay N] [--average 1|2|4|8|16] [--normalized] [--baud B] [--overwrite] -o FILE.csv\n";
+struct TraceArguments {
+  AcquisitionOptions options;
+  TraceCapturePlan plan;
+  std::string output;
+  bool normalised = false;
+  bool overwrite = false;
+};
 
-bool ParsePlan(std::vector<std::string>& args, TraceCapturePlan& plan) {
-  std::string signal, trigger, timebase, delay, average;
-  if (!TakeOption(args, "--signal", signal) || !TakeOption(args, "--trigger", trigger) ||
-      !TakeOption(args, "--timebase", timebase) || !TakeOption(args, "--delay", delay) ||
-      !TakeOption(args, "--average", average))
-    return false;
-  std::string error;
-  const bool ok = (signal.empty() || ParseTraceSignal(signal, plan, error)) &&
-                  (trigger.empty() || ParseTraceTrigger(trigger, plan, error)) &&
-                  (timebase.empty() || ParseTraceTimeBase(timebase, plan, error)) &&
-                  (delay.empty() || ParseTraceDelay(delay, plan, error)) &&
-                  (average.empty() || ParseTraceAverage(average, plan, error));
-  if (!ok) std::fprintf(stderr, "mirvo-cli trace: %s\n", error.c_str());
-  return ok;
+// An option of the capture plan, checked and applied by the trace viewer's own parser.
+using PlanParser = bool (*)(const std::string& text, TraceCapturePlan& plan, std::string& error);
+
+CLI::Option* AddPlanOption(CLI::App& command, const std::string& name, TraceCapturePlan& plan, PlanParser parse,
+                           const std::string& typeName, const std::string& help) {
+  return command
+      .add_option_function<std::string>(
+          name,
+          [&plan, parse](const std::string& text) {
+            std::string unused;
+            parse(text, plan, unused);
+          },
+          help)
+      ->type_name(typeName)
+      ->check(Check([parse](const std::string& text) {
+        TraceCapturePlan scratch;
+        std::string error;
+        return parse(text, scratch, error) ? std::string() : error;
+      }));
 }
 
-int RunTrace(const std::vector<std::string>& arguments) {
-  std::vector<std::string> args = arguments;
-  TraceCapturePlan plan;
-  std::string output, baud;
-  if (!TakeOption(args, "-o", output) || !TakeOption(args, "--baud", baud) || !ParsePlan(args, plan)) return kExitUsage;
-  const bool normalised = TakeFlag(args, "--normalized");
-  const bool overwrite = TakeFlag(args, "--overwrite");
-  AcquisitionOptions options;
-  if (!baud.empty()) {
-    std::vector<std::string> baudArgs{"--baud", baud};
-    if (!ParseBaud(baudArgs, options.baud)) return kExitUsage;
-  }
-  if (args.size() != 1 || output.empty() || args[0].starts_with("-")) {
-    std::fprintf(stderr, "%s", kUsage);
-    return kExitUsage;
-  }
-  options.device = args[0];
-
-  CliAcquisition session(options);
+int RunTrace(const TraceArguments& args) {
+  const TraceCapturePlan& plan = args.plan;
+  const std::string& output = args.output;
+  const bool normalised = args.normalised;
+  const bool overwrite = args.overwrite;
+  CliAcquisition session(args.options);
   session.dialogs.overwrite = overwrite;
   CliAcquisition::InstallInterruptHandler();
   BufferSetPanelHost panelHost(session.host.buffers);
@@ -86,11 +84,24 @@ int RunTrace(const std::vector<std::string>& arguments) {
   return kExitOk;
 }
 
+std::function<int()> DefineTrace(CLI::App& command) {
+  auto args = std::make_shared<TraceArguments>();
+  TraceCapturePlan& plan = args->plan;
+  AddPortArgument(command, args->options.device);
+  AddPlanOption(command, "--signal", plan, ParseTraceSignal, "SLOW|FAST|ADC|AUX", "the signal shown (default SLOW)");
+  AddPlanOption(command, "--trigger", plan, ParseTraceTrigger, "NAME", "the trigger, as the trace viewer names it");
+  AddPlanOption(command, "--timebase", plan, ParseTraceTimeBase, "INDEX", "the time base, an index of its list");
+  AddPlanOption(command, "--delay", plan, ParseTraceDelay, "N", "the trigger delay");
+  AddPlanOption(command, "--average", plan, ParseTraceAverage, "1|2|4|8|16", "the number of traces averaged");
+  command.add_flag("--normalized", args->normalised, "write the normalised trace");
+  AddBaudOption(command, args->options.baud);
+  command.add_flag("--overwrite", args->overwrite, "replace an existing file");
+  command.add_option("-o", args->output, "the CSV file to write")->type_name("FILE.csv")->required();
+  return [args] { return RunTrace(*args); };
+}
+
 const CliRegistration registration(
-    {"trace",
-     "PORT [--signal SLOW|FAST|ADC|AUX] [--trigger NAME] [--timebase INDEX] [--delay N] [--average 1|2|4|8|16] "
-     "[--normalized] [--overwrite] -o FILE.csv",
-     "capture one (averaged) trace as the trace viewer does and write its export", RunTrace});
+    {"trace", "capture one (averaged) trace as the trace viewer does and write its export", DefineTrace});
 
 }  // namespace
 }  // namespace mirvo::cli

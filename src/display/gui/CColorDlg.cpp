@@ -18,13 +18,14 @@ namespace mirvo {
 
 namespace {
 
-constexpr std::array<ColourRole, 4> kRoles = {ColourRole::Background, ColourRole::Spectrum, ColourRole::Roi,
-                                              ColourRole::Cursor};
-constexpr std::array<const char*, 4> kRoleTexts = {"BACKGROUND", "SPECTRUM", "ROI", "CURSOR"};
+// OVERLAY is the colour of a loaded background spectrum drawn over the measurement.
+constexpr std::array<ColourRole, 5> kRoles = {ColourRole::Background, ColourRole::Spectrum, ColourRole::Roi,
+                                              ColourRole::Cursor, ColourRole::Overlay};
+constexpr std::array<const char*, 5> kRoleTexts = {"BACKGROUND", "SPECTRUM", "ROI", "CURSOR", "OVERLAY"};
 constexpr std::array<const char*, 5> kTargetTexts = {"S0", "S1", "S2", "S3", "ALL"};
 
 int RoleIndex(ColourRole role) {
-  for (int i = 0; i < 4; ++i)
+  for (int i = 0; i < static_cast<int>(kRoles.size()); ++i)
     if (kRoles[i] == role) return i;
   return 0;
 }
@@ -53,6 +54,14 @@ class ColourPreview final : public QWidget {
     for (int channel = 468; channel <= 522; ++channel) plot_.SetChannelRoi(channel, true);
     plot_.SetCursorChannel(495);
     plot_.SetLinearScaleIndex(14);
+    // A third of the sample drawn as a background overlay shows the overlay colour.
+    ScaledBackground third;
+    third.counts.assign(1024, 0.0);
+    for (int channel = 0; channel < 1024; ++channel)
+      third.counts[static_cast<std::size_t>(channel)] = plot_.SoftCount(channel) / 3.0;
+    third.scale = 1.0;
+    background_.scaled = std::move(third);
+    background_.caption = "+ BACKGROUND";
   }
   void SetColours(const PlotColours& colours) {
     plot_.SetColours(colours);
@@ -63,7 +72,7 @@ class ColourPreview final : public QWidget {
 
  protected:
   void paintEvent(QPaintEvent*) override {
-    if (!painter_.Valid(size()) && PrepareFrame(plot_, ClientRect{0, 0, width(), height()}, frame_))
+    if (!painter_.Valid(size()) && PrepareFrame(plot_, ClientRect{0, 0, width(), height()}, frame_, &background_))
       painter_.Render(frame_, size(), devicePixelRatioF(), true);
     QPainter p(this);
     painter_.PaintTo(p, plot_.Cursor(), plot_.Colours().cursor);
@@ -72,6 +81,7 @@ class ColourPreview final : public QWidget {
 
  private:
   SpectrumPlot plot_;
+  PlotBackground background_;
   PlotFrame frame_;
   SpectrumPainter painter_;
 };
@@ -104,7 +114,7 @@ CColorDlg::CColorDlg(RecordSets& sets, QWidget* parent)
 
   auto* colourBox = new QGroupBox("Colours", this);
   auto* colourLayout = new QHBoxLayout(colourBox);
-  for (int i = 0; i < 4; ++i) {
+  for (int i = 0; i < static_cast<int>(kRoles.size()); ++i) {
     auto* button = new QPushButton(kRoleTexts[i], colourBox);
     button->setObjectName(QString("Colour%1").arg(kRoleTexts[i]));
     button->setAutoDefault(false);
@@ -147,7 +157,7 @@ void CColorDlg::ShowTargetColours() {
   // ALL shows the colours of S0's plot.
   const PlotColours& colours = plots.front()->Colours();
   preview_->SetColours(colours);
-  for (int i = 0; i < 4; ++i) colourButtons_[i]->setIcon(Swatch(ColourOf(colours, kRoles[i])));
+  for (std::size_t i = 0; i < kRoles.size(); ++i) colourButtons_[i]->setIcon(Swatch(ColourOf(colours, kRoles[i])));
 }
 
 void CColorDlg::ChooseColour(ColourRole role) {

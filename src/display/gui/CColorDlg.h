@@ -1,5 +1,6 @@
 // The ADJUST COLORS dialog: picks S0..S3 or ALL plots of the shown record set, changes their
-// background, spectrum, ROI and cursor colours at once, and previews a sample spectrum in them.
+// background, spectrum, ROI, cursor and background-overlay colours at once, and previews a sample
+// spectrum in them.
 #pragma once
 
 #include <QDialog>
@@ -46,7 +47,7 @@ class CColorDlg final : public QDialog {
   ColourChooser chooser_;
   int target_ = 0;
   std::array<QRadioButton*, 5> targets_{};
-  std::array<QPushButton*, 4> colourButtons_{};
+  std::array<QPushButton*, 5> colourButtons_{};
   QPushButton* default_;
   ColourPreview* preview_;
 };

@@ -60,7 +60,8 @@ int CSpectrum::ChannelAt(const QMouseEvent* event) const {
 }
 
 QRegion CSpectrum::RenderFrame(QSize size, bool full) {
-  if (!PrepareFrame(plot_, ClientRect{0, 0, size.width(), size.height()}, frame_)) {
+  const PlotBackground background = backgroundSource_ ? backgroundSource_(plot_) : PlotBackground{};
+  if (!PrepareFrame(plot_, ClientRect{0, 0, size.width(), size.height()}, frame_, &background)) {
     painter_.Invalidate();
     return {};
   }

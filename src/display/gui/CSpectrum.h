@@ -3,6 +3,7 @@
 #pragma once
 
 #include <QAbstractScrollArea>
+#include <functional>
 
 #include "display/SpectrumPlot.h"
 #include "display/gui/SpectrumPainter.h"
@@ -22,6 +23,9 @@ class CSpectrum final : public QAbstractScrollArea {
   void Redraw(RedrawKind least = RedrawKind::None);
   // Sets the four colours and redraws in full (ADJUST COLORS, the settings store).
   void SetColours(const PlotColours& colours);
+  // Where the plot's background view comes from (the record sets' background); none: no background.
+  using BackgroundSource = std::function<PlotBackground(const SpectrumPlot&)>;
+  void SetBackgroundSource(BackgroundSource source) { backgroundSource_ = std::move(source); }
   // The part of the control the last Redraw repainted, in client coordinates.
   const QRegion& LastRepaint() const { return lastRepaint_; }
 
@@ -62,6 +66,7 @@ class CSpectrum final : public QAbstractScrollArea {
   QRegion lastRepaint_;
   QRect cursorRect_;
   int wheelDelta_ = 0;
+  BackgroundSource backgroundSource_;
 };
 
 }  // namespace mirvo

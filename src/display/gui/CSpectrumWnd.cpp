@@ -17,6 +17,7 @@ CSpectrumWnd::CSpectrumWnd(RecordSets& sets, int spectrum, QWidget* parent)
   for (int set : {kBufferSet, kFileSet}) {
     auto* plot = new CSpectrum(sets.Plot(spectrum, set), tabs_);
     plots_[static_cast<std::size_t>(set)] = plot;
+    plot->SetBackgroundSource([&sets](const SpectrumPlot& shown) { return PlotBackgroundFor(sets, shown); });
     tabs_->addTab(plot, set == kBufferSet ? "BUFFER" : "FILE");
     connect(plot, &CSpectrum::Activated, this, &CSpectrumWnd::PlotActivated);
   }

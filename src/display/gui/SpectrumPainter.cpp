@@ -97,6 +97,10 @@ QRegion SpectrumPainter::Render(const PlotFrame& frame, QSize size, qreal device
   style_ = frame.drawStyle;
   full = full || !valid_ || size != renderedSize_ || devicePixelRatio != renderedRatio_ || style_ != drawnStyle_ ||
          !(colours == drawnColours_) || frame.first != drawnFirst_ || frame.viewWidth != drawnWidth_;
+  // A background overlay crosses the columns and its caption shares the scale label's band: a plot
+  // that shows one, or showed one last time, is drawn whole.
+  const bool decorated = !frame.overlay.empty() || !frame.viewCaption.empty();
+  full = full || decorated || drawnDecorated_;
   if (full && (image_.size() != size * devicePixelRatio || image_.devicePixelRatio() != devicePixelRatio)) {
     image_ = QPixmap(size * devicePixelRatio);
     image_.setDevicePixelRatio(devicePixelRatio);
@@ -124,6 +128,8 @@ QRegion SpectrumPainter::Render(const PlotFrame& frame, QSize size, qreal device
   // The top tick reaches into the plot area, where columns may have been repainted.
   const PlotGeometry& g = geometry_;
   p.fillRect(QRect(g.left - 4, g.top, 9, 1), spectrum_);
+  if (decorated) PaintBackgroundView(p, frame, ToQColor(colours.overlay));
+  drawnDecorated_ = decorated;
 
   drawnPoints_ = frame.points;
   drawnFirst_ = frame.first;
@@ -259,6 +265,26 @@ void SpectrumPainter::PaintPointRun(QPainter& p, const std::vector<PlotPoint>& p
     }
   }
   p.restore();
+}
+
+void SpectrumPainter::PaintBackgroundView(QPainter& p, const PlotFrame& frame, const QColor& colour) {
+  const PlotGeometry& g = geometry_;
+  if (frame.overlay.size() > 1) {
+    p.save();
+    p.setClipRect(PlotRect());
+    p.setPen(QPen(colour, 1));
+    for (std::size_t i = 1; i < frame.overlay.size(); ++i) {
+      const PlotPoint& a = frame.overlay[i - 1];
+      const PlotPoint& b = frame.overlay[i];
+      p.drawLine(QPoint(a.x, a.y), QPoint(b.x, b.y));
+    }
+    p.restore();
+  }
+  if (!frame.viewCaption.empty()) {
+    p.setFont(font_);
+    p.setPen(colour);
+    DrawLabel(p, frame.viewCaption, g.right + 6, 2, Align::Right);
+  }
 }
 
 QRect SpectrumPainter::CursorRect(int cursorChannel) const {

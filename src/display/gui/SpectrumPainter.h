@@ -44,6 +44,8 @@ class SpectrumPainter {
                     QRegion& dirty);
   void PaintPoints(QPainter& p, const std::vector<PlotPoint>& points, bool full, QRegion& dirty);
   void PaintPointRun(QPainter& p, const std::vector<PlotPoint>& points, int fromX, int toX);
+  // The background overlay line and the caption naming the view.
+  void PaintBackgroundView(QPainter& p, const PlotFrame& frame, const QColor& colour);
   QRect PlotRect() const;
 
   QPixmap image_;
@@ -58,6 +60,7 @@ class SpectrumPainter {
   int drawnWidth_ = -1;
   int drawnStyle_ = -1;
   PlotColours drawnColours_;
+  bool drawnDecorated_ = false;
   int style_ = 1;
   QColor spectrum_;
   QColor roi_;

@@ -17,6 +17,7 @@
 
 #include "acquisition/LinkLifecycle.h"
 #include "link/gui/QtMessageTarget.h"
+#include "shell/BackgroundSettings.h"
 #include "shell/Commands.h"
 #include "shell/OutputLog.h"
 #include "shell/SettingsStore.h"
@@ -63,6 +64,7 @@ CMainFrame* MainFrame() { return theMainFrame; }
 CMainFrame::CMainFrame(const IClock& clock, ISettingsBackend& settings, QWidget* parent)
     : QMainWindow(parent),
       clock_(clock),
+      settingsBackend_(settings),
       settings_(std::make_unique<SettingsStore>(settings)),
       outputLog_(std::make_unique<OutputLog>(clock)),
       memory_(std::make_unique<SpectrumMemory>()),
@@ -96,6 +98,7 @@ CMainFrame::CMainFrame(const IClock& clock, ISettingsBackend& settings, QWidget*
   BuildWatchdog(settings);
   recordSets_->SetListener(this);
   settings_->LoadSpectra(*recordSets_);
+  LoadBackgroundSettings(settings, *recordSets_);
   ArrangeDefaultLayout();
   if (const auto toolbars = settings_->LoadLayout(settings_key::kToolbarState)) restoreState(ToQt(*toolbars));
   LoadWindowPlacement();
@@ -350,6 +353,7 @@ void CMainFrame::SaveSettings() {
   settings_->SaveWindowPlacement(placement);
   settings_->SaveLayout(settings_key::kAppState, FromQt(saveState()));
   settings_->SaveSpectra(*recordSets_);
+  SaveBackgroundSettings(settingsBackend_, *recordSets_);
   settings_->SaveLoggerN42(static_cast<std::uint32_t>(acquisitionPanel_->Logger().N42()));
   settings_->SaveAppLook(static_cast<std::uint32_t>(appLook_));
 }

@@ -101,6 +101,9 @@ class CMainFrame : public QMainWindow, private IRecordSetsListener {
   RegisterDebuggerPanel& Debugger();
   // The watchdog and autosave of the running acquisition (MainWatchdog.cpp).
   MainWatchdog* WatchdogPart() const;
+  // File > Open Background... with the file already chosen (MainBackground.cpp); false when the
+  // file was not loaded (a message box and an Events line said why).
+  bool OpenBackgroundFile(const QString& path);
 
  private slots:
   // logind's PrepareForSleep signal on the system bus.
@@ -167,8 +170,13 @@ class CMainFrame : public QMainWindow, private IRecordSetsListener {
   void WatchdogTick();
   void BufferSetSaved();
   void UserDisconnects();
+  // MainBackground.cpp: the background commands and their enabling.
+  void OpenBackgroundFile();
+  void RunBackgroundViewCommand(int command);
+  void UpdateBackgroundCommands();
 
   const IClock& clock_;
+  ISettingsBackend& settingsBackend_;  // the background settings (MainBackground.cpp)
   std::unique_ptr<SettingsStore> settings_;
   std::unique_ptr<OutputLog> outputLog_;
   std::unique_ptr<SpectrumMemory> memory_;

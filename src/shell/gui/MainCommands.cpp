@@ -49,6 +49,8 @@ QAction* CMainFrame::AddCommand(QMenu* menu, int command, const QString& text, c
 void CMainFrame::BuildMenus() {
   QMenu* file = menuBar()->addMenu("&File");
   AddCommand(file, cmd::kOpenSpectrum, "&Open Spectrum...", QKeySequence::Open);
+  AddCommand(file, cmd::kOpenBackground, "Open &Background...");
+  AddCommand(file, cmd::kCloseBackground, "C&lose Background");
   AddCommand(file, cmd::kSaveSpectrumAs, "Save Spectrum &As...");
   QMenu* exportMenu = file->addMenu("&Export Spectrum To...");
   QMenu* csv = exportMenu->addMenu("&CSV File");
@@ -116,6 +118,8 @@ void CMainFrame::BuildMenus() {
   }
   AddCommand(spectrum, cmd::kColor, "&Color...");
   AddCommand(spectrum, cmd::kCaptions, "C&aptions...");
+  AddCommand(spectrum, cmd::kShowBackground, "Show &Background")->setCheckable(true);
+  AddCommand(spectrum, cmd::kNetSpectrum, "&Net Spectrum")->setCheckable(true);
   QMenu* roiMode = spectrum->addMenu("&ROI Mode");
   roiModeGroup_ = new QActionGroup(this);
   for (auto [command, text] : {std::pair{cmd::kRoiMarkOver, "&Mark Over"}, std::pair{cmd::kRoiFromCursor, "&From Cursor"}}) {
@@ -168,7 +172,7 @@ void CMainFrame::BuildToolBars() {
   bar("View Control", "ViewControlToolBar",
       {cmd::kLinear, cmd::kLogarithmic, cmd::kAutoVertical, cmd::kExpandVertical, cmd::kCompressVertical,
        cmd::kExpandAroundCursor, cmd::kCompressAroundCursor, cmd::kExpandFromLeft, cmd::kCompressFromLeft,
-       cmd::kFullSpectrum});
+       cmd::kFullSpectrum, cmd::kShowBackground, cmd::kNetSpectrum});
   bar("Hardware Control", "HardwareControlToolBar",
       {cmd::kAutoConnect, cmd::kPort, cmd::kConnect, cmd::kDisconnect, cmd::kErase, cmd::kStart, cmd::kStop});
   // Short captions keep the toolbars on one line at 1366 pixels.
@@ -180,7 +184,7 @@ void CMainFrame::BuildToolBars() {
       {cmd::kExpandFromLeft, "|X+"}, {cmd::kCompressFromLeft, "|X-"},   {cmd::kFullSpectrum, "Full"},
       {cmd::kAutoConnect, "AutoConnect"}, {cmd::kPort, "Port"},         {cmd::kConnect, "Connect"},
       {cmd::kDisconnect, "Disconnect"}, {cmd::kErase, "Erase"},         {cmd::kStart, "Start"},
-      {cmd::kStop, "Stop"}};
+      {cmd::kStop, "Stop"},          {cmd::kShowBackground, "Bkg"},     {cmd::kNetSpectrum, "Net"}};
   for (auto [command, text] : shortTexts) {
     QAction* action = actions_.at(command);
     action->setToolTip(action->text().remove('&'));  // the full name, the button shows the short one
@@ -193,6 +197,7 @@ void CMainFrame::UpdateCommandStates() {
   for (const CommandFlag& flag : states.enabled) actions_.at(flag.command)->setEnabled(flag.on);
   for (const CommandFlag& flag : states.checked) actions_.at(flag.command)->setChecked(flag.on);
   statusPanes_[0]->setText(QString::fromStdString(states.linkStateText));
+  UpdateBackgroundCommands();
 }
 
 void CMainFrame::NotYetAvailable(const QString& what) {
@@ -270,6 +275,10 @@ void CMainFrame::RunCommand(int command) {
                          "with pulse-shape discrimination.");
       break;
     case cmd::kOpenSpectrum: OpenSpectrumFile(); break;
+    case cmd::kOpenBackground: OpenBackgroundFile(); break;
+    case cmd::kCloseBackground:
+    case cmd::kShowBackground:
+    case cmd::kNetSpectrum: RunBackgroundViewCommand(command); break;
     case cmd::kSaveSpectrumAs: SaveSpectrumFileAs(); break;
     case cmd::kExportCsvHard: ExportSpectrumCsv(true); break;
     case cmd::kExportCsvSoft: ExportSpectrumCsv(false); break;
