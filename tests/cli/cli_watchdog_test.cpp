@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <cstdlib>
+
 #include "CliRig.h"
 
 namespace mirvo::test {
@@ -30,8 +32,14 @@ TEST_F(CliWatchdogTest, AnInstrumentResetDuringAcquireIsWarnedAboutAndExitsThree
   Subprocess child(MIRVO_CLI_EXECUTABLE, {"acquire", Sim().DevicePath(), "--preset", "100000", "-o", path},
                    StateEnvironment());
   ASSERT_TRUE(child.Started());
-  ASSERT_TRUE(child.WaitForLine("real ")) << child.Err();
   ASSERT_TRUE(WaitUntilRunning(Sim()));
+  // The program has read the run back: its progress shows a real time of a second or more.
+  bool shown = false;
+  while (!shown) {
+    const auto line = child.WaitForLine("real ");
+    ASSERT_TRUE(line) << child.Err();
+    shown = std::strtod(line->c_str() + line->find("real ") + 5, nullptr) >= 1.0;
+  }
   Sim().PowerCycle();
   EXPECT_EQ(child.Wait(), 3) << child.Err();
   EXPECT_TRUE(HasLine(child.Err(), "mirvo-cli acquire: The instrument was reset during the run; no autosave of the "
@@ -56,6 +64,19 @@ TEST_F(CliWatchdogTest, UndisturbedRunsSayNothingAndExitZero) {
     EXPECT_EQ(run->err.find("reset during the run"), std::string::npos) << run->err;
   }
   EXPECT_FALSE(fs::exists(Scratch("state/mirvo-psd/running-acquisition.mps")));
+}
+
+TEST_F(CliWatchdogTest, TheAutosaveIntervalIsAWholeNumberOfMinutesUpToADay) {
+  for (const char* bad : {"-1", "1441", "2.5", "ten"}) {
+    const RunResult run = Cli({"acquire", "ttyKV1", "--preset", "5", "-o", Scratch("x.mps"), "--autosave", bad});
+    EXPECT_EQ(run.status, 1) << bad;
+    EXPECT_NE(run.err.find("--autosave: needs a whole number from 0 to 1440"), std::string::npos) << run.err;
+  }
+  StartSimulator();
+  const RunResult off = RunProgram(
+      MIRVO_CLI_EXECUTABLE, {"acquire", Sim().DevicePath(), "--preset", "1", "-o", Scratch("off.mps"), "--autosave", "0"},
+      StateEnvironment());
+  EXPECT_EQ(off.status, 0) << off.err;
 }
 
 }  // namespace

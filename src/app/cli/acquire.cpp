@@ -15,6 +15,7 @@ namespace {
 struct AcquireArguments {
   AcquisitionOptions options;
   std::string output;
+  int autosaveMinutes = WatchdogSettings{}.autosaveMinutes;
 };
 
 int RunAcquire(const AcquireArguments& args) {
@@ -28,6 +29,7 @@ int RunAcquire(const AcquireArguments& args) {
 
   CliAcquisition session(options);
   CliWatchdog watchdog(session, "acquire");  // warnings on stderr, autosave, exit 3 when affected
+  watchdog.Session().SetSettings(WatchdogSettings{.autosaveMinutes = args.autosaveMinutes});
   CliAcquisition::InstallInterruptHandler();
   session.host.onPanelChanged = [&] {
     std::fprintf(stdout, "\r%s", session.ProgressText().c_str());
@@ -104,6 +106,11 @@ std::function<int()> DefineAcquire(CLI::App& command) {
   AddPortArgument(command, args->options.device);
   AddAcquisitionOptions(command, args->options);
   command.add_option("-o", args->output, "the spectrum file to save")->type_name("FILE.mps")->required();
+  command
+      .add_option("--autosave", args->autosaveMinutes,
+                  "save the running BUFFER set to the recovery folder every MINUTES (default 10, 0 = off)")
+      ->type_name("MINUTES")
+      ->check(WholeNumber(0, 1440));
   return [args] { return RunAcquire(*args); };
 }
 
