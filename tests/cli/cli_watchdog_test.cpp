@@ -74,7 +74,8 @@ TEST_F(CliWatchdogTest, TheAutosaveIntervalIsAWholeNumberOfMinutesUpToADay) {
   }
   StartSimulator();
   const RunResult off = RunProgram(
-      MIRVO_CLI_EXECUTABLE, {"acquire", Sim().DevicePath(), "--preset", "1", "-o", Scratch("off.mps"), "--autosave", "0"},
+      MIRVO_CLI_EXECUTABLE,
+      {"acquire", Sim().DevicePath(), "--preset", "1", "-o", Scratch("off.mps"), "--autosave", "0"},
       StateEnvironment());
   EXPECT_EQ(off.status, 0) << off.err;
 }
