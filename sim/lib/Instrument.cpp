@@ -186,6 +186,13 @@ void Instrument::ClearMemory(const char* event, std::int64_t nowMs) {
   realNs_ = liveNs_ = 0;
 }
 
+void Instrument::PowerCycle(std::int64_t nowMs) {
+  ClearMemory("power cycle", nowMs);
+  regs_[mirvo::reg::kControlWord] &= static_cast<std::uint16_t>(~(kRun | kRunCompanion));
+  regs_[mirvo::reg::kStartDate] = 0;
+  regs_[mirvo::reg::kStartTime] = 0;
+}
+
 void Instrument::WriteControlWord(std::uint16_t value, std::int64_t nowMs) {
   const std::uint16_t old = regs_[mirvo::reg::kControlWord];
   // Reset pulses clear the memory and the times; they are pulses, not stored states.

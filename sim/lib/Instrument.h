@@ -66,6 +66,8 @@ class Instrument {
   // spectra and the rate meters stay still.
   void SetCountingPaused(bool paused) { countingPaused_ = paused; }
   bool CountingPaused() const { return countingPaused_; }
+  // The instrument lost power for a moment: memory, times, start stamp and the run are gone.
+  void PowerCycle(std::int64_t nowMs);
 
  private:
   void Run(double instrumentNs, std::int64_t nowMs);

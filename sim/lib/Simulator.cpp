@@ -393,6 +393,13 @@ void Simulator::SetRegister(unsigned reg, std::uint16_t value) {
   impl_->instrument->SetRegister(reg, value);
 }
 
+void Simulator::PowerCycle() {
+  std::lock_guard lock(impl_->mutex);
+  if (!impl_->instrument) return;
+  impl_->instrument->AdvanceTo(impl_->Now());
+  impl_->instrument->PowerCycle(impl_->Now());
+}
+
 std::uint64_t Simulator::NeutronTotal(unsigned spectrum) const {
   std::lock_guard lock(impl_->mutex);
   if (!impl_->instrument) return 0;

@@ -52,6 +52,7 @@ class Simulator {
   void SetSilent(bool silent);     // answer nothing while set
   void SetCountingPaused(bool paused);  // no pulses reach the input while set; the times run on
   void Unplug();                   // close the master end: the instrument is gone
+  void PowerCycle();               // memory, times, stamp and run lost; the line stays served
   // Moves the instrument's time `seconds` beyond the clock and generates events / ticks counters up
   // to the new present; AdvanceTime(0) only catches up with the clock.
   void AdvanceTime(double seconds);

@@ -51,6 +51,7 @@ constexpr int kFullSpectrum = 32784;
 constexpr int kErase = 32894;
 constexpr int kStart = 32820;
 constexpr int kStop = 32821;
+constexpr int kWatchdogSettings = 32960;  // Utility > Watchdog and Autosave...
 // The background set: File > Open Background... and Close Background, Spectrum > Show Background
 // and Net Spectrum.
 constexpr int kOpenBackground = 32971;

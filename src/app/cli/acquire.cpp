@@ -6,6 +6,7 @@
 #include "app/cli/CliAcquisition.h"
 #include "app/cli/CliHistory.h"
 #include "app/cli/CliOptions.h"
+#include "app/cli/CliWatchdog.h"
 #include "files/FileResult.h"
 #include "files/RecoveryFolder.h"
 
@@ -16,6 +17,7 @@ struct AcquireArguments {
   AcquisitionOptions options;
   std::string output;
   std::string history;
+  int autosaveMinutes = WatchdogSettings{}.autosaveMinutes;
 };
 
 int RunAcquire(const AcquireArguments& args) {
@@ -33,6 +35,8 @@ int RunAcquire(const AcquireArguments& args) {
 
   CliAcquisition session(options);
   CliHistory history(session, args.history);
+  CliWatchdog watchdog(session, "acquire");  // warnings on stderr, autosave, exit 3 when affected
+  watchdog.Session().SetSettings(WatchdogSettings{.autosaveMinutes = args.autosaveMinutes});
   CliAcquisition::InstallInterruptHandler();
   session.host.onPanelChanged = [&] {
     std::fprintf(stdout, "\r%s", session.ProgressText().c_str());
@@ -104,7 +108,7 @@ int RunAcquire(const AcquireArguments& args) {
     return kExitFailure;
   }
   std::printf("saved %s\n", output.c_str());
-  return historyWritten ? kExitOk : kExitFailure;
+  return historyWritten ? watchdog.ExitCode(kExitOk) : kExitFailure;
 }
 
 std::function<int()> DefineAcquire(CLI::App& command) {
@@ -114,6 +118,11 @@ std::function<int()> DefineAcquire(CLI::App& command) {
   command.add_option("-o", args->output, "the spectrum file to save")->type_name("FILE.mps")->required();
   command.add_option("--history", args->history, "also write the rates, dead time and temperature over time as CSV")
       ->type_name("FILE.csv");
+  command
+      .add_option("--autosave", args->autosaveMinutes,
+                  "save the running BUFFER set to the recovery folder every MINUTES (default 10, 0 = off)")
+      ->type_name("MINUTES")
+      ->check(WholeNumber(0, 1440));
   return [args] { return RunAcquire(*args); };
 }
 

@@ -8,6 +8,7 @@
 #include "app/cli/CliAcquisition.h"
 #include "app/cli/CliHistory.h"
 #include "app/cli/CliOptions.h"
+#include "app/cli/CliWatchdog.h"
 #include "files/FileResult.h"
 #include "files/RecoveryFolder.h"
 
@@ -73,6 +74,7 @@ int RunLog(const LogArguments& args) {
 
   CliAcquisition session(options);
   CliHistory history(session, args.history);
+  CliWatchdog watchdog(session, "log");  // warnings on stderr, exit 3 when a run was affected
   CliAcquisition::InstallInterruptHandler();
   session.dialogs.overwrite = overwrite;
   BufferRecordsRunSaver writer(session.host.BufferSet(), session.dialogs);
@@ -132,7 +134,7 @@ int RunLog(const LogArguments& args) {
   std::printf("\n%d of %ld runs completed\n", logger.Completed(), runs);
   const bool historyWritten = history.Write("log", true);
   if (stopping) return kExitFailure;
-  return saver.failures == 0 && historyWritten ? kExitOk : kExitFailure;
+  return saver.failures == 0 && historyWritten ? watchdog.ExitCode(kExitOk) : kExitFailure;
 }
 
 std::function<int()> DefineLog(CLI::App& command) {

@@ -42,7 +42,8 @@ namespace {
 const CLI::App* currentParser = nullptr;
 
 constexpr const char* kExitStatusLine =
-    "Exit status: 0 success, 1 wrong usage, 2 the command failed, 3 done but an input file was damaged.\n";
+    "Exit status: 0 success, 1 wrong usage, 2 the command failed, 3 done but an input file was damaged.\n"
+    "acquire and log exit with 3 also when the run was done but the watchdog warned about it.\n";
 
 // A command's parser: the program's name and the command's in its usage line, --help and -h.
 // Arguments that are not the command's stay aside (allow_extras) so that they are named as unknown

@@ -28,6 +28,7 @@
 #include "shell/gui/MainHistory.h"
 #include "shell/gui/MainLinkHost.h"
 #include "shell/gui/MainTraceViewer.h"
+#include "shell/gui/MainWatchdog.h"
 #include "shell/gui/PanelPane.h"
 #include "shell/gui/WheelGuard.h"
 #include "acquisition/AcquisitionPanel.h"
@@ -96,6 +97,7 @@ CMainFrame::CMainFrame(const IClock& clock, ISettingsBackend& settings, QWidget*
   BuildMenus();
   BuildToolBars();
   BuildStatusBar();
+  BuildWatchdog(settings);
   recordSets_->SetListener(this);
   settings_->LoadSpectra(*recordSets_);
   LoadBackgroundSettings(settings, *recordSets_);
@@ -331,6 +333,7 @@ void CMainFrame::showEvent(QShowEvent* event) {
 
 void CMainFrame::OnTimerTick() {
   lifecycle_->OnCommTimer();
+  WatchdogTick();
   const bool refreshed = recordSets_->SyncIfRequested();
   for (CSpectrumWnd* pane : spectrumPanes_)
     if (pane->isVisible()) pane->Tick(refreshed ? RedrawKind::Full : RedrawKind::Partial);

@@ -58,6 +58,7 @@ struct MainDebugger;
 class RegisterDebuggerPanel;
 struct MainHistory;
 class HistoryRecorder;
+struct MainWatchdog;
 
 class CMainFrame : public QMainWindow, private IRecordSetsListener {
   Q_OBJECT
@@ -102,6 +103,8 @@ class CMainFrame : public QMainWindow, private IRecordSetsListener {
   RegisterDebuggerPanel& Debugger();
   // The history of the "History" pane (MainHistory.cpp).
   HistoryRecorder& History();
+  // The watchdog and autosave of the running acquisition (MainWatchdog.cpp).
+  MainWatchdog* WatchdogPart() const;
   // File > Open Background... with the file already chosen (MainBackground.cpp); false when the
   // file was not loaded (a message box and an Events line said why).
   bool OpenBackgroundFile(const QString& path);
@@ -168,6 +171,11 @@ class CMainFrame : public QMainWindow, private IRecordSetsListener {
   void RunRegisterCommand(int command);  // Copy Registers, About Hardware
   void BuildHistory();  // MainHistory.cpp: the "History" pane
   void TickHistory();
+  void BuildWatchdog(ISettingsBackend& settings);  // MainWatchdog.cpp: watchdog, autosave, recovery offer
+  void RunWatchdogSettings();
+  void WatchdogTick();
+  void BufferSetSaved();
+  void UserDisconnects();
   // MainBackground.cpp: the background commands and their enabling.
   void OpenBackgroundFile();
   void RunBackgroundViewCommand(int command);
@@ -219,6 +227,7 @@ class CMainFrame : public QMainWindow, private IRecordSetsListener {
   std::unique_ptr<MainTraceViewer> traceViewer_;
   std::unique_ptr<MainDebugger> debugger_;
   std::unique_ptr<MainHistory> history_;
+  std::unique_ptr<MainWatchdog> watchdog_;
 };
 
 // The one process-wide pointer to the main window (null before it exists and after it is gone).

@@ -258,7 +258,11 @@ void CMainFrame::RunCommand(int command) {
     case cmd::kDefaultLayout: ShowDefaultLayout(); break;
     case cmd::kPort: ConnectFromPortDialog(); break;
     case cmd::kConnect: lifecycle_->ConnectHardware(); break;
-    case cmd::kDisconnect: lifecycle_->DisconnectHardware(); break;
+    case cmd::kDisconnect:
+      UserDisconnects();
+      lifecycle_->DisconnectHardware();
+      break;
+    case cmd::kWatchdogSettings: RunWatchdogSettings(); break;
     case cmd::kRoiMarkOver: recordSets_->SetRoiMode(0); break;
     case cmd::kRoiFromCursor: recordSets_->SetRoiMode(1); break;
     case cmd::kCopyRoiFileToBuffer: recordSets_->CopyRoi(true); break;

@@ -44,7 +44,9 @@ void CMainFrame::SaveSpectrumFileAs() {
   lastFolder_ = QFileInfo(path).absolutePath();
   CDialogTag tagDialog(this);
   const AcquisitionTimes times = acquisitionPanel_->ShownTimes();
-  LogFailureReason(SaveSpectrumAs(*recordSets_, path.toStdString(), times, *userDialog_, tagDialog));
+  const FileResult saved = SaveSpectrumAs(*recordSets_, path.toStdString(), times, *userDialog_, tagDialog);
+  LogFailureReason(saved);
+  if (saved.Ok() && recordSets_->SettingsRecordLive()) BufferSetSaved();  // the run's autosave is not needed
 }
 
 void CMainFrame::ExportSpectrumCsv(bool hardSize) {
