@@ -11,9 +11,11 @@
 #include <QListWidget>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QScrollArea>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QtTest>
+#include <cstdio>
 #include <cstdlib>
 #include <fstream>
 
@@ -25,6 +27,7 @@
 #include "display/BackgroundSet.h"
 #include "display/gui/CColorDlg.h"
 #include "display/gui/CSpectrum.h"
+#include "display/gui/CSpectrumInfoView.h"
 #include "display/gui/CSpectrumWnd.h"
 #include "shell/Commands.h"
 #include "shell/OutputLog.h"
@@ -197,9 +200,24 @@ class BackgroundWindowTest : public QObject {
     QVERIFY(frame.OpenBackgroundFile(QString::fromLocal8Bit(background)));
     // The energy spectra on a logarithmic scale, where a background shows over the whole range.
     for (int k = 1; k < 4; ++k) frame.Sets().FilePlot(k).SetLogarithmicScale();
+    // MIRVO_BACKGROUND_ROI=FIRST:LAST marks a ROI of S1 with the cursor in it, so that Spectrum Info
+    // shows its statistics against the background (background-info.png).
+    int first = 0;
+    int last = -1;
+    if (const char* roi = std::getenv("MIRVO_BACKGROUND_ROI")) std::sscanf(roi, "%d:%d", &first, &last);
+    SpectrumPlot& s1 = frame.Sets().FilePlot(1);
+    for (int ch = first; ch <= last; ++ch) s1.SetChannelRoi(ch, true);
+    if (last >= first) {
+      frame.Sets().PlotFocused(s1);
+      s1.MoveCursor((first + last) / 2);
+    }
     QTest::qWait(800);
     const QString dir = QString::fromLocal8Bit(folder);
     QVERIFY(frame.grab().save(dir + "/background.png"));
+    if (last >= first) {
+      QWidget* form = frame.InfoView()->findChild<QScrollArea*>()->widget();
+      QVERIFY(form->grab().save(dir + "/background-info.png"));
+    }
     frame.RunCommand(cmd::kNetSpectrum);
     QTest::qWait(800);
     QVERIFY(frame.grab().save(dir + "/net-spectrum.png"));
