@@ -4,6 +4,7 @@
 #include <cmath>
 #include <vector>
 
+#include "display/PeakAnalysis.h"
 #include "display/PeakResult.h"
 #include "display/ScaledBackground.h"
 #include "records/SpectrumRecord.h"
@@ -44,25 +45,6 @@ AreaWeights WeightsFor(int softSize, int first, int last) {
   return w;
 }
 
-// The straight continuum AnalysePeak draws under channel i of the ROI.
-struct Line {
-  double left = 0.0;
-  double slope = 0.0;
-  double At(int first, int i) const { return left + (i - first) * slope; }
-};
-
-template <typename Get>
-Line LineOf(const Get& at, int softSize, int first, int last) {
-  const double beforeLeft = first == 0 ? at(first) : at(first - 1);
-  const double afterLeft = first == softSize - 1 ? at(first) : at(first + 1);
-  const double beforeRight = last == 0 ? at(last) : at(last - 1);
-  const double afterRight = last == softSize - 1 ? at(last) : at(last + 1);
-  Line line;
-  line.left = (beforeLeft + at(first) + afterLeft) / 3.0;
-  line.slope = ((beforeRight + at(last) + afterRight) / 3.0 - line.left) / (last - first);
-  return line;
-}
-
 }  // namespace
 
 CountingStatistics ComputeCountingStatistics(const std::uint32_t* counts, int softSize, int first, int last,
@@ -90,14 +72,14 @@ CountingStatistics ComputeCountingStatistics(const std::uint32_t* counts, int so
 
   // The counts each channel would hold if the ROI had no peak of its own: the continuum line inside
   // the ROI (plus the background's scaled peak), the observed counts at the outer end channels.
-  const Line line = LineOf(c, softSize, first, last);
-  Line backgroundLine;
+  const ContinuumLine line = ContinuumUnder(c, softSize, first, last);
+  ContinuumLine backgroundLine;
   double scale = 0.0;
   const auto b = [background](int i) { return background->counts[static_cast<std::size_t>(i)]; };
   if (background != nullptr) {
     s.hasBackground = true;
     scale = background->scale;
-    backgroundLine = LineOf(b, softSize, first, last);
+    backgroundLine = ContinuumUnder(b, softSize, first, last);
   }
   double nullVariance = 0.0;
   double backgroundVariance = 0.0;

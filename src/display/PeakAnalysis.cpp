@@ -11,12 +11,8 @@ namespace mirvo {
 
 namespace {
 
-struct Baseline {
-  double left = 0.0;
-  double slope = 0.0;
-  double Net(const std::uint32_t* counts, int first, int i) const {
-    return static_cast<double>(counts[i]) - (left + (i - first) * slope);
-  }
+struct Baseline : ContinuumLine {
+  double Net(const std::uint32_t* counts, int first, int i) const { return static_cast<double>(counts[i]) - At(first, i); }
 };
 
 // Right crossing of a level: the first channel from the peak on whose net count is below it,
@@ -53,14 +49,8 @@ int AnalysePeak(const std::uint32_t* c, int softSize, int first, int last, PeakR
   if (last - first < 2) return kPeakNone;
   const int left = first, right = last;
   const auto at = [c](int i) { return static_cast<double>(c[i]); };
-  const double beforeLeft = left == 0 ? at(left) : at(left - 1);
-  const double afterLeft = left == softSize - 1 ? at(left) : at(left + 1);
-  const double beforeRight = right == 0 ? at(right) : at(right - 1);
-  const double afterRight = right == softSize - 1 ? at(right) : at(right + 1);
   Baseline base;
-  base.left = (beforeLeft + at(left) + afterLeft) / 3.0;
-  const double backgroundRight = (beforeRight + at(right) + afterRight) / 3.0;
-  base.slope = (backgroundRight - base.left) / (right - left);
+  static_cast<ContinuumLine&>(base) = ContinuumUnder(at, softSize, left, right);
 
   PeakResult r;
   double maximum = 0.0;

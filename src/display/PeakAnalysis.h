@@ -19,6 +19,26 @@ constexpr int kPeakNone = 0;      // fewer than three channels (or a range off t
 constexpr int kPeakFound = 1;     // every field valid
 constexpr int kPeakFlat = 2;      // no significant peak: only integral and area are valid, centroid 0
 
+// The straight continuum AnalysePeak draws under a range first..last: from the mean of the three
+// channels around `first` to the mean of the three around `last` (an end channel of the spectrum
+// stands in for its missing neighbour). `at(i)` gives channel i's counts.
+struct ContinuumLine {
+  double left = 0.0;
+  double slope = 0.0;
+  double At(int first, int i) const { return left + (i - first) * slope; }
+};
+template <typename Get>
+ContinuumLine ContinuumUnder(const Get& at, int softSize, int first, int last) {
+  const double beforeLeft = first == 0 ? at(first) : at(first - 1);
+  const double afterLeft = first == softSize - 1 ? at(first) : at(first + 1);
+  const double beforeRight = last == 0 ? at(last) : at(last - 1);
+  const double afterRight = last == softSize - 1 ? at(last) : at(last + 1);
+  ContinuumLine line;
+  line.left = (beforeLeft + at(first) + afterLeft) / 3.0;
+  line.slope = ((beforeRight + at(last) + afterRight) / 3.0 - line.left) / (last - first);
+  return line;
+}
+
 // counts: soft counts, softSize of them valid; first..last: the range in soft channels. A crossing
 // that is not found inside the range is taken at the range's edge.
 int AnalysePeak(const std::uint32_t* counts, int softSize, int first, int last, PeakResult& result);

@@ -13,6 +13,7 @@ constexpr const char* kRecoveryFileName = "running-acquisition.mps";
 constexpr const char* kGuardFileName = "before-connect.mps";
 constexpr double kTimeStepBack = 0.5;  // seconds
 
+
 bool FileExists(const std::string& path) {
   std::error_code ec;
   return !path.empty() && std::filesystem::is_regular_file(path, ec);
@@ -77,8 +78,13 @@ std::vector<AutosaveNotice> Autosave::OnStatus(const AutosaveReading& reading) {
         reading.realSeconds + kTimeStepBack < lastReal_ || (reading.realSeconds == 0.0 && lastReal_ > 0.0);
     const bool wentBack = timeWentBack || reading.totalCounts < lastCounts_;
     // A start or RESET from the program writes a new start stamp; an instrument that lost its
-    // memory by itself keeps the old one (or none).
-    const bool restartedOnPurpose = reading.startStamp != 0 && reading.startStamp != lastStamp_;
+    // memory by itself keeps the old one (or none). The program sets the run bit of its image at START before the instrument's reset times are
+    // read back, so the first readings of a run may still hold the previous run's times (and, within
+    // the same second, its start stamp): times going back before they were seen to advance are the
+    // start's own reset.
+    const bool restartedOnPurpose =
+        (reading.startStamp != 0 && reading.startStamp != lastStamp_) || !advanced_;
+    if (reading.realSeconds > lastReal_) advanced_ = true;
     if (wentBack && !restartedOnPurpose) {
       if (FileExists(lastSavePath_)) {
         const std::string kept = KeepAside(lastSavePath_);
@@ -92,12 +98,14 @@ std::vector<AutosaveNotice> Autosave::OnStatus(const AutosaveReading& reading) {
       lastSavePath_.clear();
       lastTryMs_ = now;
       runActive_ = reading.running;
+      advanced_ = false;
       Baseline(reading);
       return out;
     }
     if (wentBack) {  // the run was reset on purpose: its autosave is no longer needed
       ClearRecoveryFile();
       lastTryMs_ = now;
+      advanced_ = false;
     } else if (!reading.running) {  // stopped or ended at its preset
       ClearRecoveryFile();
       runActive_ = false;
@@ -105,6 +113,7 @@ std::vector<AutosaveNotice> Autosave::OnStatus(const AutosaveReading& reading) {
   } else if (reading.running) {
     runActive_ = true;
     lastTryMs_ = now;
+    advanced_ = false;
   }
   Baseline(reading);
   if (runActive_ && intervalMinutes_ > 0 && !reading.seriesRunning &&

@@ -84,6 +84,7 @@ class Autosave {
   std::uint64_t lastCounts_ = 0;
   std::uint32_t lastStamp_ = 0;
   std::int64_t lastTryMs_ = 0;
+  bool advanced_ = false;  // the run's real time has been seen to advance
   std::int64_t lastSaveMs_ = 0;
   double savedReal_ = 0.0;
   std::string lastSavePath_;

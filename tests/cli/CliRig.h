@@ -21,6 +21,15 @@ namespace mirvo::test {
 
 namespace fs = std::filesystem;
 
+// Until the instrument runs (the acquisition has started); false when the guard passes first.
+inline bool WaitUntilRunning(kvetral::Simulator& sim) {
+  for (int i = 0; i < 1000; ++i) {
+    if (sim.Register(0x10) & 1u) return true;
+    ::usleep(10000);
+  }
+  return false;
+}
+
 class CliTest : public ::testing::Test {
  protected:
   // Instrument seconds per real second: a 2 s preset lasts a tenth of a second.

@@ -12,15 +12,6 @@
 namespace mirvo::test {
 namespace {
 
-// Until the instrument runs (the acquisition has started); false when the guard passes first.
-bool WaitUntilRunning(kvetral::Simulator& sim) {
-  for (int i = 0; i < 1000; ++i) {
-    if (sim.Register(0x10) & 1u) return true;
-    ::usleep(10000);
-  }
-  return false;
-}
-
 class CliSignalsTest : public CliTest {};
 
 TEST_F(CliSignalsTest, AcquireEndedFromOutsideStopsAndSaves) {

@@ -11,14 +11,6 @@
 namespace mirvo::test {
 namespace {
 
-bool WaitUntilRunning(kvetral::Simulator& sim) {
-  for (int i = 0; i < 1000; ++i) {
-    if (sim.Register(0x10) & 1u) return true;
-    ::usleep(10000);
-  }
-  return false;
-}
-
 class CliWatchdogTest : public CliTest {
  protected:
   std::vector<std::string> StateEnvironment() const { return {"XDG_STATE_HOME=" + Scratch("state")}; }

@@ -64,6 +64,16 @@ TEST_F(AutosaveRules, SavesEveryIntervalAndAStopClearsTheFile) {
   EXPECT_EQ(Autosave::LeftOverRecoveryFile(), "");
 }
 
+// START sets the run bit of the image before the instrument's reset times are read back: the first
+// reading of a run may still hold the previous run's times and, within the same second, its stamp.
+TEST_F(AutosaveRules, TheFirstReadingsOfAStartMayHoldThePreviousRunsTimes) {
+  saver.SetIntervalMinutes(10);
+  EXPECT_TRUE(After(0, {.running = false, .realSeconds = 4, .totalCounts = 900, .startStamp = 0x1234}).empty());
+  EXPECT_TRUE(After(0, Running(4, 900)).empty()) << "the stale reading of the new run";
+  EXPECT_TRUE(After(1, Running(0.2, 10)).empty()) << "the start's own reset, same stamp";
+  EXPECT_TRUE(Files().empty());
+}
+
 TEST_F(AutosaveRules, WhatEndsTheRunAndWhatKeepsItsAutosave) {
   struct Case {
     const char* what;
