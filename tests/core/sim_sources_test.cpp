@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <string>
 #include <vector>
@@ -82,10 +83,11 @@ std::vector<double> Spectrum(Source source, std::uint64_t events) {
   return s1;
 }
 
+// The counts from fromKeV to toKeV; a window reaching past the last channel ends there.
 double Sum(const std::vector<double>& s, double fromKeV, double toKeV) {
   double sum = 0;
-  for (int ch = static_cast<int>(fromKeV * EventGenerator::kChannelsPerKeV);
-       ch <= static_cast<int>(toKeV * EventGenerator::kChannelsPerKeV); ++ch)
+  const int last = std::min(static_cast<int>(toKeV * EventGenerator::kChannelsPerKeV), static_cast<int>(s.size()) - 1);
+  for (int ch = static_cast<int>(fromKeV * EventGenerator::kChannelsPerKeV); ch <= last; ++ch)
     sum += s[static_cast<std::size_t>(ch)];
   return sum;
 }
